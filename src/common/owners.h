@@ -1,0 +1,90 @@
+#pragma once
+// One scoped owner per handle kind. Each kind states its invalid value and how it is freed;
+// nothing else in the program closes a handle, a registry key, a module or an icon.
+#include <windows.h>
+
+#include <utility>
+
+namespace mirvot {
+
+template <typename Traits>
+class UniqueOwner {
+ public:
+  using Handle = typename Traits::Handle;
+
+  UniqueOwner() noexcept = default;
+  explicit UniqueOwner(Handle handle) noexcept : handle_(handle) {}
+  UniqueOwner(const UniqueOwner&) = delete;
+  UniqueOwner& operator=(const UniqueOwner&) = delete;
+  UniqueOwner(UniqueOwner&& other) noexcept : handle_(other.release()) {}
+  UniqueOwner& operator=(UniqueOwner&& other) noexcept {
+    if (this != &other) {
+      reset(other.release());
+    }
+    return *this;
+  }
+  ~UniqueOwner() { reset(); }
+
+  [[nodiscard]] Handle get() const noexcept { return handle_; }
+  [[nodiscard]] bool valid() const noexcept { return handle_ != Traits::Invalid(); }
+  explicit operator bool() const noexcept { return valid(); }
+
+  // Gives up ownership without freeing.
+  [[nodiscard]] Handle release() noexcept { return std::exchange(handle_, Traits::Invalid()); }
+
+  void reset(Handle handle = Traits::Invalid()) noexcept {
+    const Handle old = std::exchange(handle_, handle);
+    if (old != Traits::Invalid()) {
+      Traits::Free(old);
+    }
+  }
+
+  // For Win32 calls that write a new handle through an out-parameter.
+  [[nodiscard]] Handle* put() noexcept {
+    reset();
+    return &handle_;
+  }
+
+ private:
+  Handle handle_ = Traits::Invalid();
+};
+
+struct RegistryKeyTraits {
+  using Handle = HKEY;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Free(Handle h) noexcept { ::RegCloseKey(h); }
+};
+
+struct ModuleTraits {
+  using Handle = HMODULE;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Free(Handle h) noexcept { ::FreeLibrary(h); }
+};
+
+// Kernel objects whose failure value is null (events, processes, threads).
+struct KernelHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Free(Handle h) noexcept { ::CloseHandle(h); }
+};
+
+// Files, whose failure value is INVALID_HANDLE_VALUE.
+struct FileHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Free(Handle h) noexcept { ::CloseHandle(h); }
+};
+
+struct IconTraits {
+  using Handle = HICON;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Free(Handle h) noexcept { ::DestroyIcon(h); }
+};
+
+using UniqueRegistryKey = UniqueOwner<RegistryKeyTraits>;
+using UniqueModule = UniqueOwner<ModuleTraits>;
+using UniqueHandle = UniqueOwner<KernelHandleTraits>;
+using UniqueFileHandle = UniqueOwner<FileHandleTraits>;
+using UniqueIcon = UniqueOwner<IconTraits>;
+
+}  // namespace mirvot
