@@ -1,0 +1,12 @@
+#pragma once
+// HRESULTs in diagnostics are written as eight uppercase hexadecimal digits, most
+// significant first, after a literal "0x" that the message itself carries.
+#include <cstdint>
+#include <string>
+
+namespace mirvot {
+
+[[nodiscard]] std::string FormatHResultHex(std::uint32_t value);
+[[nodiscard]] std::u16string FormatHResultHexUtf16(std::uint32_t value);
+
+}  // namespace mirvot

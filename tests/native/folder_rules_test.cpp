@@ -1,0 +1,154 @@
+#include "loader/core/folder_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "loader/core/runtime_version.h"
+
+namespace mirvot {
+namespace {
+
+TEST(IsAbsoluteFolderTest, DriveRootedFoldersAreAbsolute) {
+  EXPECT_TRUE(IsAbsoluteFolder(uR"(d:\rt)"));
+  EXPECT_TRUE(IsAbsoluteFolder(uR"(C:\)"));
+  EXPECT_TRUE(IsAbsoluteFolder(uR"(z:\a\b)"));
+}
+
+TEST(IsAbsoluteFolderTest, DoubleBackslashFoldersAreAbsolute) {
+  EXPECT_TRUE(IsAbsoluteFolder(uR"(\\server\share\rt)"));
+  EXPECT_TRUE(IsAbsoluteFolder(uR"(\\?\C:\rt)"));
+  EXPECT_TRUE(IsAbsoluteFolder(uR"(\\a)"));
+}
+
+TEST(IsAbsoluteFolderTest, BareDriveAndDriveRelativeFoldersAreRelative) {
+  EXPECT_FALSE(IsAbsoluteFolder(u"C:"));
+  EXPECT_FALSE(IsAbsoluteFolder(u"C:rt"));
+}
+
+TEST(IsAbsoluteFolderTest, ForwardSlashFoldersAreRelative) {
+  EXPECT_FALSE(IsAbsoluteFolder(u"C:/rt"));
+  EXPECT_FALSE(IsAbsoluteFolder(u"//server/share"));
+}
+
+TEST(IsAbsoluteFolderTest, OtherFoldersAreRelative) {
+  EXPECT_FALSE(IsAbsoluteFolder(u"Runtime"));
+  EXPECT_FALSE(IsAbsoluteFolder(u""));
+  EXPECT_FALSE(IsAbsoluteFolder(uR"(\\)"));
+  EXPECT_FALSE(IsAbsoluteFolder(uR"(\rt)"));
+  EXPECT_FALSE(IsAbsoluteFolder(uR"(1:\rt)"));
+  EXPECT_FALSE(IsAbsoluteFolder(u"\u00E9:\\rt"));
+}
+
+TEST(ExeFileNameTest, TakesTheTextAfterTheLastBackslash) {
+  EXPECT_EQ(ExeFileName(uR"(C:\App\myapp.exe)"), u"myapp.exe");
+  EXPECT_EQ(ExeFileName(uR"(C:\App\)"), u"");
+}
+
+TEST(ExeFileNameTest, PathWithoutBackslashIsTheName) {
+  EXPECT_EQ(ExeFileName(u"myapp.exe"), u"myapp.exe");
+  EXPECT_EQ(ExeFileName(u"C:/App/myapp.exe"), u"C:/App/myapp.exe");
+  EXPECT_EQ(ExeFileName(u""), u"");
+}
+
+TEST(ResolveFolderAgainstExeTest, RelativeFolderGoesBesideTheExecutable) {
+  EXPECT_EQ(ResolveFolderAgainstExe(uR"(C:\App\app.exe)", u"Runtime"), uR"(C:\App\Runtime)");
+  EXPECT_EQ(ResolveFolderAgainstExe(uR"(C:\app.exe)", uR"(..\rt)"), uR"(C:\..\rt)");
+  EXPECT_EQ(ResolveFolderAgainstExe(uR"(C:\App\app.exe)", u""), uR"(C:\App\)");
+}
+
+TEST(ResolveFolderAgainstExeTest, ExecutablePathWithoutBackslashGivesNothing) {
+  EXPECT_FALSE(ResolveFolderAgainstExe(u"app.exe", u"Runtime").has_value());
+  EXPECT_FALSE(ResolveFolderAgainstExe(u"", u"Runtime").has_value());
+}
+
+TEST(ClientDllPathInTest, LibraryLiesBelowTheFolder) {
+  EXPECT_EQ(ClientDllPathIn(uR"(d:\rt)"), uR"(d:\rt\EBWebView\x64\EmbeddedBrowserWebView.dll)");
+}
+
+TEST(ClientDllPathInTest, TrailingBackslashIsDoubled) {
+  EXPECT_EQ(ClientDllPathIn(uR"(d:\rt\)"),
+            uR"(d:\rt\\EBWebView\x64\EmbeddedBrowserWebView.dll)");
+}
+
+TEST(ClientDllPathInTest, RelativeFolderBesideTheExecutable) {
+  const auto folder = ResolveFolderAgainstExe(uR"(C:\App\app.exe)", u"Runtime");
+  ASSERT_TRUE(folder.has_value());
+  EXPECT_EQ(ClientDllPathIn(*folder),
+            uR"(C:\App\Runtime\EBWebView\x64\EmbeddedBrowserWebView.dll)");
+}
+
+TEST(RuntimeVersionTextTest, VersionIsTheLastComponent) {
+  EXPECT_EQ(RuntimeVersionText(uR"(C:\Program Files (x86)\Microsoft\EdgeWebView\Application\120.0.2210.91)"),
+            u"120.0.2210.91");
+}
+
+TEST(RuntimeVersionTextTest, FolderWithoutBackslashHasNoVersion) {
+  EXPECT_FALSE(RuntimeVersionText(u"120.0.2210.91").has_value());
+  EXPECT_FALSE(RuntimeVersionText(u"").has_value());
+}
+
+TEST(RuntimeVersionTextTest, NonVersionLastComponentFailsToParse) {
+  RuntimeVersion version;
+  const auto text = RuntimeVersionText(uR"(C:\Edge\Application)");
+  ASSERT_TRUE(text.has_value());
+  EXPECT_FALSE(ParseRuntimeVersion(*text, version));
+  const auto empty = RuntimeVersionText(uR"(C:\Edge\)");
+  ASSERT_TRUE(empty.has_value());
+  EXPECT_FALSE(ParseRuntimeVersion(*empty, version));
+}
+
+// Buffers are allocated at exactly their capacity, so a read past the end is caught by the
+// address sanitizer.
+std::unique_ptr<char16_t[]> ZeroedBuffer(std::size_t units, std::u16string_view text) {
+  auto buffer = std::make_unique<char16_t[]>(units);
+  text.copy(buffer.get(), text.size());
+  return buffer;
+}
+
+TEST(TextInRegistryBufferTest, TextEndsAtTheFirstNul) {
+  const auto buffer = ZeroedBuffer(kRegistryValueBufferUnits, uR"(C:\rt\120.0.1.2)");
+  EXPECT_EQ(TextInRegistryBuffer(buffer.get(), kRegistryValueBufferUnits), uR"(C:\rt\120.0.1.2)");
+}
+
+TEST(TextInRegistryBufferTest, MultiStringValueGivesItsFirstString) {
+  const auto buffer = ZeroedBuffer(16, std::u16string_view(u"ab\0cd", 5));
+  EXPECT_EQ(TextInRegistryBuffer(buffer.get(), 16), u"ab");
+}
+
+TEST(TextInRegistryBufferTest, EmptyValueIsEmptyText) {
+  const auto buffer = ZeroedBuffer(8, u"");
+  EXPECT_EQ(TextInRegistryBuffer(buffer.get(), 8), u"");
+}
+
+TEST(TextInRegistryBufferTest, LongestValueThatFitsWithItsTerminatorIsKept) {
+  const std::u16string text(kRegistryValueBufferUnits - 1, u'a');
+  const auto buffer = ZeroedBuffer(kRegistryValueBufferUnits, text);
+  const auto found = TextInRegistryBuffer(buffer.get(), kRegistryValueBufferUnits);
+  ASSERT_TRUE(found.has_value());
+  EXPECT_EQ(found->size(), kRegistryValueBufferUnits - 1);
+}
+
+TEST(TextInRegistryBufferTest, ValueFillingTheBufferWithoutNulIsAbsent) {
+  const std::u16string text(kRegistryValueBufferUnits, u'a');
+  const auto buffer = ZeroedBuffer(kRegistryValueBufferUnits, text);
+  EXPECT_FALSE(TextInRegistryBuffer(buffer.get(), kRegistryValueBufferUnits).has_value());
+}
+
+TEST(TextInRegistryBufferTest, SearchNeverGoesPastTheCapacity) {
+  // A NUL beyond the stated capacity does not count.
+  const auto buffer = ZeroedBuffer(6, u"abcd");
+  EXPECT_FALSE(TextInRegistryBuffer(buffer.get(), 4).has_value());
+  EXPECT_EQ(TextInRegistryBuffer(buffer.get(), 5), u"abcd");
+}
+
+TEST(TextInRegistryBufferTest, MissingBufferIsAbsent) {
+  EXPECT_FALSE(TextInRegistryBuffer(nullptr, kRegistryValueBufferUnits).has_value());
+  const auto buffer = ZeroedBuffer(1, u"");
+  EXPECT_FALSE(TextInRegistryBuffer(buffer.get(), 0).has_value());
+}
+
+}  // namespace
+}  // namespace mirvot

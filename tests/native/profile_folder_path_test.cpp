@@ -1,0 +1,70 @@
+#include "shell/core/profile_folder_path.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace mirvot {
+namespace {
+
+std::u16string Join(std::u16string_view localAppData) {
+  const std::optional<std::u16string> folder = JoinProfileFolder(localAppData);
+  EXPECT_TRUE(folder.has_value());
+  return folder.value_or(u"<none>");
+}
+
+TEST(JoinProfileFolderTest, AppendsBothComponentsToTheLocalAppDataFolder) {
+  EXPECT_EQ(Join(uR"(C:\Users\u1\AppData\Local)"), uR"(C:\Users\u1\AppData\Local\Mirvot\WebView2)");
+}
+
+TEST(JoinProfileFolderTest, TrailingBackslashIsNotDoubled) {
+  EXPECT_EQ(Join(uR"(C:\Users\u1\AppData\Local\)"), uR"(C:\Users\u1\AppData\Local\Mirvot\WebView2)");
+}
+
+TEST(JoinProfileFolderTest, TrailingForwardSlashCountsAsASeparator) {
+  EXPECT_EQ(Join(u"C:/Users/u1/"), uR"(C:/Users/u1/Mirvot\WebView2)");
+}
+
+TEST(JoinProfileFolderTest, EmptyValueGivesARelativeFolder) {
+  EXPECT_EQ(Join(u""), uR"(Mirvot\WebView2)");
+}
+
+TEST(JoinProfileFolderTest, BareDriveStaysDriveRelative) {
+  EXPECT_EQ(Join(u"C:"), uR"(C:Mirvot\WebView2)");
+  EXPECT_EQ(Join(u"d:"), uR"(d:Mirvot\WebView2)");
+}
+
+TEST(JoinProfileFolderTest, DriveRootGetsNoExtraSeparator) {
+  EXPECT_EQ(Join(uR"(C:\)"), uR"(C:\Mirvot\WebView2)");
+}
+
+TEST(JoinProfileFolderTest, LookalikesOfABareDriveGetASeparator) {
+  EXPECT_EQ(Join(u"1:"), uR"(1:\Mirvot\WebView2)");
+  EXPECT_EQ(Join(u"AB:"), uR"(AB:\Mirvot\WebView2)");
+  EXPECT_EQ(Join(u":"), uR"(:\Mirvot\WebView2)");
+}
+
+TEST(JoinProfileFolderTest, OtherValuesAreUsedUnchanged) {
+  EXPECT_EQ(Join(u"rel"), uR"(rel\Mirvot\WebView2)");
+  EXPECT_EQ(Join(uR"(\\server\share)"), uR"(\\server\share\Mirvot\WebView2)");
+  EXPECT_EQ(Join(u"C:\\\u00DCser"), u"C:\\\u00DCser\\Mirvot\\WebView2");
+}
+
+TEST(JoinProfileFolderTest, UnsetVariableGivesNoFolder) {
+  EXPECT_FALSE(JoinProfileFolder(std::nullopt).has_value());
+}
+
+TEST(AppendPathComponentTest, SeparatorOnlyWhereNeeded) {
+  std::u16string path = u"a";
+  AppendPathComponent(path, u"b");
+  EXPECT_EQ(path, uR"(a\b)");
+  AppendPathComponent(path, u"");
+  EXPECT_EQ(path, uR"(a\b\)");
+  AppendPathComponent(path, u"c");
+  EXPECT_EQ(path, uR"(a\b\c)");
+}
+
+}  // namespace
+}  // namespace mirvot
