@@ -1,0 +1,180 @@
+#include "loader/create_environment_error_event.h"
+
+#include <array>
+#include <atomic>
+#include <new>
+#include <vector>
+
+#include "common/optional_function.h"
+#include "loader/core/etw_layout.h"
+
+namespace mirvot {
+namespace {
+
+// The control codes ETW passes to an enable callback.
+constexpr ULONG kDisableProvider = 0;
+constexpr ULONG kEnableProvider = 1;
+
+GUID ToGuid(const GuidFields& fields) noexcept {
+  GUID guid{};
+  guid.Data1 = static_cast<unsigned long>(fields.data1);
+  guid.Data2 = fields.data2;
+  guid.Data3 = fields.data3;
+  for (int i = 0; i < 8; ++i) {
+    guid.Data4[i] = fields.data4[i];
+  }
+  return guid;
+}
+
+EVENT_DESCRIPTOR ToEventDescriptor(const EventDescriptorFields& fields) noexcept {
+  EVENT_DESCRIPTOR descriptor{};
+  descriptor.Id = fields.id;
+  descriptor.Version = fields.version;
+  descriptor.Channel = fields.channel;
+  descriptor.Level = fields.level;
+  descriptor.Opcode = fields.opcode;
+  descriptor.Task = fields.task;
+  descriptor.Keyword = fields.keyword;
+  return descriptor;
+}
+
+// The descriptor's kind lives in the low byte of its Reserved field (named Type in newer
+// headers); the other bytes stay zero.
+EVENT_DATA_DESCRIPTOR DataDescriptor(const void* data, std::size_t size,
+                                     std::uint8_t type) noexcept {
+  EVENT_DATA_DESCRIPTOR descriptor{};
+  descriptor.Ptr = static_cast<ULONGLONG>(reinterpret_cast<ULONG_PTR>(data));
+  descriptor.Size = static_cast<ULONG>(size);
+  descriptor.Reserved = type;
+  return descriptor;
+}
+
+// One report at a time: the provider's registration is a single process-wide slot.
+SRWLOCK g_reportLock = SRWLOCK_INIT;
+
+class ReportLockGuard {
+ public:
+  ReportLockGuard() noexcept { ::AcquireSRWLockExclusive(&g_reportLock); }
+  ~ReportLockGuard() { ::ReleaseSRWLockExclusive(&g_reportLock); }
+  ReportLockGuard(const ReportLockGuard&) = delete;
+  ReportLockGuard& operator=(const ReportLockGuard&) = delete;
+};
+
+EventProviderState g_providerState;
+
+std::atomic<const EventTracingFunctions*> g_functionsOverride{nullptr};
+
+}  // namespace
+
+const EventTracingFunctions& SystemEventTracingFunctions() noexcept {
+  static const EventTracingFunctions functions = []() noexcept {
+    // Only the system's own copy, never one planted beside the executable. The module stays
+    // loaded for the life of the process, like the function addresses taken from it.
+    const HMODULE advapi =
+        ::LoadLibraryExW(L"ADVAPI32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    EventTracingFunctions found;
+    found.eventRegister = FindFunction<EventRegisterFunction>(advapi, "EventRegister");
+    found.eventSetInformation =
+        FindFunction<EventSetInformationFunction>(advapi, "EventSetInformation");
+    found.eventWriteTransfer =
+        FindFunction<EventWriteTransferFunction>(advapi, "EventWriteTransfer");
+    found.eventUnregister = FindFunction<EventUnregisterFunction>(advapi, "EventUnregister");
+    return found;
+  }();
+  return functions;
+}
+
+void NTAPI RecordProviderEnableState(LPCGUID /*sourceId*/, ULONG isEnabled, UCHAR level,
+                                     ULONGLONG matchAnyKeyword, ULONGLONG matchAllKeyword,
+                                     PEVENT_FILTER_DESCRIPTOR /*filterData*/,
+                                     PVOID callbackContext) noexcept {
+  auto* const state = static_cast<EventProviderState*>(callbackContext);
+  if (state == nullptr) {
+    return;
+  }
+  if (isEnabled == kEnableProvider) {
+    state->recordedLevelPlusOne = RecordedLevelFor(level);
+    state->matchAnyKeyword = matchAnyKeyword;
+    state->matchAllKeyword = matchAllKeyword;
+  } else if (isEnabled == kDisableProvider) {
+    state->recordedLevelPlusOne = 0;
+  }
+}
+
+void OverrideEventTracingFunctions(const EventTracingFunctions* functions) noexcept {
+  g_functionsOverride.store(functions);
+}
+
+void ReportCreateEnvironmentError(HRESULT hr, bool clientDllFound,
+                                  bool installedRuntime) noexcept {
+  const EventTracingFunctions* const overridden = g_functionsOverride.load();
+  ReportCreateEnvironmentError(overridden != nullptr ? *overridden : SystemEventTracingFunctions(),
+                               g_providerState, hr, clientDllFound, installedRuntime);
+}
+
+void ReportCreateEnvironmentError(const EventTracingFunctions& functions,
+                                  EventProviderState& state, HRESULT hr, bool clientDllFound,
+                                  bool installedRuntime) noexcept {
+  // A registration that could not be released again would keep the slot taken for good, so
+  // both ends of it must exist.
+  if (functions.eventRegister == nullptr || functions.eventUnregister == nullptr) {
+    return;
+  }
+  const ReportLockGuard lock;
+  if (state.handle != 0) {
+    return;
+  }
+
+  std::vector<std::uint8_t> providerTraits;
+  std::vector<std::uint8_t> eventMetadata;
+  try {
+    providerTraits = BuildProviderTraits();
+    eventMetadata = BuildEventMetadata();
+  } catch (const std::bad_alloc&) {
+    return;
+  }
+
+  static const GUID providerId = ToGuid(kLoaderProviderGuid);
+  if (functions.eventRegister(&providerId, &RecordProviderEnableState, &state, &state.handle) !=
+      ERROR_SUCCESS) {
+    state = EventProviderState{};
+    return;
+  }
+
+  if (functions.eventSetInformation != nullptr) {
+    functions.eventSetInformation(state.handle,
+                                  static_cast<EVENT_INFO_CLASS>(kEventProviderSetTraitsClass),
+                                  providerTraits.data(),
+                                  static_cast<ULONG>(providerTraits.size()));
+  }
+
+  if (functions.eventWriteTransfer != nullptr &&
+      ShouldWriteLoaderErrorEvent(state.recordedLevelPlusOne, state.matchAnyKeyword,
+                                  state.matchAllKeyword)) {
+    const EVENT_DESCRIPTOR descriptor = ToEventDescriptor(kLoaderErrorEventDescriptor);
+    const LoaderErrorEventValues values = MakeLoaderErrorEventValues(
+        static_cast<std::int32_t>(hr), clientDllFound, installedRuntime);
+    std::array<EVENT_DATA_DESCRIPTOR, 6> data{{
+        DataDescriptor(providerTraits.data(), providerTraits.size(),
+                       kEventDataDescriptorTypeProviderMetadata),
+        DataDescriptor(eventMetadata.data(), eventMetadata.size(),
+                       kEventDataDescriptorTypeEventMetadata),
+        DataDescriptor(&values.hresult, sizeof(values.hresult), kEventDataDescriptorTypeUserData),
+        DataDescriptor(&values.clientDllFound, sizeof(values.clientDllFound),
+                       kEventDataDescriptorTypeUserData),
+        DataDescriptor(&values.installedRuntime, sizeof(values.installedRuntime),
+                       kEventDataDescriptorTypeUserData),
+        DataDescriptor(&values.partAPrivTags, sizeof(values.partAPrivTags),
+                       kEventDataDescriptorTypeUserData),
+    }};
+    // Nothing useful can be done when the write fails; the report is best effort.
+    functions.eventWriteTransfer(state.handle, &descriptor, nullptr, nullptr,
+                                 static_cast<ULONG>(data.size()), data.data());
+  }
+
+  const REGHANDLE handle = state.handle;
+  state = EventProviderState{};
+  functions.eventUnregister(handle);
+}
+
+}  // namespace mirvot

@@ -1,0 +1,126 @@
+#include "loader/environment_completed_retry_handler.h"
+
+#include <new>
+
+#include "common/hresult.h"
+#include "loader/environment_creation.h"
+
+namespace mirvot {
+namespace {
+
+// Copies a folder the settings point at; a null folder stays null, an empty one stays empty.
+HRESULT CopyFolder(const wchar_t* source, std::wstring& copy, const wchar_t*& captured) noexcept {
+  if (source == nullptr) {
+    captured = nullptr;
+    return S_OK;
+  }
+  try {
+    copy.assign(source);
+  } catch (const std::bad_alloc&) {
+    captured = nullptr;
+    return E_OUTOFMEMORY;
+  }
+  captured = copy.c_str();
+  return S_OK;
+}
+
+}  // namespace
+
+Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> EnvironmentCompletedRetryHandler::Create(
+    const LoaderSettings& settings,
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler) noexcept {
+  Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> handler;
+  handler.Attach(MakeComObject<EnvironmentCompletedRetryHandler>(callerHandler));
+  if (handler && FAILED(handler->CaptureSettings(settings))) {
+    handler.Reset();
+  }
+  return handler;
+}
+
+EnvironmentCompletedRetryHandler::EnvironmentCompletedRetryHandler(
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler) noexcept
+    : EnvironmentCompletedRetryHandler(callerHandler, 1) {}
+
+EnvironmentCompletedRetryHandler::EnvironmentCompletedRetryHandler(
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler,
+    LONG initialReferenceCount) noexcept
+    : references_(initialReferenceCount), callerHandler_(callerHandler) {}
+
+EnvironmentCompletedRetryHandler::~EnvironmentCompletedRetryHandler() = default;
+
+HRESULT EnvironmentCompletedRetryHandler::CaptureSettings(const LoaderSettings& settings) noexcept {
+  settings_ = settings;
+  MIRVOT_RETURN_IF_FAILED(CopyFolder(settings.browserExecutableFolder, browserExecutableFolder_,
+                                     settings_.browserExecutableFolder));
+  MIRVOT_RETURN_IF_FAILED(
+      CopyFolder(settings.userDataFolder, userDataFolder_, settings_.userDataFolder));
+  options_ = settings.environmentOptions;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EnvironmentCompletedRetryHandler::QueryInterface(REFIID riid,
+                                                                           void** object) noexcept {
+  if (object == nullptr) {
+    return E_POINTER;
+  }
+  if (riid == __uuidof(IUnknown) ||
+      riid == __uuidof(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler)) {
+    *object = static_cast<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE EnvironmentCompletedRetryHandler::AddRef() noexcept {
+  return references_.Increment();
+}
+
+ULONG STDMETHODCALLTYPE EnvironmentCompletedRetryHandler::Release() noexcept {
+  const ULONG remaining = references_.Decrement();
+  if (remaining == 0) {
+    delete this;
+  }
+  return remaining;
+}
+
+HRESULT STDMETHODCALLTYPE EnvironmentCompletedRetryHandler::Invoke(
+    HRESULT errorCode, ICoreWebView2Environment* createdEnvironment) noexcept {
+  // The engine's reference may be its last; this one keeps the object alive until the caller
+  // has been told.
+  const Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> keepAlive(this);
+
+  if (FAILED(errorCode) && retriesLeft_ > 0) {
+    --retriesLeft_;
+    // The same settings as before: variables and policies are not read again.
+    const HRESULT retried = TryCreateEnvironment(settings_, this);
+    if (FAILED(retried)) {
+      NotifyCaller(retried, nullptr);
+    }
+    // On success the retried creation calls this handler again.
+    return S_OK;
+  }
+
+  if (createdEnvironment != nullptr && SUCCEEDED(errorCode)) {
+    Microsoft::WRL::ComPtr<ICoreWebView2Environment> environment;
+    const HRESULT queried = createdEnvironment->QueryInterface(IID_PPV_ARGS(&environment));
+    NotifyCaller(queried, environment.Get());
+    return S_OK;
+  }
+
+  // A failure with an object attached is still a failure: the caller hears the engine's code
+  // and no object, rather than the outcome of asking that object for an interface.
+  NotifyCaller(errorCode, nullptr);
+  return S_OK;
+}
+
+void EnvironmentCompletedRetryHandler::NotifyCaller(HRESULT errorCode,
+                                                    ICoreWebView2Environment* environment) noexcept {
+  if (callerHandler_) {
+    // What the caller's handler returns changes nothing here.
+    callerHandler_->Invoke(errorCode, environment);
+  }
+}
+
+}  // namespace mirvot

@@ -1,0 +1,65 @@
+#pragma once
+// The completion handler the loader hands to the engine in place of the caller's. It stands
+// between the two so that a creation that completes with a failure is tried once more before
+// the caller hears of it. It keeps its own copies of everything the retry reads, because the
+// retry runs after the entry has returned and the caller may have dropped its references.
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <string>
+
+#include "common/com_object.h"
+#include "loader/loader_settings.h"
+#include "webview2/webview2_interfaces.h"
+
+namespace mirvot {
+
+class EnvironmentCompletedRetryHandler
+    : public ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler {
+ public:
+  // A handler holding the resolved settings (with its own copies of both folder strings and
+  // its own reference to the options object) and a reference to the caller's handler. Null
+  // when memory runs out.
+  [[nodiscard]] static Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> Create(
+      const LoaderSettings& settings,
+      ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler) noexcept;
+
+  explicit EnvironmentCompletedRetryHandler(
+      ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler) noexcept;
+  EnvironmentCompletedRetryHandler(const EnvironmentCompletedRetryHandler&) = delete;
+  EnvironmentCompletedRetryHandler& operator=(const EnvironmentCompletedRetryHandler&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) noexcept override;
+  ULONG STDMETHODCALLTYPE AddRef() noexcept override;
+  ULONG STDMETHODCALLTYPE Release() noexcept override;
+  HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode,
+                                   ICoreWebView2Environment* createdEnvironment) noexcept override;
+
+  // Copies the settings; the captured folder pointers then refer to this object's own strings.
+  // E_OUTOFMEMORY when a copy cannot be made.
+  [[nodiscard]] HRESULT CaptureSettings(const LoaderSettings& settings) noexcept;
+
+  [[nodiscard]] const LoaderSettings& capturedSettings() const noexcept { return settings_; }
+  [[nodiscard]] int retriesLeft() const noexcept { return retriesLeft_; }
+
+ protected:
+  // For a count other than the entry's single reference.
+  EnvironmentCompletedRetryHandler(
+      ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler,
+      LONG initialReferenceCount) noexcept;
+  virtual ~EnvironmentCompletedRetryHandler();
+
+ private:
+  void NotifyCaller(HRESULT errorCode, ICoreWebView2Environment* environment) noexcept;
+
+  AtomicRefCount references_;
+  LoaderSettings settings_{};
+  std::wstring browserExecutableFolder_;
+  std::wstring userDataFolder_;
+  Microsoft::WRL::ComPtr<ICoreWebView2EnvironmentOptions> options_;
+  Microsoft::WRL::ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>
+      callerHandler_;
+  int retriesLeft_ = 1;
+};
+
+}  // namespace mirvot
