@@ -19,12 +19,19 @@ if [[ -f "$root/tests/native/CMakeLists.txt" ]] && grep -q MIRVOT_SANITIZE "$roo
   ninja --quiet -C "$build/native-sanitize" -j "$jobs"
 fi
 
+if [[ -f "$root/tests/fuzz/CMakeLists.txt" ]]; then
+  echo "== Fuzz targets (clang, libFuzzer)"
+  cmake -S "$root/tests/fuzz" -B "$build/fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+  ninja --quiet -C "$build/fuzz" -j "$jobs"
+fi
+
 echo "== Cross build for Windows x86-64"
 cmake -S "$root" -B "$build/win" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-w64-x86_64.cmake" \
   -DMIRVOT_WARNINGS_AS_ERRORS=ON \
   -DMIRVOT_NATIVE_BUILD_DIR="$build/native" \
-  -DMIRVOT_NATIVE_SANITIZE_BUILD_DIR="$build/native-sanitize" >/dev/null
+  -DMIRVOT_NATIVE_SANITIZE_BUILD_DIR="$build/native-sanitize" \
+  -DMIRVOT_FUZZ_BUILD_DIR="$build/fuzz" >/dev/null
 ninja --quiet -C "$build/win" -j "$jobs"
 
 echo "== Private Wine prefix and virtual display"
