@@ -1,0 +1,263 @@
+#include "shell/browser_view.h"
+
+#include <objbase.h>
+
+#include <new>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "common/hresult.h"
+#include "common/wide_text.h"
+#include "loader/environment_creation.h"
+#include "shell/engine_completion.h"
+#include "shell/environment_options.h"
+#include "shell/event_responses.h"
+#include "shell/host_window.h"
+#include "shell/parent_hook.h"
+
+namespace mirvot {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS.
+constexpr UINT kResizeFlags = 0x4014;
+
+// A later settings interface the runtime may lack: the setting is then skipped. A runtime that
+// has it but refuses the value fails the view.
+template <typename Later, typename Setter>
+HRESULT WriteLaterSetting(ICoreWebView2Settings* settings, Setter write) {
+  ComPtr<Later> later;
+  if (FAILED(settings->QueryInterface(IID_PPV_ARGS(later.GetAddressOf()))) || !later) {
+    return S_OK;
+  }
+  return write(later.Get());
+}
+
+// The per-view settings, in this order. Every setting not written keeps the engine's default.
+HRESULT WriteSettings(ICoreWebView2Settings* settings) {
+  MIRVOT_RETURN_IF_FAILED(settings->put_IsStatusBarEnabled(FALSE));
+  MIRVOT_RETURN_IF_FAILED(settings->put_AreDefaultContextMenusEnabled(TRUE));
+  MIRVOT_RETURN_IF_FAILED(settings->put_IsZoomControlEnabled(FALSE));
+  MIRVOT_RETURN_IF_FAILED(settings->put_AreDevToolsEnabled(FALSE));
+  MIRVOT_RETURN_IF_FAILED(settings->put_IsScriptEnabled(TRUE));
+  MIRVOT_RETURN_IF_FAILED(WriteLaterSetting<ICoreWebView2Settings4>(
+      settings, [](ICoreWebView2Settings4* s) { return s->put_IsGeneralAutofillEnabled(TRUE); }));
+  MIRVOT_RETURN_IF_FAILED(WriteLaterSetting<ICoreWebView2Settings5>(
+      settings, [](ICoreWebView2Settings5* s) { return s->put_IsPinchZoomEnabled(FALSE); }));
+  MIRVOT_RETURN_IF_FAILED(WriteLaterSetting<ICoreWebView2Settings6>(
+      settings, [](ICoreWebView2Settings6* s) { return s->put_IsSwipeNavigationEnabled(FALSE); }));
+  MIRVOT_RETURN_IF_FAILED(WriteLaterSetting<ICoreWebView2Settings9>(settings, [](ICoreWebView2Settings9* s) {
+    return s->put_IsNonClientRegionSupportEnabled(TRUE);
+  }));
+  return S_OK;
+}
+
+template <typename Completion>
+ComPtr<Completion> MakeCompletion() noexcept {
+  ComPtr<Completion> completion;
+  completion.Attach(new (std::nothrow) Completion());
+  return completion;
+}
+
+// An outcome of one creation stage: nothing when it worked.
+using StageError = std::optional<WebView2Error>;
+
+StageError Failure(HRESULT hr) noexcept { return WebView2Error::FromHResult(hr); }
+
+// Creates the environment through the loader with this program's options and waits for it.
+StageError CreateEnvironment(const BrowserContext& context,
+                             ComPtr<ICoreWebView2Environment>& environment) {
+  const ComPtr<EnvironmentOptions> options = EnvironmentOptions::CreateForBrowserView();
+  const ComPtr<EnvironmentCompletion> completion = MakeCompletion<EnvironmentCompletion>();
+  if (!options || !completion) {
+    return Failure(E_OUTOFMEMORY);
+  }
+  // No profile folder is passed as the empty string, not as null.
+  const std::wstring userDataFolder = context.profile_folder.value_or(std::wstring());
+  const HRESULT hr = CreateCoreWebView2EnvironmentWithOptions(
+      nullptr, userDataFolder.c_str(), options.Get(), completion.Get());
+  if (FAILED(hr)) {
+    return Failure(hr);
+  }
+  if (StageError canceled = WaitForCompletion(*completion.Get())) {
+    return canceled;
+  }
+  const HRESULT delivered = completion->Take(environment);
+  return FAILED(delivered) ? Failure(delivered) : std::nullopt;
+}
+
+// Asks the environment for a controller in `host` and waits for it. A runtime that knows
+// controller options gets them with private mode off; an older one the plain call.
+StageError CreateController(ICoreWebView2Environment* environment, HWND host,
+                            ComPtr<ICoreWebView2Controller>& controller) {
+  const ComPtr<ControllerCompletion> completion = MakeCompletion<ControllerCompletion>();
+  if (!completion) {
+    return Failure(E_OUTOFMEMORY);
+  }
+  ComPtr<ICoreWebView2Environment10> environment10;
+  if (SUCCEEDED(environment->QueryInterface(IID_PPV_ARGS(environment10.GetAddressOf()))) &&
+      environment10) {
+    ComPtr<ICoreWebView2ControllerOptions> controllerOptions;
+    HRESULT hr = environment10->CreateCoreWebView2ControllerOptions(controllerOptions.GetAddressOf());
+    if (SUCCEEDED(hr) && !controllerOptions) {
+      hr = E_POINTER;
+    }
+    if (FAILED(hr)) {
+      return Failure(hr);
+    }
+    hr = controllerOptions->put_IsInPrivateModeEnabled(FALSE);
+    if (FAILED(hr)) {
+      return Failure(hr);
+    }
+    hr = environment10->CreateCoreWebView2ControllerWithOptions(host, controllerOptions.Get(),
+                                                                completion.Get());
+    if (FAILED(hr)) {
+      return Failure(hr);
+    }
+  } else {
+    const HRESULT hr = environment->CreateCoreWebView2Controller(host, completion.Get());
+    if (FAILED(hr)) {
+      return Failure(hr);
+    }
+  }
+  if (StageError canceled = WaitForCompletion(*completion.Get())) {
+    return canceled;
+  }
+  const HRESULT delivered = completion->Take(controller);
+  return FAILED(delivered) ? Failure(delivered) : std::nullopt;
+}
+
+// Settings, event responses and the start navigation of a new core view.
+HRESULT ConfigureWebView(ICoreWebView2* webview, HWND host, const ViewOptions& options) {
+  ComPtr<ICoreWebView2Settings> settings;
+  MIRVOT_RETURN_IF_FAILED(webview->get_Settings(settings.GetAddressOf()));
+  if (!settings) {
+    return E_POINTER;
+  }
+  MIRVOT_RETURN_IF_FAILED(WriteSettings(settings.Get()));
+
+  // The registrations last as long as the view; they are never removed.
+  EventRegistrationToken token{};
+  const auto closeResponse = MakeCloseRequestResponse(host);
+  const auto newWindowResponse = MakeNewWindowResponse();
+  if (!closeResponse || !newWindowResponse) {
+    return E_OUTOFMEMORY;
+  }
+  MIRVOT_RETURN_IF_FAILED(webview->add_WindowCloseRequested(closeResponse.Get(), &token));
+  MIRVOT_RETURN_IF_FAILED(webview->add_NewWindowRequested(newWindowResponse.Get(), &token));
+  if (options.on_download_started) {
+    ComPtr<ICoreWebView2_4> webview4;
+    MIRVOT_RETURN_IF_FAILED(webview->QueryInterface(IID_PPV_ARGS(webview4.GetAddressOf())));
+    const auto downloadResponse = MakeDownloadResponse(options.on_download_started);
+    if (!downloadResponse) {
+      return E_OUTOFMEMORY;
+    }
+    MIRVOT_RETURN_IF_FAILED(webview4->add_DownloadStarting(downloadResponse.Get(), &token));
+  }
+  return webview->Navigate(Utf8ToWide(options.url).c_str());
+}
+
+}  // namespace
+
+BrowserViewResult BrowserView::create(HWND parent, const ViewOptions& options) {
+  // An apartment that already exists is fine; the main window's OLE set one up.
+  static_cast<void>(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  RegisterHostWindowClass();
+
+  HWND hostWindow = nullptr;
+  if (const HRESULT hr = CreateHostWindow(parent, &hostWindow); FAILED(hr)) {
+    return WebView2Error::FromHResult(hr);
+  }
+  // Destroyed if creation fails: declared before the view, so the view is torn down first.
+  UniqueHostWindow host(hostWindow);
+  BrowserView view(parent, hostWindow);
+
+  if (StageError error = CreateEnvironment(options.context, view.environment_)) {
+    return *error;
+  }
+  if (StageError error = CreateController(view.environment_.Get(), hostWindow, view.controller_)) {
+    return *error;
+  }
+  if (const HRESULT hr = view.controller_->get_CoreWebView2(view.webview_.GetAddressOf());
+      FAILED(hr) || !view.webview_) {
+    return WebView2Error::FromHResult(FAILED(hr) ? hr : E_POINTER);
+  }
+  if (const HRESULT hr = ConfigureWebView(view.webview_.Get(), hostWindow, options); FAILED(hr)) {
+    return WebView2Error::FromHResult(hr);
+  }
+
+  InstallParentHook(parent, view.controller_.Get());
+  view.hooked_ = true;
+
+  if (const HRESULT hr = view.controller_->put_IsVisible(TRUE); FAILED(hr)) {
+    return WebView2Error::FromHResult(hr);
+  }
+  // Focus is a courtesy: a view that cannot take it now still works.
+  static_cast<void>(view.controller_->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC));
+
+  RECT client{};
+  if (!::GetClientRect(parent, &client)) {
+    return WebView2Error::FromHResult(LastErrorAsFailure());
+  }
+  if (const HRESULT hr = view.set_bounds(client.right - client.left, client.bottom - client.top);
+      FAILED(hr)) {
+    return WebView2Error::FromHResult(hr);
+  }
+
+  static_cast<void>(host.release());
+  return BrowserViewResult(std::in_place_type<BrowserView>, std::move(view));
+}
+
+BrowserView::BrowserView(BrowserView&& other) noexcept
+    : controller_(std::move(other.controller_)),
+      webview_(std::move(other.webview_)),
+      environment_(std::move(other.environment_)),
+      parent_(std::exchange(other.parent_, nullptr)),
+      host_(std::exchange(other.host_, nullptr)),
+      hooked_(std::exchange(other.hooked_, false)) {}
+
+BrowserView& BrowserView::operator=(BrowserView&& other) noexcept {
+  if (this != &other) {
+    TearDown();
+    controller_ = std::move(other.controller_);
+    webview_ = std::move(other.webview_);
+    environment_ = std::move(other.environment_);
+    parent_ = std::exchange(other.parent_, nullptr);
+    host_ = std::exchange(other.host_, nullptr);
+    hooked_ = std::exchange(other.hooked_, false);
+  }
+  return *this;
+}
+
+BrowserView::~BrowserView() { TearDown(); }
+
+void BrowserView::TearDown() noexcept {
+  if (controller_) {
+    static_cast<void>(controller_->Close());
+  }
+  if (hooked_) {
+    // The hook removes itself and drops its controller reference; removing it once more
+    // covers a hook that could not be reached by the message.
+    ::SendMessageW(parent_, kRemoveParentHookMessage, 0, 0);
+    RemoveParentHook(parent_);
+    hooked_ = false;
+  }
+  controller_.Reset();
+  webview_.Reset();
+  environment_.Reset();
+}
+
+HRESULT BrowserView::set_bounds(std::int32_t width, std::int32_t height) noexcept {
+  if (!controller_) {
+    return E_UNEXPECTED;
+  }
+  MIRVOT_RETURN_IF_FAILED(controller_->put_Bounds(RECT{0, 0, width, height}));
+  if (!::SetWindowPos(host_, nullptr, 0, 0, width, height, kResizeFlags)) {
+    return LastErrorAsFailure();
+  }
+  return S_OK;
+}
+
+}  // namespace mirvot

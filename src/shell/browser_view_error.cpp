@@ -1,0 +1,62 @@
+#include "shell/browser_view_error.h"
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "common/hresult.h"
+#include "common/wide_text.h"
+#include "loader/core/hresult_format.h"
+
+namespace mirvot {
+namespace {
+
+// Quotes text the way the report's debug notation writes a string value.
+std::string Quoted(std::string_view text) {
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      quoted += '\\';
+    }
+    quoted += c;
+  }
+  quoted += '"';
+  return quoted;
+}
+
+bool IsTrailingSpace(wchar_t c) noexcept {
+  return c == L'\r' || c == L'\n' || c == L' ' || c == L'\t';
+}
+
+}  // namespace
+
+HRESULT LastErrorAsFailure() noexcept {
+  const HRESULT hr = LastErrorAsHResult();
+  return FAILED(hr) ? hr : E_FAIL;
+}
+
+std::string SystemMessageForHResult(HRESULT code) {
+  // System messages are short; one that does not fit is reported as none rather than cut.
+  std::array<wchar_t, 1024> buffer{};
+  DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, static_cast<DWORD>(code), 0, buffer.data(),
+                                  static_cast<DWORD>(buffer.size()), nullptr);
+  if (length == 0 || length >= buffer.size()) {
+    return {};
+  }
+  while (length > 0 && IsTrailingSpace(buffer[length - 1])) {
+    --length;
+  }
+  return WideToUtf8(std::wstring_view(buffer.data(), length));
+}
+
+std::string WebView2Error::description() const {
+  if (kind_ == WebView2ErrorKind::TaskCanceled) {
+    return "WebView2Error(TaskCanceled)";
+  }
+  return "WebView2Error(WindowsError(Error { code: HRESULT(0x" +
+         FormatHResultHex(static_cast<std::uint32_t>(code_)) +
+         "), message: " + Quoted(SystemMessageForHResult(code_)) + " }))";
+}
+
+}  // namespace mirvot

@@ -1,0 +1,55 @@
+#pragma once
+// Why a browser view could not be built: an HRESULT from Win32 or the engine, or a quit request
+// that arrived while the view was waiting for the engine.
+#include <windows.h>
+
+#include <string>
+
+namespace mirvot {
+
+enum class WebView2ErrorKind {
+  // A failing HRESULT; Win32 failures are carried as HRESULT_FROM_WIN32(GetLastError()).
+  WindowsError,
+  // WM_QUIT was taken from the queue while waiting for an engine completion.
+  TaskCanceled,
+};
+
+class WebView2Error {
+ public:
+  [[nodiscard]] static WebView2Error FromHResult(HRESULT code) noexcept {
+    return WebView2Error(WebView2ErrorKind::WindowsError, code);
+  }
+  [[nodiscard]] static WebView2Error Canceled() noexcept {
+    return WebView2Error(WebView2ErrorKind::TaskCanceled, E_ABORT);
+  }
+
+  [[nodiscard]] WebView2ErrorKind kind() const noexcept { return kind_; }
+  // The failing HRESULT of a WindowsError; E_ABORT for TaskCanceled.
+  [[nodiscard]] HRESULT code() const noexcept { return code_; }
+
+  // The text the fatal report prints, for example
+  //   WebView2Error(WindowsError(Error { code: HRESULT(0x80070002), message: "The system
+  //   cannot find the file specified." }))      (on one line)
+  //   WebView2Error(TaskCanceled)
+  // The message is the system's text for the code, without its trailing line break; empty
+  // when the system has none.
+  [[nodiscard]] std::string description() const;
+
+  friend bool operator==(const WebView2Error&, const WebView2Error&) = default;
+
+ private:
+  WebView2Error(WebView2ErrorKind kind, HRESULT code) noexcept : kind_(kind), code_(code) {}
+
+  WebView2ErrorKind kind_;
+  HRESULT code_;
+};
+
+// The calling thread's last Win32 error as a failing HRESULT. A Win32 call that failed without
+// setting an error would otherwise read as success, so a zero error becomes E_FAIL.
+[[nodiscard]] HRESULT LastErrorAsFailure() noexcept;
+
+// The system's message for an HRESULT as UTF-8, trailing white space removed; empty when
+// there is none.
+[[nodiscard]] std::string SystemMessageForHResult(HRESULT code);
+
+}  // namespace mirvot

@@ -1,0 +1,19 @@
+#include "shell/engine_completion.h"
+
+namespace mirvot {
+
+std::optional<WebView2Error> PumpOneMessage() {
+  MSG msg{};
+  const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+  if (got == -1) {
+    return WebView2Error::FromHResult(LastErrorAsFailure());
+  }
+  if (got == 0) {
+    return WebView2Error::Canceled();
+  }
+  ::TranslateMessage(&msg);
+  ::DispatchMessageA(&msg);
+  return std::nullopt;
+}
+
+}  // namespace mirvot

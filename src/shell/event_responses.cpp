@@ -1,0 +1,118 @@
+#include "shell/event_responses.h"
+
+#include <new>
+#include <string>
+#include <utility>
+
+#include "common/com_object.h"
+#include "common/hresult.h"
+#include "common/wide_text.h"
+#include "shell/browser_view_error.h"
+#include "shell/core/download_path.h"
+#include "shell/task_memory_string.h"
+
+namespace mirvot {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+class CloseRequestResponse final : public ComObject<ICoreWebView2WindowCloseRequestedEventHandler> {
+ public:
+  explicit CloseRequestResponse(HWND host) noexcept : host_(host) {}
+
+  HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* /*sender*/, IUnknown* /*args*/) noexcept override {
+    return ::DestroyWindow(host_) ? S_OK : LastErrorAsFailure();
+  }
+
+ private:
+  ~CloseRequestResponse() override = default;
+  HWND host_;
+};
+
+class NewWindowResponse final : public ComObject<ICoreWebView2NewWindowRequestedEventHandler> {
+ public:
+  HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* /*sender*/,
+                                   ICoreWebView2NewWindowRequestedEventArgs* args) noexcept override {
+    if (args == nullptr) {
+      return E_INVALIDARG;
+    }
+    return args->put_Handled(TRUE);
+  }
+
+ private:
+  ~NewWindowResponse() override = default;
+};
+
+class DownloadResponse final : public ComObject<ICoreWebView2DownloadStartingEventHandler> {
+ public:
+  explicit DownloadResponse(DownloadStartedCallback onDownloadStarted) noexcept
+      : onDownloadStarted_(std::move(onDownloadStarted)) {}
+
+  HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* /*sender*/,
+                                   ICoreWebView2DownloadStartingEventArgs* args) noexcept override {
+    if (args == nullptr) {
+      return E_INVALIDARG;
+    }
+    try {
+      return Respond(*args);
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    } catch (...) {
+      // The callback is the shell's; whatever it throws must not cross into the engine.
+      return E_UNEXPECTED;
+    }
+  }
+
+ private:
+  ~DownloadResponse() override = default;
+
+  HRESULT Respond(ICoreWebView2DownloadStartingEventArgs& args) {
+    ComPtr<ICoreWebView2DownloadOperation> operation;
+    MIRVOT_RETURN_IF_FAILED(args.get_DownloadOperation(operation.GetAddressOf()));
+    if (!operation) {
+      return E_POINTER;
+    }
+    UniqueTaskMemoryString uri;
+    MIRVOT_RETURN_IF_FAILED(operation->get_Uri(uri.put()));
+    UniqueTaskMemoryString proposedPath;
+    MIRVOT_RETURN_IF_FAILED(args.get_ResultFilePath(proposedPath.put()));
+
+    const std::string uriText = WideToUtf8(TextOf(uri));
+    std::wstring path = TextOf(proposedPath);
+    const bool accepted = onDownloadStarted_ && onDownloadStarted_(uriText, path);
+    if (!accepted) {
+      return args.put_Cancel(TRUE);
+    }
+    const std::wstring destination = ToWideString(NormalizeDownloadPath(AsUtf16(path)));
+    MIRVOT_RETURN_IF_FAILED(args.put_ResultFilePath(destination.c_str()));
+    return args.put_Handled(TRUE);
+  }
+
+  DownloadStartedCallback onDownloadStarted_;
+};
+
+template <typename Interface, typename Object>
+ComPtr<Interface> Adopt(Object* object) noexcept {
+  ComPtr<Interface> handler;
+  handler.Attach(object);  // takes the reference the object is born with
+  return handler;
+}
+
+}  // namespace
+
+ComPtr<ICoreWebView2WindowCloseRequestedEventHandler> MakeCloseRequestResponse(HWND host) noexcept {
+  return Adopt<ICoreWebView2WindowCloseRequestedEventHandler>(
+      new (std::nothrow) CloseRequestResponse(host));
+}
+
+ComPtr<ICoreWebView2NewWindowRequestedEventHandler> MakeNewWindowResponse() noexcept {
+  return Adopt<ICoreWebView2NewWindowRequestedEventHandler>(new (std::nothrow) NewWindowResponse());
+}
+
+ComPtr<ICoreWebView2DownloadStartingEventHandler> MakeDownloadResponse(
+    DownloadStartedCallback onDownloadStarted) noexcept {
+  return Adopt<ICoreWebView2DownloadStartingEventHandler>(
+      new (std::nothrow) DownloadResponse(std::move(onDownloadStarted)));
+}
+
+}  // namespace mirvot

@@ -1,0 +1,29 @@
+#pragma once
+// The view follows the main window through a subclass of it: size, moves and focus of the main
+// window reach the engine controller directly, before the window's own procedure runs.
+#include <windows.h>
+
+#include "webview2/webview2_interfaces.h"
+
+namespace mirvot {
+
+inline constexpr UINT_PTR kParentHookId = 0x464;
+// Sent to the main window to make the hook remove itself (WM_USER + 101).
+inline constexpr UINT kRemoveParentHookMessage = WM_USER + 101;
+
+// The hook procedure. WM_SIZE (unless minimised) fits the controller's bounds and its parent
+// window to the client area; WM_MOVE and WM_MOVING tell the controller the window moved;
+// WM_SETFOCUS moves the focus into the view; WM_DESTROY and kRemoveParentHookMessage remove
+// the hook and drop its controller reference. Every message then goes on to the next
+// procedure. Failures of the controller calls are ignored.
+LRESULT CALLBACK ParentHookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                UINT_PTR id, DWORD_PTR referenceData);
+
+// Subclasses `parent` with the hook, which keeps a reference to `controller` of its own
+// until it is removed. A failure leaves the window without the hook and takes no reference.
+void InstallParentHook(HWND parent, ICoreWebView2Controller* controller) noexcept;
+
+// Removes the hook from `parent` if it is still there, dropping its controller reference.
+void RemoveParentHook(HWND parent) noexcept;
+
+}  // namespace mirvot
