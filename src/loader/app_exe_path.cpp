@@ -1,0 +1,55 @@
+#include "loader/app_exe_path.h"
+
+#include <new>
+#include <vector>
+
+#include "common/hresult.h"
+#include "loader/core/folder_rules.h"
+
+namespace mirvot {
+namespace {
+
+DWORD ReadExecutableModuleFileName(wchar_t* buffer, DWORD capacity) {
+  return ::GetModuleFileNameW(nullptr, buffer, capacity);
+}
+
+// The error of a read that did not give a path. A read can end without a usable path while
+// the last error still reads as success (a truncated path on systems that do not report the
+// truncation); that must not reach the caller as a success code.
+HRESULT FailedReadResult() noexcept {
+  const HRESULT hr = LastErrorAsHResult();
+  return FAILED(hr) ? hr : E_FAIL;
+}
+
+}  // namespace
+
+HRESULT ReadAppExePath(ModuleFileNameReader readModuleFileName, std::wstring& path) noexcept {
+  constexpr auto kFirstCapacity = static_cast<DWORD>(kExePathFirstCapacityUnits);
+  constexpr auto kSecondCapacity = static_cast<DWORD>(kExePathSecondCapacityUnits);
+  try {
+    wchar_t first[kFirstCapacity] = {};
+    DWORD length = readModuleFileName(first, kFirstCapacity);
+    if (length > 0 && length < kFirstCapacity) {
+      path.assign(first, length);
+      return S_OK;
+    }
+    if (length != kFirstCapacity || ::GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+      return FailedReadResult();
+    }
+    std::vector<wchar_t> second(kSecondCapacity, L'\0');
+    length = readModuleFileName(second.data(), kSecondCapacity);
+    if (length > 0 && length < kSecondCapacity) {
+      path.assign(second.data(), length);
+      return S_OK;
+    }
+    return FailedReadResult();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT GetAppExePath(std::wstring& path) noexcept {
+  return ReadAppExePath(&ReadExecutableModuleFileName, path);
+}
+
+}  // namespace mirvot

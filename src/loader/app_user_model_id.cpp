@@ -1,0 +1,98 @@
+#include "loader/app_user_model_id.h"
+
+#include <objbase.h>
+
+#include <memory>
+#include <new>
+
+#include "common/core/hresult_codes.h"
+#include "common/optional_function.h"
+
+namespace mirvot {
+namespace {
+
+GetCurrentApplicationUserModelIdFunction FindGetCurrentApplicationUserModelId() {
+  static const auto function = FindLoadedFunction<GetCurrentApplicationUserModelIdFunction>(
+      L"Kernel32.dll", "GetCurrentApplicationUserModelId");
+  return function;
+}
+
+GetCurrentProcessExplicitAppUserModelIdFunction FindGetCurrentProcessExplicitAppUserModelId() {
+  // shell32 is loaded from the system folder only, never from the application's folder, and
+  // stays loaded: the remembered address must remain valid.
+  static const auto function = FindFunction<GetCurrentProcessExplicitAppUserModelIdFunction>(
+      ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32),
+      "GetCurrentProcessExplicitAppUserModelID");
+  return function;
+}
+
+struct CoTaskMemTextFree {
+  void operator()(wchar_t* text) const noexcept { ::CoTaskMemFree(text); }
+};
+using CoTaskMemText = std::unique_ptr<wchar_t, CoTaskMemTextFree>;
+
+// The packaged application's ID. False when the system cannot give one (no such function, or
+// the process is not packaged), so that the explicit ID is asked for instead; true with the
+// result otherwise.
+bool TryPackagedId(GetCurrentApplicationUserModelIdFunction function, std::wstring& id,
+                   HRESULT& result) {
+  if (function == nullptr) {
+    return false;
+  }
+  wchar_t buffer[kAppUserModelIdCapacity] = {};
+  UINT32 length = kAppUserModelIdCapacity;
+  if (function(&length, buffer) != ERROR_SUCCESS) {
+    return false;
+  }
+  // The length includes the terminator.
+  if (length == 0 || length > kAppUserModelIdCapacity) {
+    result = E_UNEXPECTED;
+    return true;
+  }
+  id.assign(buffer, length - 1);
+  result = S_OK;
+  return true;
+}
+
+HRESULT GetAppUserModelIdOrThrow(const AppUserModelIdFunctionLookups& lookups, std::wstring& id) {
+  id.clear();
+  HRESULT result = E_FAIL;
+  if (TryPackagedId(lookups.getCurrentApplicationUserModelId(), id, result)) {
+    return result;
+  }
+  const auto explicitIdFunction = lookups.getCurrentProcessExplicitAppUserModelId();
+  if (explicitIdFunction == nullptr) {
+    return HResultFromWin32Code(ERROR_NOT_FOUND);
+  }
+  wchar_t* rawId = nullptr;
+  result = explicitIdFunction(&rawId);
+  const CoTaskMemText explicitId(rawId);
+  if (SUCCEEDED(result) && explicitId != nullptr) {
+    id.assign(explicitId.get());
+  }
+  return result;
+}
+
+}  // namespace
+
+const AppUserModelIdFunctionLookups& SystemAppUserModelIdFunctionLookups() noexcept {
+  static constexpr AppUserModelIdFunctionLookups kLookups{
+      &FindGetCurrentApplicationUserModelId, &FindGetCurrentProcessExplicitAppUserModelId};
+  return kLookups;
+}
+
+HRESULT GetAppUserModelIdWith(const AppUserModelIdFunctionLookups& lookups,
+                              std::wstring& id) noexcept {
+  try {
+    return GetAppUserModelIdOrThrow(lookups, id);
+  } catch (const std::bad_alloc&) {
+    id.clear();
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT GetAppUserModelId(std::wstring& id) noexcept {
+  return GetAppUserModelIdWith(SystemAppUserModelIdFunctionLookups(), id);
+}
+
+}  // namespace mirvot

@@ -1,0 +1,153 @@
+#include "loader/package_runtime.h"
+
+#include <cwchar>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "common/optional_function.h"
+#include "common/wide_text.h"
+#include "loader/runtime_discovery.h"
+
+namespace mirvot {
+namespace {
+
+using package_api::PACKAGE_INFO;
+using package_api::PACKAGE_VERSION;
+
+constexpr wchar_t kPackageFunctionsModule[] = L"kernelbase.dll";
+
+package_api::TryCreatePackageDependencyFunction FindTryCreatePackageDependency() {
+  static const auto function = FindLoadedFunction<package_api::TryCreatePackageDependencyFunction>(
+      kPackageFunctionsModule, "TryCreatePackageDependency");
+  return function;
+}
+
+package_api::AddPackageDependencyFunction FindAddPackageDependency() {
+  static const auto function = FindLoadedFunction<package_api::AddPackageDependencyFunction>(
+      kPackageFunctionsModule, "AddPackageDependency");
+  return function;
+}
+
+package_api::GetCurrentPackageInfoFunction FindGetCurrentPackageInfo() {
+  static const auto function = FindLoadedFunction<package_api::GetCurrentPackageInfoFunction>(
+      kPackageFunctionsModule, "GetCurrentPackageInfo");
+  return function;
+}
+
+// The dependency identifier is allocated by the system on the process heap.
+struct ProcessHeapFree {
+  void operator()(wchar_t* text) const noexcept { ::HeapFree(::GetProcessHeap(), 0, text); }
+};
+using ProcessHeapText = std::unique_ptr<wchar_t, ProcessHeapFree>;
+
+// Declares the process's dependency on the channel's runtime package so that the package
+// joins the process's package graph. The dependency is never removed: the runtime must stay
+// available as long as the process may use it.
+void AddRuntimePackageDependency(package_api::TryCreatePackageDependencyFunction tryCreate,
+                                 package_api::AddPackageDependencyFunction add,
+                                 const wchar_t* familyName) {
+  PACKAGE_VERSION anyVersion{};
+  anyVersion.Version = 0;
+  constexpr INT32 kAnyArchitecture = 0;
+  constexpr INT32 kProcessLifetime = 0;
+  constexpr INT32 kNoOptions = 0;
+  wchar_t* rawIdentifier = nullptr;
+  const HRESULT created = tryCreate(nullptr, familyName, anyVersion, kAnyArchitecture,
+                                    kProcessLifetime, nullptr, kNoOptions, &rawIdentifier);
+  const ProcessHeapText identifier(rawIdentifier);
+  if (FAILED(created)) {
+    return;
+  }
+  constexpr INT32 kDefaultRank = 0;
+  package_api::PACKAGEDEPENDENCY_CONTEXT context = nullptr;
+  // A failure here leaves the package out of the graph, which the walk below then shows.
+  static_cast<void>(add(identifier.get(), kDefaultRank, kNoOptions, &context, nullptr));
+}
+
+bool FindPackagedRuntimeOrThrow(const PackageFunctionLookups& lookups, ReleaseChannel channel,
+                                std::wstring& clientDllPath) {
+  const auto tryCreate = lookups.tryCreatePackageDependency();
+  const auto add = lookups.addPackageDependency();
+  if (tryCreate == nullptr || add == nullptr) {
+    return false;
+  }
+  const std::wstring familyName(AsWide(kChannelPackageFamilyNames[ChannelIndex(channel)]));
+  AddRuntimePackageDependency(tryCreate, add, familyName.c_str());
+
+  const auto getCurrentPackageInfo = lookups.getCurrentPackageInfo();
+  if (getCurrentPackageInfo == nullptr) {
+    return false;
+  }
+  UINT32 length = 0;
+  UINT32 count = 0;
+  if (getCurrentPackageInfo(kPackageInfoFlags, &length, nullptr, &count) !=
+          ERROR_INSUFFICIENT_BUFFER ||
+      length == 0) {
+    return false;
+  }
+  // 64-bit elements keep the entries' pointers aligned.
+  const std::size_t bufferBytes = length;
+  std::vector<std::uint64_t> buffer((bufferBytes + sizeof(std::uint64_t) - 1) /
+                                    sizeof(std::uint64_t));
+  BYTE* const bytes = reinterpret_cast<BYTE*>(buffer.data());
+  count = 0;
+  if (getCurrentPackageInfo(kPackageInfoFlags, &length, bytes, &count) != ERROR_SUCCESS ||
+      count == 0) {
+    return false;
+  }
+  const std::optional<PackagedRuntimeLocation> location =
+      FindRuntimePackage(bytes, bufferBytes, count, familyName.c_str());
+  if (!location) {
+    return false;
+  }
+  return AcceptRuntimeFolder(location->version, location->folder, clientDllPath);
+}
+
+}  // namespace
+
+const PackageFunctionLookups& SystemPackageFunctionLookups() noexcept {
+  static constexpr PackageFunctionLookups kLookups{
+      &FindTryCreatePackageDependency, &FindAddPackageDependency, &FindGetCurrentPackageInfo};
+  return kLookups;
+}
+
+std::optional<PackagedRuntimeLocation> FindRuntimePackage(const BYTE* buffer,
+                                                          std::size_t bufferBytes, UINT32 count,
+                                                          const wchar_t* familyName) {
+  if (buffer == nullptr || familyName == nullptr) {
+    return std::nullopt;
+  }
+  const std::size_t entriesInBuffer = bufferBytes / sizeof(PACKAGE_INFO);
+  const std::size_t entries = count < entriesInBuffer ? count : entriesInBuffer;
+  const auto* infos = reinterpret_cast<const PACKAGE_INFO*>(buffer);
+  for (std::size_t i = 0; i < entries; ++i) {
+    const PACKAGE_INFO& info = infos[i];
+    if (info.packageFamilyName == nullptr || _wcsicmp(info.packageFamilyName, familyName) != 0) {
+      continue;
+    }
+    if (info.path == nullptr) {
+      return std::nullopt;
+    }
+    const package_api::PACKAGE_VERSION_PARTS& parts = info.packageId.version.Parts;
+    return PackagedRuntimeLocation{std::wstring(info.path),
+                                   RuntimeVersion{parts.Major, parts.Minor, parts.Build,
+                                                  parts.Revision}};
+  }
+  return std::nullopt;
+}
+
+bool FindPackagedRuntimeWith(const PackageFunctionLookups& lookups, ReleaseChannel channel,
+                             std::wstring& clientDllPath) noexcept {
+  try {
+    return FindPackagedRuntimeOrThrow(lookups, channel, clientDllPath);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+bool FindPackagedRuntime(ReleaseChannel channel, std::wstring& clientDllPath) noexcept {
+  return FindPackagedRuntimeWith(SystemPackageFunctionLookups(), channel, clientDllPath);
+}
+
+}  // namespace mirvot

@@ -1,0 +1,333 @@
+#include "loader/settings_resolution.h"
+
+#include <wrl/client.h>
+
+#include <atomic>
+#include <new>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+#include "common/owners.h"
+#include "common/wide_text.h"
+#include "loader/app_exe_path.h"
+#include "loader/app_user_model_id.h"
+#include "loader/core/channel_list.h"
+#include "loader/core/folder_rules.h"
+
+namespace mirvot {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// Written by every resolution without a lock; two resolutions at once write it from the same
+// registry state. Atomic only so that such a race is well defined; relaxed order suffices.
+std::atomic<bool> policyRootPresent{true};
+
+std::optional<std::wstring> ReadEnvironmentVariable(const wchar_t* name) {
+  DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);  // includes the terminator
+  if (size == 0) {
+    return std::nullopt;
+  }
+  for (;;) {
+    std::wstring value(size, L'\0');
+    ::SetLastError(ERROR_SUCCESS);
+    const DWORD length = ::GetEnvironmentVariableW(name, value.data(), size);
+    if (length == 0 && ::GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
+      return std::nullopt;  // removed since it was measured
+    }
+    if (length < size) {
+      value.resize(length);
+      return value;
+    }
+    size = length;  // grew since it was measured
+  }
+}
+
+// Whether the policy root exists in either hive, the user's first.
+bool PolicyRootExists() {
+  for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    UniqueRegistryKey key;
+    if (::RegOpenKeyExW(hive, kPolicyRootKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// A REG_SZ policy value read into a zero-filled buffer of 260 units. A longer value is absent.
+std::optional<std::wstring> ReadPolicyText(HKEY key, const wchar_t* name) {
+  wchar_t buffer[kRegistryValueBufferUnits] = {};
+  DWORD size = sizeof(buffer);
+  if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, buffer, &size) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  const std::optional<std::u16string_view> text =
+      TextInRegistryBuffer(reinterpret_cast<const char16_t*>(buffer), kRegistryValueBufferUnits);
+  if (!text) {
+    return std::nullopt;
+  }
+  return ToWideString(*text);
+}
+
+void ApplyText(const SettingTarget& target, std::wstring text) noexcept {
+  *target.textStorage = std::move(text);
+  *target.text = target.textStorage->c_str();
+}
+
+void ApplyFlag(const SettingTarget& target, bool isOne) noexcept {
+  *target.number = isOne ? 1 : 0;
+  *target.set = true;
+}
+
+void ApplyChannelList(const SettingTarget& target, const std::wstring& list) noexcept {
+  ParseReleaseChannelList(AsUtf16(list), *target.number, *target.set);
+}
+
+// A present variable decides its row, whatever its value.
+void ApplyVariable(const SettingTarget& target, std::wstring value) noexcept {
+  switch (target.form) {
+    case SettingValueForm::Text:
+      ApplyText(target, std::move(value));
+      break;
+    case SettingValueForm::ChannelList:
+      if (!value.empty()) {
+        ApplyChannelList(target, value);
+      }
+      break;
+    case SettingValueForm::Flag:
+      ApplyFlag(target, ReadsAsOne(AsUtf16(value)));
+      break;
+  }
+}
+
+// One policy value; false when it yields no result.
+bool ReadPolicyValue(HKEY key, const wchar_t* name, const SettingTarget& target) {
+  switch (target.form) {
+    case SettingValueForm::Text: {
+      std::optional<std::wstring> text = ReadPolicyText(key, name);
+      if (!text) {
+        return false;
+      }
+      ApplyText(target, std::move(*text));
+      return true;
+    }
+    case SettingValueForm::ChannelList: {
+      const std::optional<std::wstring> list = ReadPolicyText(key, name);
+      if (!list || list->empty()) {
+        return false;
+      }
+      ApplyChannelList(target, *list);
+      return true;
+    }
+    case SettingValueForm::Flag: {
+      DWORD value = 0;
+      DWORD size = sizeof(value);
+      if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_DWORD, nullptr, &value, &size) ==
+          ERROR_SUCCESS) {
+        ApplyFlag(target, value == 1);
+        return true;
+      }
+      const std::optional<std::wstring> text = ReadPolicyText(key, name);
+      if (!text) {
+        return false;
+      }
+      ApplyFlag(target, ReadsAsOne(AsUtf16(*text)));
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ReadPolicySettingOrThrow(HKEY hive, const wchar_t* policyName, const SettingTarget& target,
+                              bool noWildcard) {
+  // A process without an application user model ID tries the empty name, which is the key's
+  // default value: a default value applies to every such process.
+  std::wstring appUserModelId;
+  static_cast<void>(GetAppUserModelId(appUserModelId));
+  std::wstring exePath;
+  std::wstring exeFileName;
+  if (SUCCEEDED(GetAppExePath(exePath))) {
+    exeFileName = AsWide(ExeFileName(AsUtf16(exePath)));
+  }
+
+  std::wstring keyName = kPolicyRootKey;
+  keyName += policyName;
+  UniqueRegistryKey key;
+  if (::RegOpenKeyExW(hive, keyName.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
+    return false;
+  }
+  if (ReadPolicyValue(key.get(), appUserModelId.c_str(), target) ||
+      ReadPolicyValue(key.get(), exeFileName.c_str(), target)) {
+    return true;
+  }
+  return !noWildcard && ReadPolicyValue(key.get(), L"*", target);
+}
+
+bool LookupLoaderSettingOrThrow(const wchar_t* variableName, const wchar_t* policyName,
+                                const SettingTarget& target, bool alwaysTestPolicyRoot,
+                                bool noWildcard) {
+  if (alwaysTestPolicyRoot) {
+    policyRootPresent.store(true, std::memory_order_relaxed);
+  }
+  std::optional<std::wstring> variable = ReadEnvironmentVariable(variableName);
+  if (variable) {
+    ApplyVariable(target, std::move(*variable));
+    return true;
+  }
+  if (!policyRootPresent.load(std::memory_order_relaxed)) {
+    return false;
+  }
+  const bool rootExists = PolicyRootExists();
+  policyRootPresent.store(rootExists, std::memory_order_relaxed);
+  if (!rootExists) {
+    return false;
+  }
+  // The machine's policy wins over the user's.
+  return ReadPolicySetting(HKEY_LOCAL_MACHINE, policyName, target, noWildcard) ||
+         ReadPolicySetting(HKEY_CURRENT_USER, policyName, target, noWildcard);
+}
+
+// Edge view mode asked for by the options object.
+void ReadEdgeViewFromOptions(LoaderSettings& settings) noexcept {
+  if (settings.environmentOptions == nullptr) {
+    return;
+  }
+  ComPtr<ICoreWebView2EdgeViewOptions> edgeViewOptions;
+  if (settings.environmentOptions->QueryInterface(IID_PPV_ARGS(edgeViewOptions.GetAddressOf())) !=
+          S_OK ||
+      edgeViewOptions == nullptr) {
+    return;
+  }
+  INT32 isEdgeView = 0;
+  if (edgeViewOptions->get_IsEdgeView(&isEdgeView) == S_OK && isEdgeView == 1) {
+    settings.useEdgeView = true;
+  }
+}
+
+// Only the exact text "1" turns Edge view mode on; any other value, even an empty one, turns
+// it off. An absent variable leaves the options object's choice.
+void ReadEdgeViewVariable(LoaderSettings& settings) {
+  const std::optional<std::wstring> value = ReadEnvironmentVariable(L"WEBVIEW2_USE_EDGE_VIEW");
+  if (value) {
+    settings.useEdgeView = *value == L"1";
+  }
+}
+
+// The channel settings of the options object, for whatever variables and policies left open.
+void ReadChannelsFromOptions(LoaderSettings& settings) noexcept {
+  if (settings.environmentOptions == nullptr ||
+      (settings.channelSearchKindSet && settings.releaseChannelsSet)) {
+    return;
+  }
+  ComPtr<ICoreWebView2EnvironmentOptions7> options;
+  if (FAILED(settings.environmentOptions->QueryInterface(IID_PPV_ARGS(options.GetAddressOf()))) ||
+      options == nullptr) {
+    return;
+  }
+  if (!settings.channelSearchKindSet) {
+    COREWEBVIEW2_CHANNEL_SEARCH_KIND kind = COREWEBVIEW2_CHANNEL_SEARCH_KIND_MOST_STABLE;
+    if (SUCCEEDED(options->get_ChannelSearchKind(&kind)) &&
+        kind == COREWEBVIEW2_CHANNEL_SEARCH_KIND_LEAST_STABLE) {
+      // From the options object the order is only a preference: the flag stays clear.
+      settings.channelSearchKind = kChannelSearchLeastStableFirst;
+    }
+  }
+  if (!settings.releaseChannelsSet) {
+    COREWEBVIEW2_RELEASE_CHANNELS channels = COREWEBVIEW2_RELEASE_CHANNELS_NONE;
+    if (SUCCEEDED(options->get_ReleaseChannels(&channels)) &&
+        channels != COREWEBVIEW2_RELEASE_CHANNELS_NONE) {
+      settings.releaseChannels = static_cast<std::int32_t>(channels);
+      settings.releaseChannelsSet = true;
+    }
+  }
+}
+
+}  // namespace
+
+SettingTarget TextSetting(const wchar_t*& field, std::wstring& storage) noexcept {
+  SettingTarget target;
+  target.form = SettingValueForm::Text;
+  target.text = &field;
+  target.textStorage = &storage;
+  return target;
+}
+
+SettingTarget ChannelListSetting(std::int32_t& mask, bool& set) noexcept {
+  SettingTarget target;
+  target.form = SettingValueForm::ChannelList;
+  target.number = &mask;
+  target.set = &set;
+  return target;
+}
+
+SettingTarget FlagSetting(std::int32_t& value, bool& set) noexcept {
+  SettingTarget target;
+  target.form = SettingValueForm::Flag;
+  target.number = &value;
+  target.set = &set;
+  return target;
+}
+
+bool IsPolicyRootPresent() noexcept { return policyRootPresent.load(std::memory_order_relaxed); }
+
+bool ReadPolicySetting(HKEY hive, const wchar_t* policyName, const SettingTarget& target,
+                       bool noWildcard) noexcept {
+  try {
+    return ReadPolicySettingOrThrow(hive, policyName, target, noWildcard);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+bool LookupLoaderSetting(const wchar_t* variableName, const wchar_t* policyName,
+                         const SettingTarget& target, bool alwaysTestPolicyRoot,
+                         bool noWildcard) noexcept {
+  try {
+    return LookupLoaderSettingOrThrow(variableName, policyName, target, alwaysTestPolicyRoot,
+                                      noWildcard);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+void ResolveLoaderSettings(LoaderSettings& settings, ResolvedTextStorage& storage) noexcept {
+  ReadEdgeViewFromOptions(settings);
+
+  static_cast<void>(LookupLoaderSetting(
+      L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", L"BrowserExecutableFolder",
+      TextSetting(settings.browserExecutableFolder, storage.browserExecutableFolder),
+      /*alwaysTestPolicyRoot=*/true, /*noWildcard=*/false));
+  // A profile folder shared by every application would mix their data: no "*" value here.
+  static_cast<void>(LookupLoaderSetting(
+      L"WEBVIEW2_USER_DATA_FOLDER", L"UserDataFolder",
+      TextSetting(settings.userDataFolder, storage.userDataFolder),
+      /*alwaysTestPolicyRoot=*/false, /*noWildcard=*/true));
+  try {
+    ReadEdgeViewVariable(settings);
+  } catch (const std::bad_alloc&) {
+    // Not given: the options object's choice stands.
+  }
+  // In Edge view mode the channel settings meant for every application do not apply.
+  const bool channelNoWildcard = settings.useEdgeView;
+  static_cast<void>(LookupLoaderSetting(
+      L"WEBVIEW2_RELEASE_CHANNELS", L"ReleaseChannels",
+      ChannelListSetting(settings.releaseChannels, settings.releaseChannelsSet),
+      /*alwaysTestPolicyRoot=*/false, channelNoWildcard));
+  static_cast<void>(LookupLoaderSetting(
+      L"WEBVIEW2_CHANNEL_SEARCH_KIND", L"ChannelSearchKind",
+      FlagSetting(settings.channelSearchKind, settings.channelSearchKindSet),
+      /*alwaysTestPolicyRoot=*/false, channelNoWildcard));
+  // A second name for the same setting.
+  if (!settings.channelSearchKindSet) {
+    static_cast<void>(LookupLoaderSetting(
+        L"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE", L"ReleaseChannelPreference",
+        FlagSetting(settings.channelSearchKind, settings.channelSearchKindSet),
+        /*alwaysTestPolicyRoot=*/false, channelNoWildcard));
+  }
+
+  ReadChannelsFromOptions(settings);
+}
+
+}  // namespace mirvot
