@@ -5,6 +5,7 @@
 #include <array>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace mirvot {
 namespace {
@@ -146,12 +147,38 @@ HRESULT EnvironmentOptions::GetCustomSchemeRegistrations(
   }
   *count = 0;
   *schemeRegistrations = nullptr;
+  if (customSchemeRegistrations_.empty()) {
+    return S_OK;
+  }
+  auto* array = static_cast<ICoreWebView2CustomSchemeRegistration**>(::CoTaskMemAlloc(
+      customSchemeRegistrations_.size() * sizeof(ICoreWebView2CustomSchemeRegistration*)));
+  if (array == nullptr) {
+    return E_OUTOFMEMORY;
+  }
+  for (size_t i = 0; i < customSchemeRegistrations_.size(); ++i) {
+    // Each element carries its own reference, which the receiver releases.
+    Microsoft::WRL::ComPtr<ICoreWebView2CustomSchemeRegistration> copy =
+        customSchemeRegistrations_[i];
+    array[i] = copy.Detach();
+  }
+  *count = static_cast<UINT32>(customSchemeRegistrations_.size());
+  *schemeRegistrations = array;
   return S_OK;
 }
 
 HRESULT EnvironmentOptions::SetCustomSchemeRegistrations(
-    UINT32 /*count*/, ICoreWebView2CustomSchemeRegistration** /*schemeRegistrations*/) noexcept {
-  return E_NOTIMPL;
+    UINT32 count, ICoreWebView2CustomSchemeRegistration** schemeRegistrations) noexcept {
+  if (count > 0 && schemeRegistrations == nullptr) {
+    return E_POINTER;
+  }
+  try {
+    std::vector<Microsoft::WRL::ComPtr<ICoreWebView2CustomSchemeRegistration>> stored(
+        schemeRegistrations, schemeRegistrations + count);
+    customSchemeRegistrations_ = std::move(stored);
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+  return S_OK;
 }
 
 HRESULT EnvironmentOptions::get_EnableTrackingPrevention(BOOL* value) noexcept {

@@ -8,6 +8,7 @@
 #include <wrl/client.h>
 
 #include <string>
+#include <vector>
 
 #include "common/com_object.h"
 #include "webview2/webview2_interfaces.h"
@@ -65,7 +66,8 @@ class EnvironmentOptions final
   HRESULT STDMETHODCALLTYPE get_IsCustomCrashReportingEnabled(BOOL* value) noexcept override;
   HRESULT STDMETHODCALLTYPE put_IsCustomCrashReportingEnabled(BOOL value) noexcept override;
   // ICoreWebView2EnvironmentOptions4: this program registers no custom schemes, so the list
-  // is always empty; a caller's list is not kept.
+  // starts empty. A list that is set is kept with a reference to each registration; the
+  // getter hands out a CoTaskMemAlloc array with a new reference to each (null when empty).
   HRESULT STDMETHODCALLTYPE GetCustomSchemeRegistrations(
       UINT32* count, ICoreWebView2CustomSchemeRegistration*** schemeRegistrations) noexcept override;
   HRESULT STDMETHODCALLTYPE SetCustomSchemeRegistrations(
@@ -106,6 +108,7 @@ class EnvironmentOptions final
   std::wstring additionalBrowserArguments_;
   std::wstring language_;
   std::wstring targetCompatibleBrowserVersion_;
+  std::vector<Microsoft::WRL::ComPtr<ICoreWebView2CustomSchemeRegistration>> customSchemeRegistrations_;
   BOOL allowSingleSignOnUsingOSPrimaryAccount_ = FALSE;
   BOOL exclusiveUserDataFolderAccess_ = FALSE;
   BOOL isCustomCrashReportingEnabled_ = FALSE;

@@ -1,0 +1,60 @@
+// The error a failed view creation carries, and the text the fatal report prints for it.
+#include "shell/browser_view_error.h"
+
+#include <gtest/gtest.h>
+
+namespace mirvot {
+namespace {
+
+TEST(WebView2ErrorTest, WindowsErrorNamesCodeAndSystemMessage) {
+  const WebView2Error error = WebView2Error::FromHResult(static_cast<HRESULT>(0x80070002));
+  EXPECT_EQ(error.kind(), WebView2ErrorKind::WindowsError);
+  EXPECT_EQ(error.code(), static_cast<HRESULT>(0x80070002));
+  EXPECT_EQ(error.description(),
+            "WebView2Error(WindowsError(Error { code: HRESULT(0x80070002), message: \"The system "
+            "cannot find the file specified.\" }))");
+}
+
+TEST(WebView2ErrorTest, TaskCanceledHasItsOwnDescription) {
+  const WebView2Error error = WebView2Error::Canceled();
+  EXPECT_EQ(error.kind(), WebView2ErrorKind::TaskCanceled);
+  EXPECT_EQ(error.description(), "WebView2Error(TaskCanceled)");
+}
+
+TEST(WebView2ErrorTest, CodeWithoutSystemMessageHasEmptyMessage) {
+  const WebView2Error error = WebView2Error::FromHResult(static_cast<HRESULT>(0x8BADF00D));
+  EXPECT_EQ(error.description(),
+            "WebView2Error(WindowsError(Error { code: HRESULT(0x8BADF00D), message: \"\" }))");
+}
+
+TEST(WebView2ErrorTest, HexDigitsAreUppercaseAndPadded) {
+  const std::string text = WebView2Error::FromHResult(E_POINTER).description();
+  EXPECT_NE(text.find("HRESULT(0x80004003)"), std::string::npos) << text;
+}
+
+TEST(WebView2ErrorTest, SystemMessageLosesItsTrailingLineBreak) {
+  const std::string message = SystemMessageForHResult(E_ACCESSDENIED);
+  ASSERT_FALSE(message.empty());
+  EXPECT_NE(message.back(), '\n');
+  EXPECT_NE(message.back(), '\r');
+  EXPECT_NE(message.back(), ' ');
+}
+
+TEST(WebView2ErrorTest, ErrorsCompareByKindAndCode) {
+  EXPECT_EQ(WebView2Error::FromHResult(E_FAIL), WebView2Error::FromHResult(E_FAIL));
+  EXPECT_FALSE(WebView2Error::FromHResult(E_FAIL) == WebView2Error::FromHResult(E_POINTER));
+  EXPECT_FALSE(WebView2Error::Canceled() == WebView2Error::FromHResult(E_ABORT));
+}
+
+TEST(LastErrorAsFailureTest, Win32ErrorBecomesItsHResult) {
+  ::SetLastError(ERROR_ACCESS_DENIED);
+  EXPECT_EQ(LastErrorAsFailure(), static_cast<HRESULT>(0x80070005));
+}
+
+TEST(LastErrorAsFailureTest, MissingErrorStillReadsAsFailure) {
+  ::SetLastError(ERROR_SUCCESS);
+  EXPECT_EQ(LastErrorAsFailure(), E_FAIL);
+}
+
+}  // namespace
+}  // namespace mirvot
