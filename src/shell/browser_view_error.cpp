@@ -54,9 +54,12 @@ std::string WebView2Error::description() const {
   if (kind_ == WebView2ErrorKind::TaskCanceled) {
     return "WebView2Error(TaskCanceled)";
   }
-  return "WebView2Error(WindowsError(Error { code: HRESULT(0x" +
-         FormatHResultHex(static_cast<std::uint32_t>(code_)) +
-         "), message: " + Quoted(SystemMessageForHResult(code_)) + " }))";
+  return "WebView2Error(WindowsError(" + WindowsErrorDescription(code_) + "))";
+}
+
+std::string WindowsErrorDescription(HRESULT code) {
+  return "Error { code: HRESULT(0x" + FormatHResultHex(static_cast<std::uint32_t>(code)) +
+         "), message: " + Quoted(SystemMessageForHResult(code)) + " }";
 }
 
 }  // namespace mirvot

@@ -44,6 +44,10 @@ class WebView2Error {
   HRESULT code_;
 };
 
+// An HRESULT in the notation of the fatal report:
+//   Error { code: HRESULT(0x80070002), message: "The system cannot find the file specified." }
+[[nodiscard]] std::string WindowsErrorDescription(HRESULT code);
+
 // The calling thread's last Win32 error as a failing HRESULT. A Win32 call that failed without
 // setting an error would otherwise read as success, so a zero error becomes E_FAIL.
 [[nodiscard]] HRESULT LastErrorAsFailure() noexcept;

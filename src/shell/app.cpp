@@ -1,0 +1,74 @@
+#include "shell/app.h"
+
+#include <string>
+#include <utility>
+#include <variant>
+
+#include "shell/core/view_size.h"
+#include "shell/fatal.h"
+#include "shell/host_dpi.h"
+#include "shell/profile_folder.h"
+#include "shell/window_icon.h"
+
+namespace mirvot {
+namespace {
+
+// Every download is saved where the runtime proposes.
+bool AcceptDownload(const std::string& /*uri*/, std::wstring& /*path*/) { return true; }
+
+// The fatal report's description of a window that could not be created.
+std::string WindowErrorDescription(HRESULT code) {
+  return "OsError(" + WindowsErrorDescription(code) + ")";
+}
+
+}  // namespace
+
+void App::on_resumed(EventLoop& loop) {
+  WindowAttributes attributes;
+  attributes.title = kMainWindowTitle;
+  attributes.inner_width = kMainWindowLogicalWidth;
+  attributes.inner_height = kMainWindowLogicalHeight;
+  attributes.icon = load_window_icon();
+
+  std::unique_ptr<MainWindow> newWindow;
+  if (const HRESULT hr = MainWindow::Create(loop, attributes, newWindow); FAILED(hr)) {
+    MIRVOT_FATAL(WindowErrorDescription(hr));
+  }
+
+  if (!web_context) {
+    web_context.emplace(BrowserContext{profile_folder()});
+  }
+
+  const ViewOptions options{*web_context, kLoginUrl, AcceptDownload};
+  BrowserViewResult created = BrowserView::create(newWindow->hwnd(), options);
+  if (const auto* error = std::get_if<WebView2Error>(&created)) {
+    MIRVOT_FATAL(error->description());
+  }
+
+  // Releasing an earlier window asks it to destroy itself on a later turn of the loop; the
+  // earlier view is torn down while its window still exists.
+  window = std::move(newWindow);
+  webview.reset();
+  webview.emplace(std::move(std::get<BrowserView>(created)));
+}
+
+void App::on_window_event(EventLoop& /*loop*/, WindowId /*window*/, const WindowEvent& event) {
+  switch (event.kind) {
+    case WindowEvent::Kind::Resized: {
+      if (!window || !webview) {
+        return;
+      }
+      // Through logical units: the host window may sit at another DPI than the main window
+      // for a moment while the window moves between monitors.
+      const PhysicalSize size = ViewSizeForResize(event.width, event.height, window->scale_factor(),
+                                                  host_window_dpi(webview->host()));
+      // A failure (the page closed the host, for one) changes nothing until the next resize.
+      static_cast<void>(webview->set_bounds(size.width, size.height));
+      return;
+    }
+    case WindowEvent::Kind::CloseRequested:
+      exit_on_close();
+  }
+}
+
+}  // namespace mirvot

@@ -1,0 +1,23 @@
+// Mirvot Desktop: one window with the service's web application in it.
+#include <windows.h>
+
+#include <memory>
+
+#include "shell/app.h"
+#include "shell/browser_view_error.h"
+#include "shell/event_loop.h"
+#include "shell/fatal.h"
+
+int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
+                   int /*show*/) {
+  std::unique_ptr<mirvot::EventLoop> loop;
+  if (const HRESULT hr = mirvot::EventLoop::Create(loop); FAILED(hr)) {
+    MIRVOT_FATAL("EventLoopError(" + mirvot::WindowsErrorDescription(hr) + ")");
+  }
+  mirvot::App app;
+  // The loop runs for the life of the process: closing the window ends it from inside.
+  if (const HRESULT hr = loop->run(app); FAILED(hr)) {
+    MIRVOT_FATAL("EventLoopError(" + mirvot::WindowsErrorDescription(hr) + ")");
+  }
+  return 0;
+}
