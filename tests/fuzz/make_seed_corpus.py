@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
-"""Writes the committed seed corpus, tests/fuzz/corpus/<target>/<name>.
+"""Writes the committed seed corpus, tests/fuzz/corpus/<target>/<name>, and the libFuzzer
+dictionaries, tests/fuzz/dict/<target>.dict.
 
 Text targets take UTF-16LE; the seeds are the documented examples and the edge cases around
-them. Run again after changing a seed; libFuzzer ignores the file names.
+them, and the dictionaries hold the multi-unit tokens the rules look for (device names,
+prefixes), which mutation alone finds slowly in UTF-16. Run again after changing either;
+libFuzzer ignores the file names.
 """
 import pathlib
 import struct
@@ -141,7 +144,28 @@ SEEDS = {
 }
 
 
+DEVICE_NAMES = ["CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "COM", "LPT", "conin$"]
+DICTIONARIES = {
+    "download_path": ["\\\\?\\", "\\\\?\\C:\\", "C:\\", "\\..", "\\.\\", ". ", "UNC\\",
+                      "\u00b9", "\u00b2", "\u00b3", "/", "\\\\"] + DEVICE_NAMES,
+    "runtime_version": ["2147483647", "2147483648", "4294967295", "-2147483648", "120.0.2210.91",
+                        "86.0.616.0", " \t"],
+    "release_channel_list": ["2147483647", "-2147483648", ",,", "\u0000", " +"],
+    "wtoi_flag": ["2147483647", "2147483648", "-2147483648", "-2147483649", "\v\f\r", "+-"],
+    "profile_folder_join": ["C:", "\\\\", "C:/", "\\", "/"],
+    "absolute_folder": ["C:\\", "\\\\", "z:\\", "C:/"],
+}
+
+
+def dictionary_entry(token):
+    return '"' + "".join("\\x%02x" % b for b in u16(token)) + '"\n'
+
+
 def main():
+    dict_root = ROOT.parent / "dict"
+    dict_root.mkdir(exist_ok=True)
+    for target, tokens in DICTIONARIES.items():
+        (dict_root / (target + ".dict")).write_text("".join(dictionary_entry(t) for t in tokens))
     for target, seeds in SEEDS.items():
         folder = ROOT / target
         folder.mkdir(parents=True, exist_ok=True)

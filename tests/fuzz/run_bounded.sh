@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs one fuzz target from a scratch copy of its committed seed corpus, bounded in time and
-# seeded, and fails when libFuzzer reports a finding (a crash, a sanitizer report or a broken
+# Runs one fuzz target from a scratch copy of its committed seed corpus (with its dictionary,
+# if it has one), bounded in time and seeded, and fails when libFuzzer reports a finding (a crash, a sanitizer report or a broken
 # invariant). The input that caused it is kept in <fuzz-build-dir>/findings/<target>/.
 #
 # Usage: tests/fuzz/run_bounded.sh <fuzz-build-dir> <target> <seconds>
@@ -46,6 +46,9 @@ flags=(
   -print_final_stats=1
   -artifact_prefix="$scratch/artifacts/"
 )
+if [[ -f "$here/dict/$target.dict" ]]; then
+  flags+=(-dict="$here/dict/$target.dict")
+fi
 if [[ -n "${MIRVOT_FUZZ_RUNS:-}" ]]; then
   flags+=(-runs="$MIRVOT_FUZZ_RUNS")
 fi
