@@ -1,0 +1,79 @@
+#pragma once
+// Mirvot.exe started as a child process under the harness's debugger, with the test engine as
+// its runtime and the engine's log going to a file the test reads while the program runs.
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "harness/debug_capture.h"
+#include "harness/environment.h"
+#include "harness/temp_folder.h"
+
+namespace mirvot::test {
+
+// Polls `condition` every 50 ms until it holds or `timeoutMs` has passed; returns the last
+// answer. A deadline for waiting, not an assertion about speed.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 30000);
+
+// The visible top-level windows of a process.
+std::vector<HWND> TopLevelWindowsOf(DWORD processId);
+
+// The main window of a process: class "Window Class", title "Mirvot"; null when there is none.
+HWND FindMainWindowOf(DWORD processId);
+
+// A window's client rectangle and a child's rectangle in its parent's client coordinates.
+RECT ClientRectOf(HWND window);
+RECT RectInParent(HWND child);
+
+struct ProgramEnvironment {
+  // WEBVIEW2_BROWSER_EXECUTABLE_FOLDER; nullopt removes it.
+  std::optional<std::wstring> runtimeFolder;
+  // LOCALAPPDATA; nullopt removes it.
+  std::optional<std::wstring> localAppData;
+  // MIRVOT_TEST_ENGINE_SCRIPT; nullopt removes it.
+  std::optional<std::wstring> engineScript;
+};
+
+class MirvotRun {
+ public:
+  // Starts Mirvot.exe with the given environment (inherited from this process while it
+  // starts) and the engine log in a fresh temporary folder.
+  explicit MirvotRun(const ProgramEnvironment& environment);
+  ~MirvotRun();
+  MirvotRun(const MirvotRun&) = delete;
+  MirvotRun& operator=(const MirvotRun&) = delete;
+
+  [[nodiscard]] DWORD processId() const { return process_->processId(); }
+  [[nodiscard]] const std::wstring& logPath() const { return logPath_; }
+  [[nodiscard]] std::vector<std::string> Log() const;
+
+  // Waits for the main window; null when it did not appear.
+  HWND WaitForMainWindow();
+  // Waits until the engine log shows the view fully built (navigated and sized).
+  bool WaitForViewReady();
+  // Waits until a log line equal to `line` appears (at or after index `from`).
+  bool WaitForLogLine(const std::string& line, int from = 0);
+
+  // Posts WM_CLOSE to the main window and waits for the process to end.
+  DebuggedRun CloseAndWait();
+  DebuggedRun Wait(DWORD timeoutMs = 60000) { return process_->Wait(timeoutMs); }
+
+ private:
+  TempFolder temp_;
+  std::wstring logPath_;
+  std::unique_ptr<DebuggedProcess> process_;
+  HWND mainWindow_ = nullptr;
+};
+
+// Sends one command to the test engine's view window in `host` (WM_COPYDATA, UTF-16);
+// true when the engine understood it.
+bool SendEngineCommand(HWND host, const std::wstring& command);
+
+// The path of the built program, as Windows sees it.
+std::wstring MirvotExePath();
+
+}  // namespace mirvot::test
