@@ -1,0 +1,115 @@
+#include "shell/event_loop.h"
+
+#include <new>
+#include <utility>
+
+#include "common/hresult.h"
+#include "shell/dpi_awareness.h"
+
+namespace mirvot {
+namespace {
+
+// The loop, if one exists. Only its own thread reads it in earnest (current() checks the
+// thread), so a plain pointer suffices.
+EventLoop* g_loop = nullptr;
+
+// Marks a handler call for its duration, so that events arising inside it are queued.
+class HandlerScope {
+ public:
+  explicit HandlerScope(bool& running) noexcept : running_(running) { running_ = true; }
+  ~HandlerScope() { running_ = false; }
+  HandlerScope(const HandlerScope&) = delete;
+  HandlerScope& operator=(const HandlerScope&) = delete;
+
+ private:
+  bool& running_;
+};
+
+}  // namespace
+
+EventLoop::EventLoop() noexcept : threadId_(::GetCurrentThreadId()) {}
+
+EventLoop::~EventLoop() {
+  // Windows that outlive the loop have nobody to report to any more; their events are dropped.
+  if (g_loop == this) {
+    g_loop = nullptr;
+  }
+}
+
+HRESULT EventLoop::Create(std::unique_ptr<EventLoop>& loop) noexcept {
+  loop.reset();
+  if (g_loop != nullptr) {
+    return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
+  }
+  // Before any window exists: the awareness of a window is fixed when it is created.
+  DeclareProcessDpiAwareness();
+  loop.reset(new (std::nothrow) EventLoop());
+  if (!loop) {
+    return E_OUTOFMEMORY;
+  }
+  g_loop = loop.get();
+  return S_OK;
+}
+
+EventLoop* EventLoop::current() noexcept {
+  EventLoop* const loop = g_loop;
+  return loop != nullptr && loop->threadId_ == ::GetCurrentThreadId() ? loop : nullptr;
+}
+
+void EventLoop::send_window_event(WindowId window, const WindowEvent& event) {
+  queue_.push_back({window, event});
+  if (handler_ != nullptr && !handlerRunning_) {
+    DeliverQueuedEvents();
+  }
+}
+
+void EventLoop::DeliverQueuedEvents() {
+  // A handler may cause further events (a SendMessage, a nested pump); they join the queue
+  // behind the ones already waiting and are handed over by this same loop once it returns.
+  while (!queue_.empty() && handler_ != nullptr) {
+    const QueuedEvent next = queue_.front();
+    queue_.pop_front();
+    const HandlerScope scope(handlerRunning_);
+    handler_->on_window_event(*this, next.window, next.event);
+  }
+}
+
+HRESULT EventLoop::run(ApplicationHandler& handler) {
+  if (::GetCurrentThreadId() != threadId_) {
+    return RPC_E_WRONG_THREAD;
+  }
+  if (handler_ != nullptr) {
+    return kLoopAlreadyRunning;
+  }
+  handler_ = &handler;
+  struct EndOfRun {
+    EventLoop& loop;
+    ~EndOfRun() { loop.handler_ = nullptr; }
+  } const endOfRun{*this};
+
+  {
+    const HandlerScope scope(handlerRunning_);
+    handler.on_resumed(*this);
+  }
+  DeliverQueuedEvents();
+
+  for (;;) {
+    // Sleeps until a message or input arrives; no timeout, no polling.
+    const DWORD wait = ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT,
+                                                     MWMO_INPUTAVAILABLE);
+    if (wait == WAIT_FAILED) {
+      const HRESULT error = LastErrorAsHResult();
+      return FAILED(error) ? error : E_FAIL;
+    }
+    MSG message{};
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        return S_OK;
+      }
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+  }
+}
+
+}  // namespace mirvot

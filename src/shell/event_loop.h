@@ -1,0 +1,92 @@
+#pragma once
+// The shell's event loop, written directly on Win32.
+//
+// One loop exists at a time, on the thread that created it (the main thread); its windows are
+// created on that thread through it (MainWindow::Create). The loop turns the main window's
+// messages into window events and hands them to one ApplicationHandler, never re-entrantly:
+// an event that arises while a handler runs (through a nested message pump inside it, or a
+// message the handler sends itself) is queued and handed over, in order of arrival, as soon as
+// that handler returns.
+//
+// The loop waits without a timeout and arms no timer, so an idle program costs no CPU.
+#include <windows.h>
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+
+namespace mirvot {
+
+struct WindowEvent {
+  enum class Kind {
+    // The client area's new size in physical pixels (0 x 0 when the window was minimised).
+    Resized,
+    // WM_CLOSE: the user or another program asked the window to close. The window stays.
+    CloseRequested,
+  };
+  Kind kind;
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+};
+
+// E_ILLEGAL_METHOD_CALL, which not every SDK's headers define: run() called while the loop runs.
+inline constexpr HRESULT kLoopAlreadyRunning = static_cast<HRESULT>(0x8000000EL);
+
+// There is one main window; its handle identifies it.
+using WindowId = HWND;
+
+class EventLoop;
+
+class ApplicationHandler {
+ public:
+  virtual ~ApplicationHandler() = default;
+  // Once per run, before the loop first waits.
+  virtual void on_resumed(EventLoop& loop) = 0;
+  // For every event of a window of the loop.
+  virtual void on_window_event(EventLoop& loop, WindowId window, const WindowEvent& event) = 0;
+};
+
+class EventLoop {
+ public:
+  // Declares the process per-monitor DPI aware (once per process) and creates the loop on the
+  // calling thread. Fails with HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) while another loop
+  // exists.
+  [[nodiscard]] static HRESULT Create(std::unique_ptr<EventLoop>& loop) noexcept;
+
+  ~EventLoop();
+  EventLoop(const EventLoop&) = delete;
+  EventLoop& operator=(const EventLoop&) = delete;
+
+  // Calls handler.on_resumed, hands over the events queued meanwhile, then waits for messages
+  // and dispatches them, for as long as the process lives. The program never asks the loop to
+  // stop; a WM_QUIT taken from the queue ends the run with S_OK (tests use this). Fails with
+  // RPC_E_WRONG_THREAD on another thread than the loop's and kLoopAlreadyRunning when the
+  // loop is already running; a failed wait is returned as its error.
+  [[nodiscard]] HRESULT run(ApplicationHandler& handler);
+
+  // The thread that owns the loop and its windows.
+  [[nodiscard]] DWORD thread_id() const noexcept { return threadId_; }
+
+  // The loop of the calling thread; null when there is none. Window procedures use it.
+  [[nodiscard]] static EventLoop* current() noexcept;
+
+  // Called by the window procedures of the loop's windows: hands the event to the running
+  // handler now, or queues it while a handler runs or before the loop runs.
+  void send_window_event(WindowId window, const WindowEvent& event);
+
+ private:
+  struct QueuedEvent {
+    WindowId window;
+    WindowEvent event;
+  };
+
+  EventLoop() noexcept;
+  void DeliverQueuedEvents();
+
+  DWORD threadId_;
+  ApplicationHandler* handler_ = nullptr;  // set only while run() is active
+  bool handlerRunning_ = false;
+  std::deque<QueuedEvent> queue_;
+};
+
+}  // namespace mirvot

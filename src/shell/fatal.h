@@ -1,0 +1,26 @@
+#pragma once
+// The two ways the shell ends the process on purpose.
+//
+//  * fatal_error: a start-up step the program cannot do without has failed. A short report
+//    goes to standard error (a windowed program started from the desktop has none, so it is
+//    usually lost) and the process ends through the system's fail-fast path, which runs no
+//    handlers, no destructors and shows no dialog. The report reads
+//      thread 'main' panicked at <file>:<line>:
+//      called `Result::unwrap()` on an `Err` value: <description>
+//    so it looks like every other fatal report of the shell.
+//  * exit_on_close: the user closed the main window; the process ends at once with code 0.
+#include <string_view>
+
+namespace mirvot {
+
+[[noreturn]] void fatal_error(const char* file, int line, std::string_view description) noexcept;
+
+// Flushes buffered standard output, then ends the process with exit code 0. Nothing is torn
+// down first: the system reclaims the windows, the view and its engine processes.
+[[noreturn]] void exit_on_close() noexcept;
+
+}  // namespace mirvot
+
+// The build maps source paths to repository-relative ones, so __FILE__ names the file as the
+// repository does.
+#define MIRVOT_FATAL(description) ::mirvot::fatal_error(__FILE__, __LINE__, (description))

@@ -1,0 +1,239 @@
+#include "shell/event_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+
+#include "recording_handler.h"
+#include "shell/main_window.h"
+
+namespace mirvot {
+namespace {
+
+using test::DrainThreadMessages;
+using test::LoopActions;
+using test::RecordingHandler;
+using Lines = std::vector<std::string>;
+
+std::unique_ptr<MainWindow> OpenWindow(EventLoop& loop, const wchar_t* title = L"Loop test") {
+  WindowAttributes attributes;
+  attributes.title = title;
+  attributes.inner_width = 640.0;
+  attributes.inner_height = 400.0;
+  std::unique_ptr<MainWindow> window;
+  EXPECT_EQ(MainWindow::Create(loop, attributes, window), S_OK);
+  return window;
+}
+
+class EventLoopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DrainThreadMessages();
+    ASSERT_EQ(EventLoop::Create(loop_), S_OK);
+    ASSERT_TRUE(loop_);
+  }
+  void TearDown() override {
+    window_.reset();
+    DrainThreadMessages();
+    loop_.reset();
+  }
+
+  std::unique_ptr<EventLoop> loop_;
+  std::unique_ptr<MainWindow> window_;
+  RecordingHandler app_;
+  LoopActions actions_;
+};
+
+// --- Creation -------------------------------------------------------------------------------
+
+TEST_F(EventLoopTest, SecondLoopWhileOneExistsIsRefused) {
+  std::unique_ptr<EventLoop> second;
+  EXPECT_EQ(EventLoop::Create(second), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
+  EXPECT_FALSE(second);
+  EXPECT_EQ(EventLoop::current(), loop_.get());
+}
+
+TEST_F(EventLoopTest, NewLoopCanBeCreatedOnceTheFirstIsGone) {
+  loop_.reset();
+  EXPECT_EQ(EventLoop::current(), nullptr);
+  ASSERT_EQ(EventLoop::Create(loop_), S_OK);
+  EXPECT_EQ(EventLoop::current(), loop_.get());
+}
+
+TEST_F(EventLoopTest, CreationLeavesTheProcessPerMonitorDpiAware) {
+  EXPECT_EQ(::GetAwarenessFromDpiAwarenessContext(::GetThreadDpiAwarenessContext()),
+            DPI_AWARENESS_PER_MONITOR_AWARE);
+}
+
+TEST_F(EventLoopTest, LoopIsNotCurrentOnOtherThreads) {
+  EventLoop* seen = loop_.get();
+  std::thread other([&] { seen = EventLoop::current(); });
+  other.join();
+  EXPECT_EQ(seen, nullptr);
+  EXPECT_EQ(loop_->thread_id(), ::GetCurrentThreadId());
+}
+
+// --- Running --------------------------------------------------------------------------------
+
+TEST_F(EventLoopTest, OnResumedRunsOnceBeforeAnyMessageIsDispatched) {
+  ASSERT_TRUE(actions_.Post([this] { app_.Mark("posted action"); }));
+  bool messageStillQueued = false;
+  app_.onResumed = [&](EventLoop&) {
+    MSG peeked{};
+    messageStillQueued =
+        ::PeekMessageW(&peeked, actions_.hwnd(), 0, 0, PM_NOREMOVE) != FALSE;
+    ASSERT_TRUE(actions_.Post([] { ::PostQuitMessage(0); }));
+  };
+  EXPECT_EQ(loop_->run(app_), S_OK);
+  EXPECT_TRUE(messageStillQueued);
+  EXPECT_EQ(app_.resumedCalls, 1);
+  EXPECT_EQ(app_.log, Lines({"resumed", "resumed returned", "posted action"}));
+}
+
+TEST_F(EventLoopTest, QuitMessageEndsTheRunAndTheLoopCanRunAgain) {
+  app_.onResumed = [&](EventLoop&) { ::PostQuitMessage(0); };
+  EXPECT_EQ(loop_->run(app_), S_OK);
+  EXPECT_EQ(loop_->run(app_), S_OK);
+  EXPECT_EQ(app_.resumedCalls, 2);
+}
+
+TEST_F(EventLoopTest, RunOnAnotherThreadIsRefused) {
+  HRESULT result = S_OK;
+  std::thread other([&] { result = loop_->run(app_); });
+  other.join();
+  EXPECT_EQ(result, RPC_E_WRONG_THREAD);
+  EXPECT_EQ(app_.resumedCalls, 0);
+}
+
+TEST_F(EventLoopTest, RunInsideARunningHandlerIsRefused) {
+  RecordingHandler inner;
+  HRESULT nested = S_OK;
+  app_.onResumed = [&](EventLoop& loop) {
+    nested = loop.run(inner);
+    ::PostQuitMessage(0);
+  };
+  EXPECT_EQ(loop_->run(app_), S_OK);
+  EXPECT_EQ(nested, kLoopAlreadyRunning);
+  EXPECT_EQ(inner.resumedCalls, 0);
+}
+
+TEST_F(EventLoopTest, ExceptionFromOnResumedLeavesTheLoopUsable) {
+  app_.onResumed = [](EventLoop&) { throw std::runtime_error("failed start"); };
+  EXPECT_THROW(static_cast<void>(loop_->run(app_)), std::runtime_error);
+  RecordingHandler second;
+  second.onResumed = [](EventLoop&) { ::PostQuitMessage(0); };
+  EXPECT_EQ(loop_->run(second), S_OK);
+  EXPECT_EQ(second.resumedCalls, 1);
+}
+
+// --- Events while handlers run ---------------------------------------------------------------
+
+TEST_F(EventLoopTest, EventsFromANestedPumpInOnResumedFollowItInArrivalOrder) {
+  app_.onResumed = [&](EventLoop& loop) {
+    window_ = OpenWindow(loop);
+    ASSERT_TRUE(window_);
+    const HWND hwnd = window_->hwnd();
+    app_.Mark("window created");
+    ::SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(300, 200));
+    ::ShowWindow(hwnd, SW_MINIMIZE);
+    ::ShowWindow(hwnd, SW_RESTORE);
+    // What a browser view does while it waits for its engine: a plain GetMessage pump.
+    ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    ::PostMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(7, 8));
+    bool done = false;
+    ASSERT_TRUE(actions_.Post([&] { done = true; }));
+    MSG message{};
+    while (!done && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageA(&message);
+    }
+    ::PostQuitMessage(0);
+  };
+  EXPECT_EQ(loop_->run(app_), S_OK);
+
+  // Nothing reached the application while on_resumed ran.
+  EXPECT_TRUE(app_.EventsBetween("resumed", "resumed returned").empty());
+  const Lines after = app_.EventsBetween("resumed returned", "");
+  const auto position = [&](const std::string& line) {
+    return std::find(after.begin(), after.end(), line) - after.begin();
+  };
+  const auto end = static_cast<std::ptrdiff_t>(after.size());
+  ASSERT_LT(position("resize 300x200"), end);
+  ASSERT_LT(position("resize 0x0"), end);
+  ASSERT_LT(position("close"), end);
+  ASSERT_LT(position("resize 7x8"), end);
+  EXPECT_LT(position("resize 300x200"), position("resize 0x0"));
+  EXPECT_LT(position("resize 0x0"), position("close"));
+  EXPECT_LT(position("close"), position("resize 7x8"));
+  EXPECT_EQ(after.back(), "resize 7x8");
+  // Restoring came between the minimise and the close.
+  const Lines restored(after.begin() + position("resize 0x0") + 1,
+                       after.begin() + position("close"));
+  ASSERT_FALSE(restored.empty());
+  EXPECT_NE(restored.back(), "resize 0x0");
+  EXPECT_EQ(app_.deepestNesting, 1);
+}
+
+TEST_F(EventLoopTest, EventsCausedByAnEventHandlerFollowItAndNeverNest) {
+  bool sent = false;
+  app_.onResumed = [&](EventLoop& loop) {
+    window_ = OpenWindow(loop);
+    ASSERT_TRUE(window_);
+    ASSERT_TRUE(actions_.Post([&] {
+      app_.Mark("send");
+      ::SendMessageW(window_->hwnd(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(100, 50));
+      app_.Mark("sent");
+    }));
+  };
+  app_.onWindowEvent = [&](EventLoop&, WindowId window, const WindowEvent& event) {
+    if (!sent && event.width == 100) {
+      sent = true;
+      // From inside a handler: the resulting events wait until it has returned.
+      ::SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(101, 51));
+      ::SendMessageW(window, WM_CLOSE, 0, 0);
+      app_.Mark("handler done");
+      ::PostQuitMessage(0);
+    }
+  };
+  EXPECT_EQ(loop_->run(app_), S_OK);
+  const auto from = std::find(app_.log.begin(), app_.log.end(), "send");
+  ASSERT_NE(from, app_.log.end());
+  EXPECT_EQ(Lines(from, app_.log.end()),
+            Lines({"send", "resize 100x50", "handler done", "resize 101x51", "close", "sent"}));
+  EXPECT_EQ(app_.deepestNesting, 1);
+}
+
+TEST_F(EventLoopTest, EventsOfAWindowCreatedBeforeTheRunWaitForOnResumed) {
+  window_ = OpenWindow(*loop_);
+  ASSERT_TRUE(window_);
+  ::SendMessageW(window_->hwnd(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(55, 66));
+  EXPECT_TRUE(app_.log.empty());
+  app_.onResumed = [](EventLoop&) { ::PostQuitMessage(0); };
+  EXPECT_EQ(loop_->run(app_), S_OK);
+  ASSERT_GE(app_.log.size(), 3u);
+  EXPECT_EQ(app_.log[0], "resumed");
+  EXPECT_EQ(app_.log[1], "resumed returned");
+  EXPECT_EQ(app_.log.back(), "resize 55x66");
+  for (const WindowId id : app_.eventWindows) {
+    EXPECT_EQ(id, window_->id());
+  }
+}
+
+TEST_F(EventLoopTest, EventsOfAWindowWhoseLoopIsGoneAreDropped) {
+  window_ = OpenWindow(*loop_);
+  ASSERT_TRUE(window_);
+  const HWND hwnd = window_->hwnd();
+  loop_.reset();
+  // No loop to report to: the messages are handled without effect and without a crash.
+  EXPECT_EQ(::SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(1, 2)), 0);
+  EXPECT_EQ(::SendMessageW(hwnd, WM_CLOSE, 0, 0), 0);
+  EXPECT_TRUE(::IsWindow(hwnd));
+  ASSERT_EQ(EventLoop::Create(loop_), S_OK);
+  app_.onResumed = [](EventLoop&) { ::PostQuitMessage(0); };
+  EXPECT_EQ(loop_->run(app_), S_OK);
+  EXPECT_TRUE(app_.Events().empty());
+}
+
+}  // namespace
+}  // namespace mirvot

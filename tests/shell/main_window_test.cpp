@@ -1,0 +1,369 @@
+#include "shell/main_window.h"
+
+#include <ole2.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+
+#include "recording_handler.h"
+#include "shell/file_drop_target.h"
+#include "shell/host_dpi.h"
+#include "shell/window_icon_data.h"
+
+namespace mirvot {
+namespace {
+
+using test::DrainThreadMessages;
+using test::LoopActions;
+using test::RecordingHandler;
+using Lines = std::vector<std::string>;
+
+constexpr wchar_t kClassName[] = L"Window Class";
+
+SIZE ClientSize(HWND hwnd) {
+  RECT client{};
+  ::GetClientRect(hwnd, &client);
+  return {client.right - client.left, client.bottom - client.top};
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DrainThreadMessages();
+    ASSERT_EQ(EventLoop::Create(loop_), S_OK);
+    attributes_.title = L"Mirvot";
+    attributes_.inner_width = 1280.0;
+    attributes_.inner_height = 800.0;
+  }
+  void TearDown() override {
+    window_.reset();
+    DrainThreadMessages();
+    loop_.reset();
+  }
+
+  HRESULT Open() { return MainWindow::Create(*loop_, attributes_, window_); }
+
+  // Creates the window in on_resumed, runs the actions from the loop's dispatch, then ends.
+  void RunWith(const std::vector<std::function<void()>>& steps) {
+    app_.onResumed = [&](EventLoop&) {
+      ASSERT_EQ(Open(), S_OK);
+      for (const auto& step : steps) {
+        ASSERT_TRUE(actions_.Post(step));
+      }
+      ASSERT_TRUE(actions_.Post([] { ::PostQuitMessage(0); }));
+    };
+    ASSERT_EQ(loop_->run(app_), S_OK);
+  }
+
+  std::unique_ptr<EventLoop> loop_;
+  std::unique_ptr<MainWindow> window_;
+  WindowAttributes attributes_;
+  RecordingHandler app_;
+  LoopActions actions_;
+};
+
+// --- Class, styles, title, size -----------------------------------------------------------
+
+TEST_F(MainWindowTest, ClassHasRedrawStylesAndNoIconCursorBrushOrMenu) {
+  ASSERT_EQ(Open(), S_OK);
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  ASSERT_TRUE(::GetClassInfoExW(::GetModuleHandleW(nullptr), kClassName, &windowClass));
+  EXPECT_EQ(windowClass.style, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW));
+  EXPECT_EQ(windowClass.hIcon, nullptr);
+  EXPECT_EQ(windowClass.hIconSm, nullptr);
+  EXPECT_EQ(windowClass.hCursor, nullptr);
+  EXPECT_EQ(windowClass.hbrBackground, nullptr);
+  EXPECT_EQ(windowClass.lpszMenuName, nullptr);
+  EXPECT_EQ(windowClass.cbClsExtra, 0);
+  EXPECT_EQ(windowClass.cbWndExtra, 0);
+  wchar_t name[64] = {};
+  ASSERT_GT(::GetClassNameW(window_->hwnd(), name, 64), 0);
+  EXPECT_STREQ(name, kClassName);
+}
+
+TEST_F(MainWindowTest, EveryWindowUsesTheSameClass) {
+  ASSERT_EQ(Open(), S_OK);
+  std::unique_ptr<MainWindow> second;
+  ASSERT_EQ(MainWindow::Create(*loop_, attributes_, second), S_OK);
+  EXPECT_NE(second->hwnd(), window_->hwnd());
+  EXPECT_EQ(::GetClassLongPtrW(second->hwnd(), GCW_ATOM),
+            ::GetClassLongPtrW(window_->hwnd(), GCW_ATOM));
+}
+
+TEST_F(MainWindowTest, WindowHasTheDesktopFrameAndIsVisible) {
+  ASSERT_EQ(Open(), S_OK);
+  const auto style = static_cast<DWORD>(::GetWindowLongPtrW(window_->hwnd(), GWL_STYLE));
+  const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrW(window_->hwnd(), GWL_EXSTYLE));
+  constexpr DWORD kCreated = WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
+                             WS_SIZEBOX;
+  EXPECT_EQ(kCreated, 0x06CC0000u);
+  EXPECT_EQ(style & kCreated, kCreated);
+  EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
+            static_cast<DWORD>(WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+  EXPECT_NE(style & WS_VISIBLE, 0u);
+  EXPECT_EQ(style & (WS_CHILD | WS_POPUP | WS_MAXIMIZE | WS_MINIMIZE), 0u);
+  constexpr DWORD kExtended = WS_EX_WINDOWEDGE | WS_EX_ACCEPTFILES | WS_EX_APPWINDOW;
+  EXPECT_EQ(kExtended, 0x00040110u);
+  EXPECT_EQ(exStyle & kExtended, kExtended);
+  EXPECT_EQ(exStyle & (WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_TOOLWINDOW), 0u);
+  EXPECT_TRUE(::IsWindowVisible(window_->hwnd()));
+  EXPECT_EQ(::GetParent(window_->hwnd()), nullptr);
+  EXPECT_EQ(::GetMenu(window_->hwnd()), nullptr);
+}
+
+TEST_F(MainWindowTest, TitleIsTheGivenText) {
+  attributes_.title = L"Mirvot \u2013 J\u00fcrgen";
+  ASSERT_EQ(Open(), S_OK);
+  wchar_t title[64] = {};
+  ::GetWindowTextW(window_->hwnd(), title, 64);
+  EXPECT_STREQ(title, L"Mirvot \u2013 J\u00fcrgen");
+}
+
+TEST_F(MainWindowTest, ClientAreaIsTheInnerSizeAt96Dpi) {
+  ASSERT_EQ(Open(), S_OK);
+  ASSERT_EQ(host_window_dpi(window_->hwnd()), 96u) << "the test display runs at 100 %";
+  const SIZE client = ClientSize(window_->hwnd());
+  EXPECT_EQ(client.cx, 1280);
+  EXPECT_EQ(client.cy, 800);
+  EXPECT_EQ(window_->scale_factor(), 1.0);
+}
+
+TEST_F(MainWindowTest, FractionalInnerSizeIsRoundedToWholePixels) {
+  attributes_.inner_width = 640.5;
+  attributes_.inner_height = 400.4;
+  ASSERT_EQ(Open(), S_OK);
+  const SIZE client = ClientSize(window_->hwnd());
+  EXPECT_EQ(client.cx, 641);
+  EXPECT_EQ(client.cy, 400);
+}
+
+// --- Icon -------------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, IconIsTheSmallIconAndThereIsNoBigIcon) {
+  attributes_.icon = load_window_icon();
+  ASSERT_TRUE(attributes_.icon.has_value());
+  ASSERT_EQ(Open(), S_OK);
+  EXPECT_NE(::SendMessageW(window_->hwnd(), WM_GETICON, ICON_SMALL, 0), 0);
+  EXPECT_EQ(::SendMessageW(window_->hwnd(), WM_GETICON, ICON_BIG, 0), 0);
+}
+
+TEST_F(MainWindowTest, DamagedIconDataGivesAWindowWithoutIcon) {
+  const std::vector<std::uint8_t> damaged(kWindowIconPng, kWindowIconPng + 1000);
+  attributes_.icon = DecodeWindowIcon(damaged.data(), damaged.size());
+  EXPECT_FALSE(attributes_.icon.has_value());
+  ASSERT_EQ(Open(), S_OK);
+  EXPECT_TRUE(::IsWindowVisible(window_->hwnd()));
+  EXPECT_EQ(::SendMessageW(window_->hwnd(), WM_GETICON, ICON_SMALL, 0), 0);
+  EXPECT_EQ(::SendMessageW(window_->hwnd(), WM_GETICON, ICON_BIG, 0), 0);
+}
+
+TEST_F(MainWindowTest, IconThatCannotBeMadeGivesAWindowWithoutIcon) {
+  IconImage inconsistent;
+  inconsistent.width = 16;
+  inconsistent.height = 16;
+  inconsistent.rgba.assign(10, 0xFF);
+  attributes_.icon = inconsistent;
+  ASSERT_EQ(Open(), S_OK);
+  EXPECT_EQ(::SendMessageW(window_->hwnd(), WM_GETICON, ICON_SMALL, 0), 0);
+}
+
+// --- Drag and drop, threads, failures ----------------------------------------------------------
+
+TEST_F(MainWindowTest, WindowIsRegisteredAsADropTarget) {
+  ASSERT_EQ(Open(), S_OK);
+  // A second registration is refused only for a window that already has a drop target.
+  const Microsoft::WRL::ComPtr<IDropTarget> another = MakeFileDropTarget();
+  ASSERT_TRUE(another);
+  const HRESULT second = ::RegisterDragDrop(window_->hwnd(), another.Get());
+  if (SUCCEEDED(second)) {
+    ::RevokeDragDrop(window_->hwnd());
+  }
+  EXPECT_EQ(second, DRAGDROP_E_ALREADYREGISTERED);
+}
+
+TEST_F(MainWindowTest, CreationOnAnotherThreadIsRefused) {
+  HRESULT result = S_OK;
+  std::unique_ptr<MainWindow> window;
+  std::thread other([&] { result = MainWindow::Create(*loop_, attributes_, window); });
+  other.join();
+  EXPECT_EQ(result, RPC_E_WRONG_THREAD);
+  EXPECT_FALSE(window);
+}
+
+HHOOK g_refusingHook = nullptr;
+
+LRESULT CALLBACK RefuseWindowCreation(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND) {
+    return 1;  // the creation fails
+  }
+  return ::CallNextHookEx(g_refusingHook, code, wParam, lParam);
+}
+
+TEST_F(MainWindowTest, WindowTheSystemRefusesIsAnError) {
+  g_refusingHook =
+      ::SetWindowsHookExW(WH_CBT, RefuseWindowCreation, nullptr, ::GetCurrentThreadId());
+  ASSERT_NE(g_refusingHook, nullptr);
+  const HRESULT result = Open();
+  ::UnhookWindowsHookEx(g_refusingHook);
+  EXPECT_TRUE(FAILED(result)) << std::hex << result;
+  EXPECT_FALSE(window_);
+  EXPECT_EQ(::FindWindowW(kClassName, L"Mirvot"), nullptr);
+}
+
+// --- Window events --------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, ShowingTheWindowReportsItsClientSize) {
+  RunWith({});
+  const Lines events = app_.Events();
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back(), "resize 1280x800");
+}
+
+TEST_F(MainWindowTest, ResizingMinimisingAndRestoringAreReportedInOrder) {
+  RunWith({
+      [&] {
+        app_.Mark("resize");
+        RECT frame{0, 0, 900, 600};
+        ::AdjustWindowRectEx(&frame,
+                             static_cast<DWORD>(::GetWindowLongPtrW(window_->hwnd(), GWL_STYLE)),
+                             FALSE,
+                             static_cast<DWORD>(::GetWindowLongPtrW(window_->hwnd(), GWL_EXSTYLE)));
+        ::SetWindowPos(window_->hwnd(), nullptr, 0, 0, frame.right - frame.left,
+                       frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      },
+      [&] {
+        app_.Mark("minimise");
+        ::ShowWindow(window_->hwnd(), SW_MINIMIZE);
+      },
+      [&] {
+        app_.Mark("restore");
+        ::ShowWindow(window_->hwnd(), SW_RESTORE);
+      },
+  });
+  const Lines resized = app_.EventsBetween("resize", "minimise");
+  ASSERT_FALSE(resized.empty());
+  EXPECT_EQ(resized.back(), "resize 900x600");
+  const Lines minimised = app_.EventsBetween("minimise", "restore");
+  ASSERT_FALSE(minimised.empty());
+  EXPECT_EQ(minimised.back(), "resize 0x0");
+  const Lines restored = app_.EventsBetween("restore", "");
+  ASSERT_FALSE(restored.empty());
+  EXPECT_EQ(restored.back(), "resize 900x600");
+  EXPECT_EQ(app_.deepestNesting, 1);
+}
+
+TEST_F(MainWindowTest, SizeMessagesOfEveryKindBecomeResizeEvents) {
+  RunWith({[&] {
+    app_.Mark("sizes");
+    const HWND hwnd = window_->hwnd();
+    ::SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(10, 20));
+    ::SendMessageW(hwnd, WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(2000, 1500));
+    // A minimised window reports 0 x 0 whatever the message says.
+    ::SendMessageW(hwnd, WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(300, 200));
+    ::SendMessageW(hwnd, WM_SIZE, SIZE_MAXSHOW, MAKELPARAM(65535, 65535));
+    ::SendMessageW(hwnd, WM_SIZE, SIZE_MAXHIDE, MAKELPARAM(0, 1));
+  }});
+  EXPECT_EQ(app_.EventsBetween("sizes", ""),
+            Lines({"resize 10x20", "resize 2000x1500", "resize 0x0", "resize 65535x65535",
+                   "resize 0x1"}));
+}
+
+TEST_F(MainWindowTest, CloseMessageIsACloseRequestAndTheWindowStays) {
+  RunWith({[&] {
+    app_.Mark("close");
+    EXPECT_EQ(::SendMessageW(window_->hwnd(), WM_CLOSE, 0, 0), 0);
+  }});
+  EXPECT_EQ(app_.EventsBetween("close", ""), Lines({"close"}));
+  ASSERT_FALSE(app_.eventWindows.empty());
+  EXPECT_EQ(app_.eventWindows.back(), window_->id());
+  EXPECT_TRUE(::IsWindow(window_->hwnd()));
+  EXPECT_TRUE(::IsWindowVisible(window_->hwnd()));
+}
+
+TEST_F(MainWindowTest, OtherMessagesAreNotEvents) {
+  RunWith({[&] {
+    app_.Mark("others");
+    const HWND hwnd = window_->hwnd();
+    ::SendMessageW(hwnd, WM_MOVE, 0, MAKELPARAM(50, 60));
+    ::SendMessageW(hwnd, WM_SETFOCUS, 0, 0);
+    ::SendMessageW(hwnd, WM_KILLFOCUS, 0, 0);
+    ::SendMessageW(hwnd, WM_KEYDOWN, 'A', 0);
+    ::SendMessageW(hwnd, WM_CHAR, 'a', 0);
+    ::SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    ::SendMessageW(hwnd, WM_THEMECHANGED, 0, 0);
+    ::SendMessageW(hwnd, WM_SETTINGCHANGE, 0, 0);
+    ::SendMessageW(hwnd, WM_DROPFILES, 0, 0);
+    ::InvalidateRect(hwnd, nullptr, TRUE);
+    ::UpdateWindow(hwnd);
+  }});
+  EXPECT_TRUE(app_.EventsBetween("others", "").empty());
+}
+
+TEST_F(MainWindowTest, DpiChangeUpdatesTheScaleFactorAndTakesTheSuggestedRectangle) {
+  RECT suggested{100, 80, 100 + 1000, 80 + 700};
+  double scaleAfter = 0.0;
+  RunWith({[&] {
+    app_.Mark("dpi");
+    EXPECT_EQ(::SendMessageW(window_->hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                             reinterpret_cast<LPARAM>(&suggested)),
+              0);
+    scaleAfter = window_->scale_factor();
+  }});
+  EXPECT_EQ(scaleAfter, 1.5);
+  RECT actual{};
+  ::GetWindowRect(window_->hwnd(), &actual);
+  EXPECT_EQ(actual.left, suggested.left);
+  EXPECT_EQ(actual.top, suggested.top);
+  EXPECT_EQ(actual.right, suggested.right);
+  EXPECT_EQ(actual.bottom, suggested.bottom);
+  // The new size is reported like any other; the DPI change itself is not an event.
+  const Lines events = app_.EventsBetween("dpi", "");
+  ASSERT_FALSE(events.empty());
+  const SIZE client = ClientSize(window_->hwnd());
+  EXPECT_EQ(events.back(), "resize " + std::to_string(client.cx) + "x" + std::to_string(client.cy));
+}
+
+// --- Lifetime -------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, ReleasingTheWindowDestroysItOnALaterTurnOfTheLoop) {
+  HWND hwnd = nullptr;
+  bool aliveRightAfterRelease = false;
+  bool aliveOnALaterTurn = true;
+  RunWith({[&] {
+    hwnd = window_->hwnd();
+    app_.Mark("released");
+    window_.reset();
+    aliveRightAfterRelease = ::IsWindow(hwnd) != FALSE;
+    // Queued behind the window's request to destroy itself.
+    EXPECT_TRUE(actions_.Post([&] { aliveOnALaterTurn = ::IsWindow(hwnd) != FALSE; }));
+  }});
+  EXPECT_TRUE(aliveRightAfterRelease);
+  EXPECT_FALSE(aliveOnALaterTurn);
+  // Destruction is not a window event.
+  EXPECT_TRUE(app_.EventsBetween("released", "").empty());
+}
+
+TEST_F(MainWindowTest, ScaleFactorStaysReadableAfterTheWindowIsGone) {
+  ASSERT_EQ(Open(), S_OK);
+  ::DestroyWindow(window_->hwnd());
+  EXPECT_EQ(window_->scale_factor(), 1.0);
+}
+
+// --- DPI of a window --------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, HostDpiOfAWindowOnTheTestDisplayIs96) {
+  ASSERT_EQ(Open(), S_OK);
+  EXPECT_EQ(host_window_dpi(window_->hwnd()), 96u);
+}
+
+TEST(HostWindowDpi, WindowThatDoesNotExistGives96) {
+  EXPECT_EQ(host_window_dpi(nullptr), 96u);
+  EXPECT_EQ(host_window_dpi(reinterpret_cast<HWND>(static_cast<LONG_PTR>(0x7FFF0000))), 96u);
+}
+
+}  // namespace
+}  // namespace mirvot

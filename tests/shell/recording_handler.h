@@ -1,0 +1,63 @@
+#pragma once
+// Test doubles for the event loop: an application that records what it is handed, and a way to
+// run code from the loop's own dispatch (outside any handler).
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/event_loop.h"
+
+namespace mirvot::test {
+
+// "resize <w>x<h>" or "close".
+std::string DescribeEvent(const WindowEvent& event);
+
+class RecordingHandler final : public ApplicationHandler {
+ public:
+  void on_resumed(EventLoop& loop) override;
+  void on_window_event(EventLoop& loop, WindowId window, const WindowEvent& event) override;
+
+  // Adds a line to the log, between the recorded calls.
+  void Mark(const std::string& text) { log.push_back(text); }
+  // The recorded events only, in order.
+  [[nodiscard]] std::vector<std::string> Events() const;
+  // The recorded events between two marks (or from the first mark to the end when `to` is
+  // empty).
+  [[nodiscard]] std::vector<std::string> EventsBetween(const std::string& from,
+                                                      const std::string& to) const;
+
+  std::function<void(EventLoop&)> onResumed;
+  std::function<void(EventLoop&, WindowId, const WindowEvent&)> onWindowEvent;
+
+  // "resumed", "resumed returned", events, marks.
+  std::vector<std::string> log;
+  std::vector<WindowId> eventWindows;
+  int resumedCalls = 0;
+  int depth = 0;
+  int deepestNesting = 0;
+};
+
+// A message-only window whose posted actions run when the loop dispatches them.
+class LoopActions {
+ public:
+  LoopActions();
+  ~LoopActions();
+  LoopActions(const LoopActions&) = delete;
+  LoopActions& operator=(const LoopActions&) = delete;
+
+  // Posts the action; it runs when the message is dispatched. False when posting failed.
+  bool Post(std::function<void()> action);
+  [[nodiscard]] HWND hwnd() const { return hwnd_; }
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+// Removes everything still queued for the thread (windows destroyed by earlier tests included),
+// dispatching it so that posted destruction requests take effect.
+void DrainThreadMessages();
+
+}  // namespace mirvot::test

@@ -1,0 +1,131 @@
+// A small windowed program on the shell's windowing layer, started by shell_process_test in
+// situations a test cannot create inside its own process: another DPI, a close request from
+// another process, the fatal path and an idle loop.
+//
+//   shell_window_probe measure <title>
+//       opens a 1280 x 800 window, writes "client <w>x<h> scale <s>" on the debugger output
+//       and ends with code 0.
+//   shell_window_probe wait-for-close <title> <ready event>
+//       opens the window, signals the named event once the loop is about to wait and ends
+//       the process with exit_on_close when the window gets a close request (code 0).
+//   shell_window_probe fatal
+//       writes "fatal-line <n>" on standard output and fails at line n with "boom".
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/event_loop.h"
+#include "shell/fatal.h"
+#include "shell/main_window.h"
+#include "shell/window_icon.h"
+
+namespace {
+
+constexpr int kUsageError = 2;
+constexpr int kLoopEnded = 3;
+constexpr int kSetupFailed = 4;
+
+std::vector<std::wstring> Arguments() {
+  int count = 0;
+  std::unique_ptr<LPWSTR, decltype(&::LocalFree)> argv(
+      ::CommandLineToArgvW(::GetCommandLineW(), &count), &::LocalFree);
+  std::vector<std::wstring> arguments;
+  for (int i = 0; argv && i < count; ++i) {
+    arguments.emplace_back(argv.get()[i]);
+  }
+  return arguments;
+}
+
+std::unique_ptr<mirvot::MainWindow> OpenWindow(mirvot::EventLoop& loop, const std::wstring& title) {
+  mirvot::WindowAttributes attributes;
+  attributes.title = title;
+  attributes.inner_width = 1280.0;
+  attributes.inner_height = 800.0;
+  attributes.icon = mirvot::load_window_icon();
+  std::unique_ptr<mirvot::MainWindow> window;
+  if (FAILED(mirvot::MainWindow::Create(loop, attributes, window))) {
+    ::ExitProcess(kSetupFailed);
+  }
+  return window;
+}
+
+class MeasuringApp final : public mirvot::ApplicationHandler {
+ public:
+  explicit MeasuringApp(std::wstring title) : title_(std::move(title)) {}
+
+  void on_resumed(mirvot::EventLoop& loop) override {
+    window_ = OpenWindow(loop, title_);
+    RECT client{};
+    ::GetClientRect(window_->hwnd(), &client);
+    char report[128];
+    std::snprintf(report, sizeof(report), "client %ldx%ld scale %.3f", client.right - client.left,
+                  client.bottom - client.top, window_->scale_factor());
+    ::OutputDebugStringA(report);
+    ::PostQuitMessage(0);
+  }
+  void on_window_event(mirvot::EventLoop&, mirvot::WindowId, const mirvot::WindowEvent&) override {}
+
+ private:
+  std::wstring title_;
+  std::unique_ptr<mirvot::MainWindow> window_;
+};
+
+class ClosingApp final : public mirvot::ApplicationHandler {
+ public:
+  ClosingApp(std::wstring title, std::wstring readyEvent)
+      : title_(std::move(title)), readyEvent_(std::move(readyEvent)) {}
+
+  void on_resumed(mirvot::EventLoop& loop) override {
+    window_ = OpenWindow(loop, title_);
+    const HANDLE ready = ::OpenEventW(EVENT_MODIFY_STATE, FALSE, readyEvent_.c_str());
+    if (ready == nullptr) {
+      ::ExitProcess(kSetupFailed);
+    }
+    ::SetEvent(ready);
+    // The handle goes with the process.
+  }
+  void on_window_event(mirvot::EventLoop&, mirvot::WindowId,
+                       const mirvot::WindowEvent& event) override {
+    if (event.kind == mirvot::WindowEvent::Kind::CloseRequested) {
+      mirvot::exit_on_close();
+    }
+  }
+
+ private:
+  std::wstring title_;
+  std::wstring readyEvent_;
+  std::unique_ptr<mirvot::MainWindow> window_;
+};
+
+int RunApp(mirvot::ApplicationHandler& app) {
+  std::unique_ptr<mirvot::EventLoop> loop;
+  if (FAILED(mirvot::EventLoop::Create(loop))) {
+    return kSetupFailed;
+  }
+  return SUCCEEDED(loop->run(app)) ? 0 : kLoopEnded;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const std::vector<std::wstring> arguments = Arguments();
+  if (arguments.size() == 3 && arguments[1] == L"measure") {
+    MeasuringApp app(arguments[2]);
+    return RunApp(app);
+  }
+  if (arguments.size() == 4 && arguments[1] == L"wait-for-close") {
+    ClosingApp app(arguments[2], arguments[3]);
+    const int result = RunApp(app);
+    return result == 0 ? kLoopEnded : result;
+  }
+  if (arguments.size() == 2 && arguments[1] == L"fatal") {
+    std::printf("fatal-line %d\n", __LINE__ + 2);
+    std::fflush(stdout);
+    MIRVOT_FATAL("boom");
+  }
+  return kUsageError;
+}
