@@ -5,6 +5,8 @@
 
 #include <new>
 
+#include "common/optional_function.h"
+
 namespace mirvot {
 namespace {
 
@@ -16,6 +18,21 @@ struct ParentHookCell {
 
 // SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS.
 constexpr UINT kResizeFlags = 0x4014;
+
+// GetWindowSubclass is missing from some import libraries of comctl32 (the DLL itself has it
+// by name), so it is looked up when first needed.
+bool FindHook(HWND window, ParentHookCell** cell) noexcept {
+  using GetWindowSubclassFunction = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*);
+  static const auto getWindowSubclass =
+      FindLoadedFunction<GetWindowSubclassFunction>(L"comctl32.dll", "GetWindowSubclass");
+  DWORD_PTR referenceData = 0;
+  if (getWindowSubclass == nullptr ||
+      !getWindowSubclass(window, ParentHookProc, kParentHookId, &referenceData)) {
+    return false;
+  }
+  *cell = reinterpret_cast<ParentHookCell*>(referenceData);
+  return true;
+}
 
 ParentHookCell* CellOf(DWORD_PTR referenceData) noexcept {
   return reinterpret_cast<ParentHookCell*>(referenceData);
@@ -76,26 +93,29 @@ void InstallParentHook(HWND parent, ICoreWebView2Controller* controller) noexcep
   }
   // A hook that is already there (a view built earlier on the same window) would be replaced
   // along with its reference data; its reference is dropped here instead of leaking.
-  DWORD_PTR previous = 0;
-  const bool hadHook =
-      ::GetWindowSubclass(parent, ParentHookProc, kParentHookId, &previous) != FALSE;
+  ParentHookCell* previous = nullptr;
+  const bool hadHook = FindHook(parent, &previous);
   if (!::SetWindowSubclass(parent, ParentHookProc, kParentHookId,
                            reinterpret_cast<DWORD_PTR>(cell))) {
     delete cell;
     return;
   }
   if (hadHook) {
-    delete CellOf(previous);
+    delete previous;
   }
 }
 
+bool IsParentHookInstalled(HWND parent) noexcept {
+  ParentHookCell* cell = nullptr;
+  return FindHook(parent, &cell);
+}
+
 void RemoveParentHook(HWND parent) noexcept {
-  DWORD_PTR referenceData = 0;
-  const bool present =
-      ::GetWindowSubclass(parent, ParentHookProc, kParentHookId, &referenceData) != FALSE;
+  ParentHookCell* cell = nullptr;
+  const bool present = FindHook(parent, &cell);
   const bool removed = ::RemoveWindowSubclass(parent, ParentHookProc, kParentHookId) != FALSE;
   if (present && removed) {
-    delete CellOf(referenceData);
+    delete cell;
   }
 }
 

@@ -23,6 +23,9 @@ LRESULT CALLBACK ParentHookProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // until it is removed. A failure leaves the window without the hook and takes no reference.
 void InstallParentHook(HWND parent, ICoreWebView2Controller* controller) noexcept;
 
+// Whether the hook is on `parent`.
+[[nodiscard]] bool IsParentHookInstalled(HWND parent) noexcept;
+
 // Removes the hook from `parent` if it is still there, dropping its controller reference.
 void RemoveParentHook(HWND parent) noexcept;
 

@@ -38,10 +38,7 @@ std::vector<std::string> Without(std::vector<std::string> lines, const std::stri
   return lines;
 }
 
-bool HasHook(HWND window) {
-  DWORD_PTR data = 0;
-  return ::GetWindowSubclass(window, ParentHookProc, kParentHookId, &data) != FALSE;
-}
+bool HasHook(HWND window) { return IsParentHookInstalled(window); }
 
 using BrowserViewCreationTest = ViewTest;
 

@@ -17,10 +17,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-bool HasHook(HWND window) {
-  DWORD_PTR data = 0;
-  return ::GetWindowSubclass(window, ParentHookProc, kParentHookId, &data) != FALSE;
-}
+bool HasHook(HWND window) { return IsParentHookInstalled(window); }
 
 // Lines logged after the given point.
 std::vector<std::string> LinesAfter(const std::vector<std::string>& log, size_t count) {
