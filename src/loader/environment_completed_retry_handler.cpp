@@ -30,7 +30,10 @@ Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> EnvironmentCompletedRet
     const LoaderSettings& settings,
     ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler) noexcept {
   Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> handler;
-  handler.Attach(MakeComObject<EnvironmentCompletedRetryHandler>(callerHandler));
+  // Adopts the reference the object is born with. Not ComPtr::Attach: the MinGW-w64 10 version
+  // of it adds a reference of its own, and the handler would never be freed.
+  *handler.ReleaseAndGetAddressOf() =
+      MakeComObject<EnvironmentCompletedRetryHandler>(callerHandler);
   if (handler && FAILED(handler->CaptureSettings(settings))) {
     handler.Reset();
   }
