@@ -10,6 +10,7 @@
 #include "common/hresult.h"
 #include "common/wide_text.h"
 #include "loader/environment_creation.h"
+#include "shell/adopt_reference.h"
 #include "shell/engine_completion.h"
 #include "shell/environment_options.h"
 #include "shell/event_responses.h"
@@ -56,9 +57,7 @@ HRESULT WriteSettings(ICoreWebView2Settings* settings) {
 
 template <typename Completion>
 ComPtr<Completion> MakeCompletion() noexcept {
-  ComPtr<Completion> completion;
-  completion.Attach(new (std::nothrow) Completion());
-  return completion;
+  return AdoptReference(new (std::nothrow) Completion());
 }
 
 // An outcome of one creation stage: nothing when it worked.

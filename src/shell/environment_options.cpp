@@ -1,5 +1,7 @@
 #include "shell/environment_options.h"
 
+#include "shell/adopt_reference.h"
+
 #include <combaseapi.h>
 
 #include <array>
@@ -62,9 +64,8 @@ std::wstring LocaleNameForLanguage(LANGID language) {
 std::wstring UserUiLocaleName() { return LocaleNameForLanguage(::GetUserDefaultUILanguage()); }
 
 Microsoft::WRL::ComPtr<EnvironmentOptions> EnvironmentOptions::CreateForBrowserView() noexcept {
-  Microsoft::WRL::ComPtr<EnvironmentOptions> options;
-  // Attach takes over the first reference the object is born with.
-  options.Attach(new (std::nothrow) EnvironmentOptions());
+  Microsoft::WRL::ComPtr<EnvironmentOptions> options =
+      AdoptReference(new (std::nothrow) EnvironmentOptions());
   if (!options) {
     return nullptr;
   }

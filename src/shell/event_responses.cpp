@@ -7,6 +7,7 @@
 #include "common/com_object.h"
 #include "common/hresult.h"
 #include "common/wide_text.h"
+#include "shell/adopt_reference.h"
 #include "shell/browser_view_error.h"
 #include "shell/core/download_path.h"
 #include "shell/task_memory_string.h"
@@ -91,27 +92,20 @@ class DownloadResponse final : public ComObject<ICoreWebView2DownloadStartingEve
   DownloadStartedCallback onDownloadStarted_;
 };
 
-template <typename Interface, typename Object>
-ComPtr<Interface> Adopt(Object* object) noexcept {
-  ComPtr<Interface> handler;
-  handler.Attach(object);  // takes the reference the object is born with
-  return handler;
-}
-
 }  // namespace
 
 ComPtr<ICoreWebView2WindowCloseRequestedEventHandler> MakeCloseRequestResponse(HWND host) noexcept {
-  return Adopt<ICoreWebView2WindowCloseRequestedEventHandler>(
+  return AdoptReference<ICoreWebView2WindowCloseRequestedEventHandler>(
       new (std::nothrow) CloseRequestResponse(host));
 }
 
 ComPtr<ICoreWebView2NewWindowRequestedEventHandler> MakeNewWindowResponse() noexcept {
-  return Adopt<ICoreWebView2NewWindowRequestedEventHandler>(new (std::nothrow) NewWindowResponse());
+  return AdoptReference<ICoreWebView2NewWindowRequestedEventHandler>(new (std::nothrow) NewWindowResponse());
 }
 
 ComPtr<ICoreWebView2DownloadStartingEventHandler> MakeDownloadResponse(
     DownloadStartedCallback onDownloadStarted) noexcept {
-  return Adopt<ICoreWebView2DownloadStartingEventHandler>(
+  return AdoptReference<ICoreWebView2DownloadStartingEventHandler>(
       new (std::nothrow) DownloadResponse(std::move(onDownloadStarted)));
 }
 

@@ -203,7 +203,7 @@ TEST_F(MirvotE2eTest, NewWindowRequestIsHandledAndOpensNothing) {
   ASSERT_NE(mainWindow, nullptr);
   const size_t windowsBefore = TopLevelWindowsOf(run_->processId()).size();
   ASSERT_TRUE(SendEngineCommand(HostOf(mainWindow), L"newwindow https://elsewhere.example/"));
-  EXPECT_TRUE(run_->WaitForLogLine("newWindow.result handled=1"));
+  EXPECT_TRUE(run_->WaitForLogLine("newWindow.result handled=1 newWindow=no"));
   const auto log = run_->Log();
   EXPECT_GE(FindLine(log, "newWindow.put_Handled 1"), 0);
   EXPECT_GE(FindLine(log, "event.NewWindowRequested hr=0x00000000"), 0);

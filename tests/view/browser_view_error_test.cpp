@@ -1,7 +1,11 @@
 // The error a failed view creation carries, and the text the fatal report prints for it.
 #include "shell/browser_view_error.h"
 
+#include <string>
+
 #include <gtest/gtest.h>
+
+#include "common/wide_text.h"
 
 namespace mirvot {
 namespace {
@@ -10,9 +14,17 @@ TEST(WebView2ErrorTest, WindowsErrorNamesCodeAndSystemMessage) {
   const WebView2Error error = WebView2Error::FromHResult(static_cast<HRESULT>(0x80070002));
   EXPECT_EQ(error.kind(), WebView2ErrorKind::WindowsError);
   EXPECT_EQ(error.code(), static_cast<HRESULT>(0x80070002));
-  EXPECT_EQ(error.description(),
-            "WebView2Error(WindowsError(Error { code: HRESULT(0x80070002), message: \"The system "
-            "cannot find the file specified.\" }))");
+  // The system's own text for the code (its wording differs between systems).
+  wchar_t text[512] = {};
+  DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, 0x80070002, 0, text, 512, nullptr);
+  ASSERT_GT(length, 0u);
+  while (length > 0 && (text[length - 1] == L'\n' || text[length - 1] == L'\r')) {
+    --length;
+  }
+  const std::string message = WideToUtf8(std::wstring_view(text, length));
+  EXPECT_EQ(error.description(), "WebView2Error(WindowsError(Error { code: HRESULT(0x80070002), "
+                                 "message: \"" + message + "\" }))");
 }
 
 TEST(WebView2ErrorTest, TaskCanceledHasItsOwnDescription) {

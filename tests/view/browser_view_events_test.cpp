@@ -46,7 +46,7 @@ TEST_F(BrowserViewEventsTest, NewWindowRequestIsHandledWithoutAWindow) {
   const auto lines = NewLines();
   EXPECT_GE(FindLine(lines, "newWindow.put_Handled 1"), 0);
   EXPECT_GE(FindLine(lines, "event.NewWindowRequested hr=0x00000000"), 0);
-  EXPECT_GE(FindLine(lines, "newWindow.result handled=1"), 0);
+  EXPECT_GE(FindLine(lines, "newWindow.result handled=1 newWindow=no"), 0);
   EXPECT_EQ(CountLinesStartingWith(lines, "newWindow.put_NewWindow"), 0);
 }
 

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/adopt_reference.h"
+
 namespace mirvot {
 namespace {
 
@@ -69,7 +71,7 @@ TEST(LocaleNameTest, KnownLanguagesGiveTheirNames) {
 
 TEST(LocaleNameTest, LanguageWithoutNameGivesEmpty) {
   // A primary language number no locale uses.
-  EXPECT_EQ(LocaleNameForLanguage(MAKELANGID(0x3F, SUBLANG_DEFAULT)), L"");
+  EXPECT_EQ(LocaleNameForLanguage(MAKELANGID(0x3FF, SUBLANG_DEFAULT)), L"");
 }
 
 TEST(LocaleNameTest, UserUiLanguageMatchesTheSystemsName) {
@@ -320,8 +322,8 @@ class FakeSchemeRegistration final : public ComObject<ICoreWebView2CustomSchemeR
 };
 
 TEST_F(EnvironmentOptionsTest, CustomSchemeListIsKeptWithItsOwnReferences) {
-  ComPtr<FakeSchemeRegistration> registration;
-  registration.Attach(new FakeSchemeRegistration());
+  const ComPtr<FakeSchemeRegistration> registration =
+      AdoptReference(new FakeSchemeRegistration());
   ICoreWebView2CustomSchemeRegistration* list[] = {registration.Get(), registration.Get()};
   ASSERT_EQ(options_->SetCustomSchemeRegistrations(2, list), S_OK);
   EXPECT_EQ(registration->References(), 3);
