@@ -67,11 +67,11 @@ std::atomic<const EventTracingFunctions*> g_functionsOverride{nullptr};
 }  // namespace
 
 const EventTracingFunctions& SystemEventTracingFunctions() noexcept {
+  // Only the system's own copy, never one planted beside the executable. The module stays
+  // loaded for the life of the process, like the function addresses taken from it.
+  static const HMODULE advapi =
+      ::LoadLibraryExW(L"ADVAPI32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   static const EventTracingFunctions functions = []() noexcept {
-    // Only the system's own copy, never one planted beside the executable. The module stays
-    // loaded for the life of the process, like the function addresses taken from it.
-    const HMODULE advapi =
-        ::LoadLibraryExW(L"ADVAPI32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     EventTracingFunctions found;
     found.eventRegister = FindFunction<EventRegisterFunction>(advapi, "EventRegister");
     found.eventSetInformation =

@@ -20,6 +20,14 @@ namespace {
 
 constexpr HRESULT kModuleNotFound = static_cast<HRESULT>(0x8007007E);
 
+// The thread's last error after a failed call, as a failure. A call that failed without
+// setting an error would otherwise turn into S_OK, which tells the caller that its handler
+// will be called.
+HRESULT FailureFromLastError() noexcept {
+  const HRESULT hr = LastErrorAsHResult();
+  return FAILED(hr) ? hr : E_FAIL;
+}
+
 // Writes the HRESULT's eight hexadecimal digits as one piece.
 void WriteHResultDigits(HRESULT hr) noexcept {
   try {
@@ -62,7 +70,7 @@ HRESULT LoadClientDllAndCreate(
     ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) noexcept {
   UniqueModule module(::LoadLibraryW(clientDllPath));
   if (!module) {
-    const HRESULT hr = LastErrorAsHResult();
+    const HRESULT hr = FailureFromLastError();
     WriteLoadLibraryFailure(hr, clientDllPath);
     return hr;
   }
@@ -74,7 +82,7 @@ HRESULT LoadClientDllAndCreate(
     hr = createEnvironment(true, static_cast<std::int32_t>(kind), userDataFolder,
                            environmentOptions, handler);
   } else {
-    hr = LastErrorAsHResult();
+    hr = FailureFromLastError();
     WriteMissingExport(hr);
   }
 
