@@ -42,12 +42,11 @@ CoreView::~CoreView() {
 }
 
 HRESULT CoreView::Create(HWND parent, ComPtr<CoreView>* view) noexcept {
-  ComPtr<CoreView> made;
-  made.Attach(new (std::nothrow) CoreView());
+  ComPtr<CoreView> made = Adopt(new (std::nothrow) CoreView());
   if (!made) {
     return E_OUTOFMEMORY;
   }
-  made->settings_.Attach(MakeComObject<EngineSettings>());
+  made->settings_ = Adopt(MakeComObject<EngineSettings>());
   if (!made->settings_) {
     return E_OUTOFMEMORY;
   }
@@ -185,8 +184,7 @@ HRESULT CoreView::RaiseNewWindowRequested(const std::wstring& uri) noexcept {
     WriteLogLine("event.NewWindowRequested no-handler");
     return kNothingToRaise;
   }
-  ComPtr<NewWindowRequestedArgs> args;
-  args.Attach(MakeComObject<NewWindowRequestedArgs>(uri));
+  const ComPtr<NewWindowRequestedArgs> args = Adopt(MakeComObject<NewWindowRequestedArgs>(uri));
   if (!args) {
     return E_OUTOFMEMORY;
   }
@@ -213,13 +211,12 @@ HRESULT CoreView::RaiseDownloadStarting(const std::wstring& uri,
     WriteLogLine("event.DownloadStarting no-handler");
     return kNothingToRaise;
   }
-  ComPtr<DownloadOperation> operation;
-  operation.Attach(MakeComObject<DownloadOperation>(uri));
+  const ComPtr<DownloadOperation> operation = Adopt(MakeComObject<DownloadOperation>(uri));
   if (!operation) {
     return E_OUTOFMEMORY;
   }
-  ComPtr<DownloadStartingArgs> args;
-  args.Attach(MakeComObject<DownloadStartingArgs>(operation.Get(), proposedPath));
+  const ComPtr<DownloadStartingArgs> args =
+      Adopt(MakeComObject<DownloadStartingArgs>(operation.Get(), proposedPath));
   if (!args) {
     return E_OUTOFMEMORY;
   }

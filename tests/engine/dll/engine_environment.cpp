@@ -42,7 +42,7 @@ HRESULT StartControllerCreation(const std::string& call, std::string arguments, 
         ComPtr<CoreView> view;
         result = CoreView::Create(parentWindow, &view);
         if (SUCCEEDED(result)) {
-          controller.Attach(MakeComObject<EngineController>(std::move(view)));
+          controller = Adopt(MakeComObject<EngineController>(std::move(view)));
           if (!controller) {
             result = E_OUTOFMEMORY;
           }

@@ -3,6 +3,7 @@
 // and the tests), refuses the interfaces the script omits, and answers the base interfaces of a
 // derived chain with the one most-derived vtable.
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <atomic>
 #include <string>
@@ -74,6 +75,16 @@ class EngineObject : public ComObject<Chain> {
   HRESULT STDMETHODCALLTYPE method(__VA_ARGS__) noexcept override {   \
     return ::mirvot::test_engine::NotImplemented(Call(#method));      \
   }
+
+// Takes over the one reference an interface pointer already carries (a new object's first
+// reference, or one handed over by a caller). MinGW-w64's ComPtr::Attach adds a reference of its
+// own, unlike the platform's, so Attach is never used for this.
+template <typename T>
+Microsoft::WRL::ComPtr<T> Adopt(T* object) noexcept {
+  Microsoft::WRL::ComPtr<T> owner;
+  *owner.ReleaseAndGetAddressOf() = object;
+  return owner;
+}
 
 // Copies text into a CoTaskMemAlloc string for an out-parameter.
 HRESULT CopyToCoTaskMem(const std::wstring& text, LPWSTR* out);

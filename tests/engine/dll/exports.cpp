@@ -58,7 +58,7 @@ void CompleteEnvironment(
   HRESULT errorCode = outcome.errorCode;
   ComPtr<ICoreWebView2Environment> environment;
   if (outcome.passEnvironment) {
-    environment.Attach(MakeComObject<EngineEnvironment>(
+    environment = Adopt<ICoreWebView2Environment>(MakeComObject<EngineEnvironment>(
         userDataFolder != nullptr ? userDataFolder->c_str() : nullptr));
     if (!environment && SUCCEEDED(errorCode)) {
       errorCode = E_OUTOFMEMORY;

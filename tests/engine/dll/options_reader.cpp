@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine_log.h"
+#include "engine_object.h"
 
 namespace mirvot::test_engine {
 namespace {
@@ -53,8 +54,7 @@ void LogCustomSchemes(ICoreWebView2EnvironmentOptions4* options) {
   if (registrations != nullptr) {
     for (UINT32 i = 0; i < count; ++i) {
       // The array and the references in it are the caller's gift to us.
-      ComPtr<ICoreWebView2CustomSchemeRegistration> owned;
-      owned.Attach(registrations[i]);
+      const ComPtr<ICoreWebView2CustomSchemeRegistration> owned = Adopt(registrations[i]);
     }
     ::CoTaskMemFree(registrations);
   }
