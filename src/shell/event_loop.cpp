@@ -37,10 +37,10 @@ EventLoop::~EventLoop() {
 }
 
 HRESULT EventLoop::Create(std::unique_ptr<EventLoop>& loop) noexcept {
-  loop.reset();
   if (g_loop != nullptr) {
     return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
   }
+  loop.reset();
   // Before any window exists: the awareness of a window is fixed when it is created.
   DeclareProcessDpiAwareness();
   loop.reset(new (std::nothrow) EventLoop());

@@ -49,8 +49,8 @@ class ApplicationHandler {
 class EventLoop {
  public:
   // Declares the process per-monitor DPI aware (once per process) and creates the loop on the
-  // calling thread. Fails with HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) while another loop
-  // exists.
+  // calling thread. Fails with HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) while a loop exists,
+  // leaving `loop` as it was.
   [[nodiscard]] static HRESULT Create(std::unique_ptr<EventLoop>& loop) noexcept;
 
   ~EventLoop();

@@ -248,7 +248,13 @@ HRESULT MainWindow::Create(EventLoop& loop, const WindowAttributes& attributes,
 MainWindow::MainWindow(HWND hwnd, std::shared_ptr<MainWindowState> state) noexcept
     : hwnd_(hwnd), state_(std::move(state)) {}
 
-MainWindow::~MainWindow() { ::PostMessageW(hwnd_, kDestroyRequest, 0, 0); }
+MainWindow::~MainWindow() {
+  // Only while the handle still names this window: a window destroyed meanwhile may have
+  // handed its handle on to another one.
+  if (StateOf(hwnd_) == state_.get()) {
+    ::PostMessageW(hwnd_, kDestroyRequest, 0, 0);
+  }
+}
 
 double MainWindow::scale_factor() const noexcept { return state_->scaleFactor; }
 

@@ -52,6 +52,11 @@ TEST_F(EventLoopTest, SecondLoopWhileOneExistsIsRefused) {
   EXPECT_EQ(EventLoop::Create(second), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
   EXPECT_FALSE(second);
   EXPECT_EQ(EventLoop::current(), loop_.get());
+  // Also when asked to create it into the holder of the existing loop, which stays as it is.
+  EventLoop* const existing = loop_.get();
+  EXPECT_EQ(EventLoop::Create(loop_), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(loop_.get(), existing);
+  EXPECT_EQ(EventLoop::current(), existing);
 }
 
 TEST_F(EventLoopTest, NewLoopCanBeCreatedOnceTheFirstIsGone) {

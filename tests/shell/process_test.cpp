@@ -155,7 +155,9 @@ class WaitingProbe {
     return ::WaitForMultipleObjects(2, handles, FALSE, kChildTimeoutMs) == WAIT_OBJECT_0;
   }
 
-  [[nodiscard]] HWND FindMainWindow() const { return ::FindWindowW(L"Window Class", title_.c_str()); }
+  [[nodiscard]] HWND FindMainWindow() const {
+    return ::FindWindowW(L"Window Class", title_.c_str());
+  }
   [[nodiscard]] const Child& child() const { return *child_; }
 
  private:
