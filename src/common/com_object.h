@@ -4,6 +4,7 @@
 // interface, so every object has one stable identity.
 #include <windows.h>
 #include <unknwn.h>
+#include <wrl/client.h>
 
 #include <atomic>
 #include <new>
@@ -121,6 +122,16 @@ class ComObject : public First, public Rest... {
 template <typename T, typename... Args>
 T* MakeComObject(Args&&... args) noexcept {
   return new (std::nothrow) T(std::forward<Args>(args)...);
+}
+
+// Takes over a reference the caller already owns (a new object's first one). MinGW's
+// ComPtr::Attach adds a reference of its own, unlike the documented behaviour, so adopting
+// through it would leak; this works the same with every toolchain.
+template <typename T>
+Microsoft::WRL::ComPtr<T> AdoptComReference(T* owned) noexcept {
+  Microsoft::WRL::ComPtr<T> result;
+  *result.ReleaseAndGetAddressOf() = owned;
+  return result;
 }
 
 }  // namespace mirvot
