@@ -55,9 +55,7 @@ class FileDropTarget final : public ComObject<IDropTarget> {
 }  // namespace
 
 Microsoft::WRL::ComPtr<IDropTarget> MakeFileDropTarget() noexcept {
-  Microsoft::WRL::ComPtr<IDropTarget> target;
-  target.Attach(MakeComObject<FileDropTarget>());
-  return target;
+  return AdoptComReference<IDropTarget>(MakeComObject<FileDropTarget>());
 }
 
 }  // namespace mirvot

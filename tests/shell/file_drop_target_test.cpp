@@ -48,9 +48,7 @@ class FakeData final : public ComObject<IDataObject> {
 };
 
 ComPtr<FakeData> MakeData(bool files) {
-  ComPtr<FakeData> data;
-  data.Attach(MakeComObject<FakeData>(files));
-  return data;
+  return AdoptComReference(MakeComObject<FakeData>(files));
 }
 
 TEST(FileDropTarget, FilesAreAcceptedAsACopyAndLeftAlone) {
