@@ -13,6 +13,7 @@
 //     fixed-no-unload/EBWebView/x64/EmbeddedBrowserWebView.dll            (test_engine_no_unload)
 //     Application/120.0.2210.91/EBWebView/x64/EmbeddedBrowserWebView.dll  (copy of test_engine)
 //   The library mirvot_test_engine_client (test_engine_client.h) depends on test_engine_runtimes.
+//   test_engine_command_sender  a small program that sends a view window one command (below).
 //
 // ------------------------------------------------------------------------------------------------
 // Engine exports
@@ -69,7 +70,9 @@
 // It returns TRUE when the command was understood; the event is then raised shortly after, from
 // the view thread's message loop (so the sender is not blocked while the host answers). Results
 // go to the log (and the log file). Find the window with
-// FindWindowExW(host, nullptr, L"MirvotTestEngineView", nullptr).
+// FindWindowExW(host, nullptr, L"MirvotTestEngineView", nullptr). The program
+// test_engine_command_sender <window handle in hex> "<command>" sends one command and exits with
+// 1 (understood), 0 (refused) or 2 (bad usage); the sending thread's owner must keep pumping.
 //
 // ------------------------------------------------------------------------------------------------
 // Script: "key=value;key=value" (spaces around items are ignored; later items override earlier
@@ -213,7 +216,8 @@ MIRVOT_TEST_ENGINE_API HRESULT TestEngine_RaiseDownloadStarting(const wchar_t* u
 // arguments, download operations).
 MIRVOT_TEST_ENGINE_API long TestEngine_LiveObjects();
 
-// Completions posted but not yet delivered (environment and controller).
+// Work posted to a thread's message loop and not yet run: environment and controller
+// completions, and events queued by WM_COPYDATA commands.
 MIRVOT_TEST_ENGINE_API long TestEngine_PendingCompletions();
 
 // The window of the newest open view, or null.
