@@ -51,23 +51,16 @@ std::wstring MakeRuntimeFolder(const std::wstring& folder) {
   } else {
     const std::size_t slash = library.rfind(L'\\');
     EXPECT_TRUE(CreateFolders(library.substr(0, slash)));
-    HANDLE file = ::CreateFileW(library.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_NE(file, INVALID_HANDLE_VALUE);
-    ::CloseHandle(file);
+    const UniqueFileHandle file(::CreateFileW(library.c_str(), GENERIC_WRITE, 0, nullptr,
+                                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_TRUE(file.valid());
   }
   return folder;
 }
 
 ExclusiveFileLock::ExclusiveFileLock(const std::wstring& path)
-    : handle_(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-
-ExclusiveFileLock::~ExclusiveFileLock() {
-  if (handle_ != INVALID_HANDLE_VALUE) {
-    ::CloseHandle(handle_);
-  }
-}
+    : file_(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr)) {}
 
 std::wstring TestProgramFolder() {
   std::wstring path(32768, L'\0');

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/owners.h"
 #include "harness/debug_capture.h"
 #include "harness/environment.h"
 #include "harness/registry_seed.h"
@@ -42,13 +43,12 @@ std::wstring MakeRuntimeFolder(const std::wstring& folder);
 class ExclusiveFileLock {
  public:
   explicit ExclusiveFileLock(const std::wstring& path);
-  ~ExclusiveFileLock();
   ExclusiveFileLock(const ExclusiveFileLock&) = delete;
   ExclusiveFileLock& operator=(const ExclusiveFileLock&) = delete;
-  [[nodiscard]] bool locked() const { return handle_ != INVALID_HANDLE_VALUE; }
+  [[nodiscard]] bool locked() const { return file_.valid(); }
 
  private:
-  HANDLE handle_;
+  UniqueFileHandle file_;
 };
 
 // The folder of this test program, with its trailing backslash.

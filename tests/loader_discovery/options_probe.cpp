@@ -62,11 +62,8 @@ HRESULT OptionsProbe::get_IsEdgeView(INT32* value) {
 }
 
 Microsoft::WRL::ComPtr<OptionsProbe> MakeOptionsProbe() {
-  OptionsProbe* created = MakeComObject<OptionsProbe>();
-  Microsoft::WRL::ComPtr<OptionsProbe> probe(created);
-  if (created != nullptr) {
-    created->Release();
-  }
+  Microsoft::WRL::ComPtr<OptionsProbe> probe;
+  *probe.ReleaseAndGetAddressOf() = MakeComObject<OptionsProbe>();
   return probe;
 }
 

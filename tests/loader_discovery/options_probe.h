@@ -57,8 +57,8 @@ class OptionsProbe final
   HRESULT STDMETHODCALLTYPE get_IsEdgeView(INT32* value) override;
 };
 
-// A new probe owned by the returned pointer alone. (The toolchain's ComPtr::Attach adds a
-// reference, unlike the platform's, so the creation reference is handed over explicitly.)
+// A new probe owned by the returned pointer alone. The creation reference is handed over
+// through the out-pointer: MinGW-w64's ComPtr::Attach adds a reference of its own.
 Microsoft::WRL::ComPtr<OptionsProbe> MakeOptionsProbe();
 
 }  // namespace mirvot::test
