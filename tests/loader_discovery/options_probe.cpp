@@ -62,9 +62,7 @@ HRESULT OptionsProbe::get_IsEdgeView(INT32* value) {
 }
 
 Microsoft::WRL::ComPtr<OptionsProbe> MakeOptionsProbe() {
-  Microsoft::WRL::ComPtr<OptionsProbe> probe;
-  *probe.ReleaseAndGetAddressOf() = MakeComObject<OptionsProbe>();
-  return probe;
+  return AdoptComReference(MakeComObject<OptionsProbe>());
 }
 
 }  // namespace mirvot::test

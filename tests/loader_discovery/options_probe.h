@@ -57,8 +57,7 @@ class OptionsProbe final
   HRESULT STDMETHODCALLTYPE get_IsEdgeView(INT32* value) override;
 };
 
-// A new probe owned by the returned pointer alone. The creation reference is handed over
-// through the out-pointer: MinGW-w64's ComPtr::Attach adds a reference of its own.
+// A new probe owned by the returned pointer alone.
 Microsoft::WRL::ComPtr<OptionsProbe> MakeOptionsProbe();
 
 }  // namespace mirvot::test
