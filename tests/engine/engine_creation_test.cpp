@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "engine/engine_fixture.h"
 #include "harness/environment.h"
 #include "harness/temp_folder.h"
@@ -33,6 +35,28 @@ TEST_F(EngineCreation, CompletesExactlyOnceLaterFromTheMessageLoop) {
   EXPECT_EQ(hr, S_OK);
   EXPECT_TRUE(QueryAs<ICoreWebView2Environment>(handler->lastEnvironment.Get()));
   EXPECT_TRUE(QueryAs<ICoreWebView2Environment5>(handler->lastEnvironment.Get()));
+}
+
+TEST_F(EngineCreation, CompletesOnTheCreatingThreadOnly) {
+  auto handler = MakeProbe<ProbeEnvironmentHandler>();
+  DWORD workerId = 0;
+  bool workerSawCompletion = false;
+  std::thread worker([&] {
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    workerId = ::GetCurrentThreadId();
+    if (SUCCEEDED(Create(handler.Get()))) {
+      workerSawCompletion = PumpMessagesUntil([&] { return handler->calls > 0; });
+    }
+    handler->lastEnvironment.Reset();
+    ::CoUninitialize();
+  });
+  // This thread pumps too, and must not receive the worker's completion.
+  PumpMessagesUntil([&] { return handler->calls > 0; });
+  worker.join();
+  EXPECT_TRUE(workerSawCompletion);
+  EXPECT_EQ(handler->calls, 1);
+  EXPECT_EQ(handler->invokedOnThread, workerId);
+  EXPECT_NE(handler->invokedOnThread, ::GetCurrentThreadId());
 }
 
 TEST_F(EngineCreation, KeepsTheHandlerOnlyUntilItWasCalled) {

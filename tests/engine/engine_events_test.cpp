@@ -108,6 +108,17 @@ TEST_F(EngineEventsWithHandlers, CloseRequestReturnsTheHandlersResult) {
   EXPECT_EQ(NewLines(), expected);
 }
 
+TEST_F(EngineEventsWithHandlers, CloseHandlerMayDestroyTheHostWhileTheEventRuns) {
+  handled_.close->destroyOnClose = Host();
+  EXPECT_EQ(engine_->RaiseWindowCloseRequested(), S_OK);
+  host_ = nullptr;
+  const std::vector<std::string> expected = {"raise.WindowCloseRequested", "view.windowDestroyed",
+                                             "event.WindowCloseRequested hr=0x00000000"};
+  EXPECT_EQ(NewLines(), expected);
+  EXPECT_EQ(handled_.view.controller->put_Bounds(RECT{0, 0, 5, 5}),
+            static_cast<HRESULT>(0x80070578));
+}
+
 TEST_F(EngineEventsWithHandlers, DownloadGivesUriAndPathAndRecordsTheWrittenAnswer) {
   handled_.download->writtenPath = L"D:\\saved\\file.zip";
   EXPECT_EQ(engine_->RaiseDownloadStarting(L"https://x/file.zip", L"C:\\Downloads\\file.zip"),

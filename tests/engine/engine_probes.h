@@ -149,6 +149,7 @@ class ProbeEnvironmentHandler final
     ++calls;
     lastError = errorCode;
     lastEnvironment = environment;
+    invokedOnThread = ::GetCurrentThreadId();
     return S_OK;
   }
   [[nodiscard]] LONG References() const noexcept { return ReferenceCount(); }
@@ -156,6 +157,7 @@ class ProbeEnvironmentHandler final
   int calls = 0;
   HRESULT lastError = E_UNEXPECTED;
   Microsoft::WRL::ComPtr<ICoreWebView2Environment> lastEnvironment;
+  DWORD invokedOnThread = 0;
 };
 
 class ProbeControllerHandler final
@@ -182,10 +184,14 @@ class ProbeCloseHandler final : public ComObject<ICoreWebView2WindowCloseRequest
     ++calls;
     lastSender = sender;
     argsWereNull = args == nullptr;
+    if (destroyOnClose != nullptr) {
+      ::DestroyWindow(destroyOnClose);  // what the program's own close response does
+    }
     return result;
   }
 
   int calls = 0;
+  HWND destroyOnClose = nullptr;
   HRESULT result = S_OK;
   bool argsWereNull = false;
   // Identity only: holding a reference would tie the view and its handler in a cycle.
