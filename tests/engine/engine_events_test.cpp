@@ -152,6 +152,40 @@ TEST_F(EngineEventsWithHandlers, ScriptedArgumentFailureReachesTheHandler) {
   EXPECT_NE(FindLine(NewLines(), "event.DownloadStarting hr=0x80004005"), -1);
 }
 
+// Calls every getter of the arguments with null out-pointers and keeps the results.
+class NullPointerDownloadHandler final : public ComObject<ICoreWebView2DownloadStartingEventHandler> {
+ public:
+  HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2*,
+                                   ICoreWebView2DownloadStartingEventArgs* args) noexcept override {
+    results.push_back(args->get_DownloadOperation(nullptr));
+    results.push_back(args->get_Cancel(nullptr));
+    results.push_back(args->get_ResultFilePath(nullptr));
+    results.push_back(args->get_Handled(nullptr));
+    results.push_back(args->put_ResultFilePath(nullptr));
+    ComPtr<ICoreWebView2DownloadOperation> operation;
+    if (SUCCEEDED(args->get_DownloadOperation(&operation))) {
+      results.push_back(operation->get_Uri(nullptr));
+    }
+    return S_OK;
+  }
+  std::vector<HRESULT> results;
+};
+
+TEST_F(EngineEventsWithHandlers, NullPointersGivenToTheArgumentsAreRefused) {
+  auto probe = MakeProbe<NullPointerDownloadHandler>();
+  EventRegistrationToken token{};
+  ASSERT_EQ(handled_.view.webview->remove_WindowCloseRequested(handled_.closeToken), S_OK);
+  auto webview4 = QueryAs<ICoreWebView2_4>(handled_.view.webview.Get());
+  ASSERT_EQ(webview4->remove_DownloadStarting(handled_.downloadToken), S_OK);
+  ASSERT_EQ(webview4->add_DownloadStarting(probe.Get(), &token), S_OK);
+  EXPECT_EQ(engine_->RaiseDownloadStarting(L"https://x/f", L"C:\\f"), S_OK);
+  const std::vector<HRESULT> expected = {E_POINTER, E_POINTER, E_POINTER,
+                                         E_POINTER, E_INVALIDARG, E_POINTER};
+  EXPECT_EQ(probe->results, expected);
+  EXPECT_NE(FindLine(NewLines(), "download.result handled=0 cancel=0 path=\"C:\\f\""), -1)
+      << "a refused path must leave the proposed one";
+}
+
 TEST_F(EngineEventsWithHandlers, RemovedHandlerIsNoLongerCalled) {
   ASSERT_EQ(handled_.view.webview->remove_NewWindowRequested(handled_.newWindowToken), S_OK);
   EXPECT_EQ(engine_->RaiseNewWindowRequested(L"https://x/"), kNothingToRaise);
