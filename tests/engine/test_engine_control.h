@@ -157,9 +157,10 @@
 //   raise.WindowCloseRequested
 //   event.WindowCloseRequested hr=0x00000000                (one line per handler: its result)
 //   raise.NewWindowRequested uri="https://x/"
+//   newWindow.get_Uri
 //   newWindow.put_Handled 1
 //   event.NewWindowRequested hr=0x00000000
-//   newWindow.result handled=1
+//   newWindow.result handled=1 newWindow=no                 (newWindow: put_NewWindow was given one)
 //   raise.DownloadStarting uri="https://x/f.zip" path="C:\d\f.zip"
 //   download.get_DownloadOperation
 //   downloadOperation.get_Uri
@@ -175,6 +176,8 @@
 //   command.unknown "bogus"
 //   script.unknown "bogus=1"
 //   DllCanUnloadNow live=0 pending=0 result=0x00000000
+// Raise lines come first; the host's calls on the arguments follow, then one event line per
+// handler, then the result line. An event raised through WM_COPYDATA logs its command line first.
 //
 // ------------------------------------------------------------------------------------------------
 // Control exports. All are safe to call from any thread; the Raise functions call the host's
