@@ -2,6 +2,7 @@
 // Sends one command to a test engine view window of another process, as an end-to-end test
 // would, and exits with what the window answered (1: understood, 0: refused); 2 for bad usage.
 #include <windows.h>
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 #include <cwchar>

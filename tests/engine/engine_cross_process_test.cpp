@@ -1,9 +1,8 @@
 // The triggers for end-to-end tests: another process sends a command to the view window, and the
 // host's answers reach the log file.
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <wrl/client.h>
-
-#include <gtest/gtest.h>
 
 #include <cwchar>
 
@@ -23,8 +22,8 @@ int SendFromAnotherProcess(HWND window, const std::wstring& command) {
   wchar_t handle[32];
   std::swprintf(handle, 32, L"%llx",
                 static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
-  std::wstring commandLine = L"\"" + WindowsPathFromHost(TEST_ENGINE_COMMAND_SENDER_EXE) +
-                             L"\" " + handle + L" \"" + command + L"\"";
+  std::wstring commandLine = L"\"" + WindowsPathFromHost(TEST_ENGINE_COMMAND_SENDER_EXE) + L"\" " +
+                             handle + L" \"" + command + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
@@ -53,8 +52,9 @@ TEST_F(EngineCrossProcess, CommandFromAnotherProcessRaisesTheEventAndTheFileGets
   ASSERT_TRUE(view.webview);
   auto download = MakeProbe<ProbeDownloadHandler>();
   EventRegistrationToken token{};
-  ASSERT_EQ(QueryAs<ICoreWebView2_4>(view.webview.Get())->add_DownloadStarting(download.Get(), &token),
-            S_OK);
+  ASSERT_EQ(
+      QueryAs<ICoreWebView2_4>(view.webview.Get())->add_DownloadStarting(download.Get(), &token),
+      S_OK);
   const HWND window = ::FindWindowExW(Host(), nullptr, L"MirvotTestEngineView", nullptr);
   ASSERT_NE(window, nullptr);
 

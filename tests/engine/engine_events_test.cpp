@@ -1,9 +1,8 @@
 // Raising the three events the host listens to, in-process and through WM_COPYDATA, and the log
 // of the host's answers.
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <wrl/client.h>
-
-#include <gtest/gtest.h>
 
 #include "engine/engine_fixture.h"
 
@@ -153,7 +152,8 @@ TEST_F(EngineEventsWithHandlers, ScriptedArgumentFailureReachesTheHandler) {
 }
 
 // Calls every getter of the arguments with null out-pointers and keeps the results.
-class NullPointerDownloadHandler final : public ComObject<ICoreWebView2DownloadStartingEventHandler> {
+class NullPointerDownloadHandler final
+    : public ComObject<ICoreWebView2DownloadStartingEventHandler> {
  public:
   HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2*,
                                    ICoreWebView2DownloadStartingEventArgs* args) noexcept override {
@@ -179,7 +179,7 @@ TEST_F(EngineEventsWithHandlers, NullPointersGivenToTheArgumentsAreRefused) {
   ASSERT_EQ(webview4->remove_DownloadStarting(handled_.downloadToken), S_OK);
   ASSERT_EQ(webview4->add_DownloadStarting(probe.Get(), &token), S_OK);
   EXPECT_EQ(engine_->RaiseDownloadStarting(L"https://x/f", L"C:\\f"), S_OK);
-  const std::vector<HRESULT> expected = {E_POINTER, E_POINTER, E_POINTER,
+  const std::vector<HRESULT> expected = {E_POINTER, E_POINTER,    E_POINTER,
                                          E_POINTER, E_INVALIDARG, E_POINTER};
   EXPECT_EQ(probe->results, expected);
   EXPECT_NE(FindLine(NewLines(), "download.result handled=0 cancel=0 path=\"C:\\f\""), -1)

@@ -2,10 +2,9 @@
 // Shared set-up for the engine's own tests: the `fixed` engine loaded in-process, its control
 // client, a hidden top-level host window, and short-hands for creating an environment and a
 // controller the way a host does.
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <wrl/client.h>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -18,9 +17,9 @@
 
 namespace mirvot::test {
 
-using CreateEnvironmentFunction = HRESULT (*)(
-    bool, INT32, PCWSTR, ICoreWebView2EnvironmentOptions*,
-    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*);
+using CreateEnvironmentFunction =
+    HRESULT (*)(bool, INT32, PCWSTR, ICoreWebView2EnvironmentOptions*,
+                ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*);
 
 class EngineTest : public ::testing::Test {
  public:
@@ -60,7 +59,8 @@ class EngineTest : public ::testing::Test {
   }
 
   // Calls the creation export with the probe handler and returns its result.
-  HRESULT Create(ProbeEnvironmentHandler* handler, ICoreWebView2EnvironmentOptions* options = nullptr,
+  HRESULT Create(ProbeEnvironmentHandler* handler,
+                 ICoreWebView2EnvironmentOptions* options = nullptr,
                  PCWSTR userDataFolder = L"C:\\profile", INT32 kind = 0) {
     return create_(true, kind, userDataFolder, options, handler);
   }
@@ -86,8 +86,8 @@ class EngineTest : public ::testing::Test {
         return ::RegisterClassExW(&windowClass);
       }();
       EXPECT_NE(kClass, 0);
-      host_ = ::CreateWindowExW(0, L"MirvotEngineTestHost", L"host", WS_OVERLAPPEDWINDOW, 0, 0,
-                                640, 480, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+      host_ = ::CreateWindowExW(0, L"MirvotEngineTestHost", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 640,
+                                480, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
       EXPECT_NE(host_, nullptr);
     }
     return host_;

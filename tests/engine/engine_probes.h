@@ -91,8 +91,8 @@ class ProbeOptions final
     *registrations = nullptr;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE SetCustomSchemeRegistrations(
-      UINT32, ICoreWebView2CustomSchemeRegistration**) noexcept override {
+  HRESULT STDMETHODCALLTYPE
+  SetCustomSchemeRegistrations(UINT32, ICoreWebView2CustomSchemeRegistration**) noexcept override {
     return E_NOTIMPL;
   }
   HRESULT STDMETHODCALLTYPE get_EnableTrackingPrevention(BOOL* v) noexcept override {
@@ -107,14 +107,16 @@ class ProbeOptions final
   HRESULT STDMETHODCALLTYPE put_AreBrowserExtensionsEnabled(BOOL) noexcept override {
     return E_NOTIMPL;
   }
-  HRESULT STDMETHODCALLTYPE get_ChannelSearchKind(
-      COREWEBVIEW2_CHANNEL_SEARCH_KIND* v) noexcept override {
+  HRESULT STDMETHODCALLTYPE
+  get_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND* v) noexcept override {
     return Give(v, COREWEBVIEW2_CHANNEL_SEARCH_KIND_LEAST_STABLE);
   }
-  HRESULT STDMETHODCALLTYPE put_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND) noexcept override {
+  HRESULT STDMETHODCALLTYPE
+  put_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND) noexcept override {
     return E_NOTIMPL;
   }
-  HRESULT STDMETHODCALLTYPE get_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS* v) noexcept override {
+  HRESULT STDMETHODCALLTYPE
+  get_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS* v) noexcept override {
     return Give(v, static_cast<COREWEBVIEW2_RELEASE_CHANNELS>(0xA));
   }
   HRESULT STDMETHODCALLTYPE put_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS) noexcept override {
@@ -201,8 +203,8 @@ class ProbeCloseHandler final : public ComObject<ICoreWebView2WindowCloseRequest
 // Reads the URI and marks the request handled (or not).
 class ProbeNewWindowHandler final : public ComObject<ICoreWebView2NewWindowRequestedEventHandler> {
  public:
-  HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2*,
-                                   ICoreWebView2NewWindowRequestedEventArgs* args) noexcept override {
+  HRESULT STDMETHODCALLTYPE
+  Invoke(ICoreWebView2*, ICoreWebView2NewWindowRequestedEventArgs* args) noexcept override {
     ++calls;
     LPWSTR uri = nullptr;
     if (SUCCEEDED(args->get_Uri(&uri)) && uri != nullptr) {
@@ -260,13 +262,10 @@ class ProbeDownloadHandler final : public ComObject<ICoreWebView2DownloadStartin
   std::wstring proposedPath;
 };
 
-// A new probe whose first reference the returned pointer owns. (MinGW-w64's ComPtr::Attach adds a
-// reference of its own, unlike the platform's, so it is not used here.)
+// A new probe whose first reference the returned pointer owns.
 template <typename T, typename... Args>
 Microsoft::WRL::ComPtr<T> MakeProbe(Args&&... args) {
-  Microsoft::WRL::ComPtr<T> probe;
-  *probe.ReleaseAndGetAddressOf() = MakeComObject<T>(std::forward<Args>(args)...);
-  return probe;
+  return AdoptComReference(MakeComObject<T>(std::forward<Args>(args)...));
 }
 
 }  // namespace mirvot::test

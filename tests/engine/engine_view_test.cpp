@@ -1,8 +1,7 @@
 // The controller, its view window and the settings object, driven as a host drives them.
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <wrl/client.h>
-
-#include <gtest/gtest.h>
 
 #include "engine/engine_fixture.h"
 
@@ -41,9 +40,9 @@ TEST_F(EngineView, ControllerWithOptionsCompletesLaterWithAChildWindowOfTheHost)
   ASSERT_EQ(environment10->CreateCoreWebView2ControllerOptions(&options), S_OK);
   ASSERT_EQ(options->put_IsInPrivateModeEnabled(FALSE), S_OK);
   auto handler = MakeProbe<ProbeControllerHandler>();
-  ASSERT_EQ(environment10->CreateCoreWebView2ControllerWithOptions(Host(), options.Get(),
-                                                                   handler.Get()),
-            S_OK);
+  ASSERT_EQ(
+      environment10->CreateCoreWebView2ControllerWithOptions(Host(), options.Get(), handler.Get()),
+      S_OK);
   EXPECT_EQ(handler->calls, 0) << "Invoke ran inside the call";
   EXPECT_EQ(::FindWindowExW(Host(), nullptr, L"MirvotTestEngineView", nullptr), nullptr);
 
@@ -61,10 +60,10 @@ TEST_F(EngineView, ControllerWithOptionsCompletesLaterWithAChildWindowOfTheHost)
   const std::vector<std::string> log = Log();
   const int optionsLine = FindLine(log, "environment.CreateCoreWebView2ControllerOptions");
   const int privateLine = FindLine(log, "controllerOptions.put_IsInPrivateModeEnabled 0");
-  const int createLine = FindLine(
-      log,
-      "environment.CreateCoreWebView2ControllerWithOptions parentWindow=yes options=yes "
-      "inPrivate=0 handler=yes");
+  const int createLine =
+      FindLine(log,
+               "environment.CreateCoreWebView2ControllerWithOptions parentWindow=yes options=yes "
+               "inPrivate=0 handler=yes");
   const int invokeLine = FindLine(log, "controllerHandler.Invoke hr=0x00000000 controller=yes");
   ASSERT_NE(optionsLine, -1);
   EXPECT_LT(optionsLine, privateLine);
@@ -79,13 +78,14 @@ TEST_F(EngineView, PrivateModeGivenInTheOptionsIsLogged) {
   ASSERT_EQ(environment10->CreateCoreWebView2ControllerOptions(&options), S_OK);
   ASSERT_EQ(options->put_IsInPrivateModeEnabled(TRUE), S_OK);
   auto handler = MakeProbe<ProbeControllerHandler>();
-  ASSERT_EQ(environment10->CreateCoreWebView2ControllerWithOptions(Host(), options.Get(),
-                                                                   handler.Get()),
-            S_OK);
-  EXPECT_NE(FindLineStartingWith(
-                Log(), "environment.CreateCoreWebView2ControllerWithOptions parentWindow=yes "
-                       "options=yes inPrivate=1"),
-            -1);
+  ASSERT_EQ(
+      environment10->CreateCoreWebView2ControllerWithOptions(Host(), options.Get(), handler.Get()),
+      S_OK);
+  EXPECT_NE(
+      FindLineStartingWith(Log(),
+                           "environment.CreateCoreWebView2ControllerWithOptions parentWindow=yes "
+                           "options=yes inPrivate=1"),
+      -1);
 }
 
 TEST_F(EngineView, PlainControllerCreationWorksWithoutOptions) {
@@ -96,8 +96,8 @@ TEST_F(EngineView, PlainControllerCreationWorksWithoutOptions) {
   ASSERT_TRUE(engine_->PumpUntilNoPendingCompletions());
   EXPECT_EQ(handler->lastError, S_OK);
   EXPECT_TRUE(handler->lastController);
-  EXPECT_NE(FindLine(Log(), "environment.CreateCoreWebView2Controller parentWindow=yes handler=yes"),
-            -1);
+  EXPECT_NE(
+      FindLine(Log(), "environment.CreateCoreWebView2Controller parentWindow=yes handler=yes"), -1);
 }
 
 TEST_F(EngineView, ControllerCreationRefusesBadArguments) {
@@ -173,7 +173,8 @@ TEST_F(EngineView, PutIsVisibleHidesAndShowsTheWindow) {
   ASSERT_EQ(view.controller->put_IsVisible(TRUE), S_OK);
   EXPECT_TRUE(HasVisibleStyle(window));
   const std::vector<std::string> log = Log();
-  EXPECT_LT(FindLine(log, "controller.put_IsVisible 0"), FindLine(log, "controller.put_IsVisible 1"));
+  EXPECT_LT(FindLine(log, "controller.put_IsVisible 0"),
+            FindLine(log, "controller.put_IsVisible 1"));
 }
 
 TEST_F(EngineView, NavigateShowsTheUrlAsTheWindowText) {
@@ -266,7 +267,8 @@ TEST_F(EngineView, SettingsSettersAreLoggedInCallOrder) {
   EXPECT_EQ(settings->put_IsZoomControlEnabled(FALSE), S_OK);
   EXPECT_EQ(settings->put_AreDevToolsEnabled(FALSE), S_OK);
   EXPECT_EQ(settings->put_IsScriptEnabled(TRUE), S_OK);
-  EXPECT_EQ(QueryAs<ICoreWebView2Settings4>(settings.Get())->put_IsGeneralAutofillEnabled(TRUE), S_OK);
+  EXPECT_EQ(QueryAs<ICoreWebView2Settings4>(settings.Get())->put_IsGeneralAutofillEnabled(TRUE),
+            S_OK);
   EXPECT_EQ(QueryAs<ICoreWebView2Settings5>(settings.Get())->put_IsPinchZoomEnabled(FALSE), S_OK);
   EXPECT_EQ(QueryAs<ICoreWebView2Settings6>(settings.Get())->put_IsSwipeNavigationEnabled(FALSE),
             S_OK);
@@ -274,7 +276,8 @@ TEST_F(EngineView, SettingsSettersAreLoggedInCallOrder) {
       QueryAs<ICoreWebView2Settings9>(settings.Get())->put_IsNonClientRegionSupportEnabled(TRUE),
       S_OK);
   const std::vector<std::string> log = Log();
-  const std::vector<std::string> written(log.begin() + static_cast<std::ptrdiff_t>(start), log.end());
+  const std::vector<std::string> written(log.begin() + static_cast<std::ptrdiff_t>(start),
+                                         log.end());
   const std::vector<std::string> expected = {
       "settings.put_IsStatusBarEnabled 0",
       "settings.put_AreDefaultContextMenusEnabled 1",

@@ -1,6 +1,5 @@
 #include "engine/test_engine_client.h"
 
-
 #include "harness/host_paths.h"
 
 namespace mirvot::test {
@@ -181,9 +180,7 @@ long TestEngineClient::LiveObjects() const { return valid_ ? liveObjects_() : -1
 
 long TestEngineClient::PendingCompletions() const { return valid_ ? pendingCompletions_() : -1; }
 
-HWND TestEngineClient::CurrentViewWindow() const {
-  return valid_ ? currentViewWindow_() : nullptr;
-}
+HWND TestEngineClient::CurrentViewWindow() const { return valid_ ? currentViewWindow_() : nullptr; }
 
 bool TestEngineClient::PumpUntilNoPendingCompletions(DWORD timeoutMs) const {
   return valid_ && PumpMessagesUntil([this] { return PendingCompletions() == 0; }, timeoutMs);

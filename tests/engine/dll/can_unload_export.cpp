@@ -13,7 +13,7 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {
   const long live = LiveObjectCount().load();
   const long pending = PendingTasks();
   const HRESULT result = live == 0 && pending == 0 ? S_OK : S_FALSE;
-  WriteLogLine("DllCanUnloadNow live=" + std::to_string(live) + " pending=" +
-               std::to_string(pending) + " result=" + HexCode(result));
+  WriteLogLine("DllCanUnloadNow live=" + std::to_string(live) +
+               " pending=" + std::to_string(pending) + " result=" + HexCode(result));
   return result;
 }

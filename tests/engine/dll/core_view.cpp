@@ -42,11 +42,11 @@ CoreView::~CoreView() {
 }
 
 HRESULT CoreView::Create(HWND parent, ComPtr<CoreView>* view) noexcept {
-  ComPtr<CoreView> made = Adopt(new (std::nothrow) CoreView());
+  ComPtr<CoreView> made = AdoptComReference(new (std::nothrow) CoreView());
   if (!made) {
     return E_OUTOFMEMORY;
   }
-  made->settings_ = Adopt(MakeComObject<EngineSettings>());
+  made->settings_ = AdoptComReference(MakeComObject<EngineSettings>());
   if (!made->settings_) {
     return E_OUTOFMEMORY;
   }
@@ -184,7 +184,8 @@ HRESULT CoreView::RaiseNewWindowRequested(const std::wstring& uri) noexcept {
     WriteLogLine("event.NewWindowRequested no-handler");
     return kNothingToRaise;
   }
-  const ComPtr<NewWindowRequestedArgs> args = Adopt(MakeComObject<NewWindowRequestedArgs>(uri));
+  const ComPtr<NewWindowRequestedArgs> args =
+      AdoptComReference(MakeComObject<NewWindowRequestedArgs>(uri));
   if (!args) {
     return E_OUTOFMEMORY;
   }
@@ -211,12 +212,13 @@ HRESULT CoreView::RaiseDownloadStarting(const std::wstring& uri,
     WriteLogLine("event.DownloadStarting no-handler");
     return kNothingToRaise;
   }
-  const ComPtr<DownloadOperation> operation = Adopt(MakeComObject<DownloadOperation>(uri));
+  const ComPtr<DownloadOperation> operation =
+      AdoptComReference(MakeComObject<DownloadOperation>(uri));
   if (!operation) {
     return E_OUTOFMEMORY;
   }
   const ComPtr<DownloadStartingArgs> args =
-      Adopt(MakeComObject<DownloadStartingArgs>(operation.Get(), proposedPath));
+      AdoptComReference(MakeComObject<DownloadStartingArgs>(operation.Get(), proposedPath));
   if (!args) {
     return E_OUTOFMEMORY;
   }

@@ -19,7 +19,8 @@ inline constexpr HRESULT kNothingToRaise = static_cast<HRESULT>(0x80070490);  //
 // Result of every call on a closed controller or view.
 inline constexpr HRESULT kClosed = static_cast<HRESULT>(0x8007139F);  // ERROR_INVALID_STATE
 // Result of calls that need the view window after it was destroyed from outside.
-inline constexpr HRESULT kWindowGone = static_cast<HRESULT>(0x80070578);  // ERROR_INVALID_WINDOW_HANDLE
+inline constexpr HRESULT kWindowGone =
+    static_cast<HRESULT>(0x80070578);  // ERROR_INVALID_WINDOW_HANDLE
 
 class CoreView final
     : public EngineObject<ICoreWebView2_4, ICoreWebView2, ICoreWebView2_2, ICoreWebView2_3> {
@@ -61,7 +62,8 @@ class CoreView final
   HRESULT STDMETHODCALLTYPE get_Source(LPWSTR* uri) noexcept override;
   HRESULT STDMETHODCALLTYPE Navigate(LPCWSTR uri) noexcept override;
   MIRVOT_ENGINE_NOT_IMPLEMENTED(NavigateToString, LPCWSTR)
-  MIRVOT_ENGINE_NOT_IMPLEMENTED(add_NavigationStarting, ICoreWebView2NavigationStartingEventHandler*,
+  MIRVOT_ENGINE_NOT_IMPLEMENTED(add_NavigationStarting,
+                                ICoreWebView2NavigationStartingEventHandler*,
                                 EventRegistrationToken*)
   MIRVOT_ENGINE_NOT_IMPLEMENTED(remove_NavigationStarting, EventRegistrationToken)
   MIRVOT_ENGINE_NOT_IMPLEMENTED(add_ContentLoading, ICoreWebView2ContentLoadingEventHandler*,
@@ -105,7 +107,8 @@ class CoreView final
   MIRVOT_ENGINE_NOT_IMPLEMENTED(Reload, void)
   MIRVOT_ENGINE_NOT_IMPLEMENTED(PostWebMessageAsJson, LPCWSTR)
   MIRVOT_ENGINE_NOT_IMPLEMENTED(PostWebMessageAsString, LPCWSTR)
-  MIRVOT_ENGINE_NOT_IMPLEMENTED(add_WebMessageReceived, ICoreWebView2WebMessageReceivedEventHandler*,
+  MIRVOT_ENGINE_NOT_IMPLEMENTED(add_WebMessageReceived,
+                                ICoreWebView2WebMessageReceivedEventHandler*,
                                 EventRegistrationToken*)
   MIRVOT_ENGINE_NOT_IMPLEMENTED(remove_WebMessageReceived, EventRegistrationToken)
   MIRVOT_ENGINE_NOT_IMPLEMENTED(CallDevToolsProtocolMethod, LPCWSTR, LPCWSTR,
@@ -118,10 +121,11 @@ class CoreView final
   MIRVOT_ENGINE_NOT_IMPLEMENTED(GetDevToolsProtocolEventReceiver, LPCWSTR,
                                 ICoreWebView2DevToolsProtocolEventReceiver**)
   MIRVOT_ENGINE_NOT_IMPLEMENTED(Stop, void)
-  HRESULT STDMETHODCALLTYPE add_NewWindowRequested(
-      ICoreWebView2NewWindowRequestedEventHandler* eventHandler,
-      EventRegistrationToken* token) noexcept override;
-  HRESULT STDMETHODCALLTYPE remove_NewWindowRequested(EventRegistrationToken token) noexcept override;
+  HRESULT STDMETHODCALLTYPE
+  add_NewWindowRequested(ICoreWebView2NewWindowRequestedEventHandler* eventHandler,
+                         EventRegistrationToken* token) noexcept override;
+  HRESULT STDMETHODCALLTYPE
+  remove_NewWindowRequested(EventRegistrationToken token) noexcept override;
   MIRVOT_ENGINE_NOT_IMPLEMENTED(add_DocumentTitleChanged,
                                 ICoreWebView2DocumentTitleChangedEventHandler*,
                                 EventRegistrationToken*)
@@ -143,11 +147,11 @@ class CoreView final
                                 COREWEBVIEW2_WEB_RESOURCE_CONTEXT)
   MIRVOT_ENGINE_NOT_IMPLEMENTED(RemoveWebResourceRequestedFilter, LPCWSTR,
                                 COREWEBVIEW2_WEB_RESOURCE_CONTEXT)
-  HRESULT STDMETHODCALLTYPE add_WindowCloseRequested(
-      ICoreWebView2WindowCloseRequestedEventHandler* eventHandler,
-      EventRegistrationToken* token) noexcept override;
-  HRESULT STDMETHODCALLTYPE remove_WindowCloseRequested(
-      EventRegistrationToken token) noexcept override;
+  HRESULT STDMETHODCALLTYPE
+  add_WindowCloseRequested(ICoreWebView2WindowCloseRequestedEventHandler* eventHandler,
+                           EventRegistrationToken* token) noexcept override;
+  HRESULT STDMETHODCALLTYPE
+  remove_WindowCloseRequested(EventRegistrationToken token) noexcept override;
 
   // --- ICoreWebView2_2
   MIRVOT_ENGINE_NOT_IMPLEMENTED(add_WebResourceResponseReceived,
@@ -173,9 +177,9 @@ class CoreView final
   MIRVOT_ENGINE_NOT_IMPLEMENTED(add_FrameCreated, ICoreWebView2FrameCreatedEventHandler*,
                                 EventRegistrationToken*)
   MIRVOT_ENGINE_NOT_IMPLEMENTED(remove_FrameCreated, EventRegistrationToken)
-  HRESULT STDMETHODCALLTYPE add_DownloadStarting(
-      ICoreWebView2DownloadStartingEventHandler* eventHandler,
-      EventRegistrationToken* token) noexcept override;
+  HRESULT STDMETHODCALLTYPE
+  add_DownloadStarting(ICoreWebView2DownloadStartingEventHandler* eventHandler,
+                       EventRegistrationToken* token) noexcept override;
   HRESULT STDMETHODCALLTYPE remove_DownloadStarting(EventRegistrationToken token) noexcept override;
 
  private:

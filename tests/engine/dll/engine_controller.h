@@ -23,7 +23,8 @@ class EngineController final : public EngineObject<ICoreWebView2Controller> {
   MIRVOT_ENGINE_NOT_IMPLEMENTED(remove_ZoomFactorChanged, EventRegistrationToken)
   MIRVOT_ENGINE_NOT_IMPLEMENTED(SetBoundsAndZoomFactor, RECT, double)
   HRESULT STDMETHODCALLTYPE MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON reason) noexcept override;
-  MIRVOT_ENGINE_NOT_IMPLEMENTED(add_MoveFocusRequested, ICoreWebView2MoveFocusRequestedEventHandler*,
+  MIRVOT_ENGINE_NOT_IMPLEMENTED(add_MoveFocusRequested,
+                                ICoreWebView2MoveFocusRequestedEventHandler*,
                                 EventRegistrationToken*)
   MIRVOT_ENGINE_NOT_IMPLEMENTED(remove_MoveFocusRequested, EventRegistrationToken)
   MIRVOT_ENGINE_NOT_IMPLEMENTED(add_GotFocus, ICoreWebView2FocusChangedEventHandler*,

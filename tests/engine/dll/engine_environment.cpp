@@ -20,8 +20,9 @@ std::vector<EngineControllerOptions*> liveControllerOptions;
 // Checks the arguments, then queues the completion: the script may make it report a failure or
 // no controller; otherwise the view and its window are made when the completion runs, so the
 // controller appears only from the message loop, as with a real engine.
-HRESULT StartControllerCreation(const std::string& call, std::string arguments, HWND parentWindow,
-                                ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
+HRESULT StartControllerCreation(
+    const std::string& call, std::string arguments, HWND parentWindow,
+    ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
   HRESULT hr = ScriptedFailure(call);
   if (SUCCEEDED(hr) && handler == nullptr) {
     hr = E_POINTER;
@@ -33,26 +34,26 @@ HRESULT StartControllerCreation(const std::string& call, std::string arguments, 
     const Script script = CurrentScript();
     const HRESULT scriptedFailure = script.controllerFailure.value_or(S_OK);
     const bool noController = script.controllerNull;
-    hr = PostToCurrentThread([handler = ComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(
-                                  handler),
-                              parentWindow, scriptedFailure, noController] {
-      HRESULT result = scriptedFailure;
-      ComPtr<EngineController> controller;
-      if (SUCCEEDED(result) && !noController) {
-        ComPtr<CoreView> view;
-        result = CoreView::Create(parentWindow, &view);
-        if (SUCCEEDED(result)) {
-          controller = Adopt(MakeComObject<EngineController>(std::move(view)));
-          if (!controller) {
-            result = E_OUTOFMEMORY;
+    hr = PostToCurrentThread(
+        [handler = ComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(handler),
+         parentWindow, scriptedFailure, noController] {
+          HRESULT result = scriptedFailure;
+          ComPtr<EngineController> controller;
+          if (SUCCEEDED(result) && !noController) {
+            ComPtr<CoreView> view;
+            result = CoreView::Create(parentWindow, &view);
+            if (SUCCEEDED(result)) {
+              controller = AdoptComReference(MakeComObject<EngineController>(std::move(view)));
+              if (!controller) {
+                result = E_OUTOFMEMORY;
+              }
+            }
           }
-        }
-      }
-      WriteLogLine("controllerHandler.Invoke hr=" + HexCode(result) +
-                   " controller=" + YesNo(controller.Get()));
-      const HRESULT returned = handler->Invoke(result, controller.Get());
-      WriteLogLine("controllerHandler.Invoke returned " + HexCode(returned));
-    });
+          WriteLogLine("controllerHandler.Invoke hr=" + HexCode(result) +
+                       " controller=" + YesNo(controller.Get()));
+          const HRESULT returned = handler->Invoke(result, controller.Get());
+          WriteLogLine("controllerHandler.Invoke returned " + HexCode(returned));
+        });
   }
   return LogCall(call, arguments, hr);
 }

@@ -72,8 +72,8 @@ class EngineEnvironment final
   MIRVOT_ENGINE_NOT_IMPLEMENTED(CreateContextMenuItem, LPCWSTR, IStream*,
                                 COREWEBVIEW2_CONTEXT_MENU_ITEM_KIND, ICoreWebView2ContextMenuItem**)
   // ICoreWebView2Environment10
-  HRESULT STDMETHODCALLTYPE CreateCoreWebView2ControllerOptions(
-      ICoreWebView2ControllerOptions** options) noexcept override;
+  HRESULT STDMETHODCALLTYPE
+  CreateCoreWebView2ControllerOptions(ICoreWebView2ControllerOptions** options) noexcept override;
   HRESULT STDMETHODCALLTYPE CreateCoreWebView2ControllerWithOptions(
       HWND parentWindow, ICoreWebView2ControllerOptions* options,
       ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) noexcept override;

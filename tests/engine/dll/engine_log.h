@@ -23,10 +23,10 @@ HRESULT LogCall(std::string_view call, HRESULT hr);
 HRESULT NotImplemented(std::string_view call);
 
 // Value formats of the log.
-std::string HexCode(HRESULT hr);                  // 0x80004005
-std::string QuotedText(const wchar_t* text);      // "text" in UTF-8, or <null>
+std::string HexCode(HRESULT hr);              // 0x80004005
+std::string QuotedText(const wchar_t* text);  // "text" in UTF-8, or <null>
 std::string QuotedText(std::wstring_view text);
 std::string QuotedText(std::string_view text);
-const char* YesNo(const void* pointer);           // yes / no
+const char* YesNo(const void* pointer);  // yes / no
 
 }  // namespace mirvot::test_engine

@@ -11,7 +11,8 @@ struct NamedInterface {
   IID iid;
 };
 
-#define MIRVOT_NAMED(type) NamedInterface{#type, __uuidof(type)}
+#define MIRVOT_NAMED(type) \
+  NamedInterface { #type, __uuidof(type) }
 
 const NamedInterface kEngineInterfaces[] = {
     MIRVOT_NAMED(ICoreWebView2Environment),

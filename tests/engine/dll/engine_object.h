@@ -3,7 +3,6 @@
 // and the tests), refuses the interfaces the script omits, and answers the base interfaces of a
 // derived chain with the one most-derived vtable.
 #include <windows.h>
-#include <wrl/client.h>
 
 #include <atomic>
 #include <string>
@@ -71,20 +70,10 @@ class EngineObject : public ComObject<Chain> {
 
 // For methods this engine does not offer: logs the call and returns E_NOTIMPL. Pass `void` for a
 // method without parameters.
-#define MIRVOT_ENGINE_NOT_IMPLEMENTED(method, ...)                     \
-  HRESULT STDMETHODCALLTYPE method(__VA_ARGS__) noexcept override {   \
-    return ::mirvot::test_engine::NotImplemented(Call(#method));      \
+#define MIRVOT_ENGINE_NOT_IMPLEMENTED(method, ...)                  \
+  HRESULT STDMETHODCALLTYPE method(__VA_ARGS__) noexcept override { \
+    return ::mirvot::test_engine::NotImplemented(Call(#method));    \
   }
-
-// Takes over the one reference an interface pointer already carries (a new object's first
-// reference, or one handed over by a caller). MinGW-w64's ComPtr::Attach adds a reference of its
-// own, unlike the platform's, so Attach is never used for this.
-template <typename T>
-Microsoft::WRL::ComPtr<T> Adopt(T* object) noexcept {
-  Microsoft::WRL::ComPtr<T> owner;
-  *owner.ReleaseAndGetAddressOf() = object;
-  return owner;
-}
 
 // Copies text into a CoTaskMemAlloc string for an out-parameter.
 HRESULT CopyToCoTaskMem(const std::wstring& text, LPWSTR* out);

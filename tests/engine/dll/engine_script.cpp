@@ -87,9 +87,11 @@ bool ParseFailureList(std::string_view text, std::string_view prefix, Script& sc
   bool understood = true;
   for (std::string_view entry : Split(text, ',')) {
     const size_t colon = entry.rfind(':');
-    const std::optional<HRESULT> hr =
-        colon == std::string_view::npos ? std::nullopt : ParseHResult(Trim(entry.substr(colon + 1)));
-    const std::string_view call = colon == std::string_view::npos ? entry : Trim(entry.substr(0, colon));
+    const std::optional<HRESULT> hr = colon == std::string_view::npos
+                                          ? std::nullopt
+                                          : ParseHResult(Trim(entry.substr(colon + 1)));
+    const std::string_view call =
+        colon == std::string_view::npos ? entry : Trim(entry.substr(0, colon));
     if (!hr || call.empty()) {
       understood = false;
       continue;
@@ -123,7 +125,8 @@ bool ApplyItem(std::string_view key, std::string_view value, Script& script) {
   if (key == "navigate_fail" || key == "bounds_fail") {
     const std::optional<HRESULT> hr = ParseHResult(value);
     if (hr) {
-      script.failingCalls[key == "navigate_fail" ? "webview.Navigate" : "controller.put_Bounds"] = *hr;
+      script.failingCalls[key == "navigate_fail" ? "webview.Navigate" : "controller.put_Bounds"] =
+          *hr;
     }
     return hr.has_value();
   }
@@ -237,7 +240,8 @@ bool TakeEnvironmentFailure(const Script& script) {
     return false;
   }
   const std::lock_guard<std::mutex> hold(scriptLock);
-  if (script.environmentFailureTimes && environmentFailuresTaken >= *script.environmentFailureTimes) {
+  if (script.environmentFailureTimes &&
+      environmentFailuresTaken >= *script.environmentFailureTimes) {
     return false;
   }
   ++environmentFailuresTaken;

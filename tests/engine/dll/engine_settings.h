@@ -15,12 +15,12 @@ class EngineSettings final
  public:
   EngineSettings() noexcept : EngineObject("settings") {}
 
-#define MIRVOT_ENGINE_BOOL_SETTING(Name)                                           \
-  HRESULT STDMETHODCALLTYPE get_##Name(BOOL* value) noexcept override {            \
-    return GetFlag(#Name, value);                                                  \
-  }                                                                                \
-  HRESULT STDMETHODCALLTYPE put_##Name(BOOL value) noexcept override {             \
-    return PutFlag(#Name, value);                                                  \
+#define MIRVOT_ENGINE_BOOL_SETTING(Name)                                \
+  HRESULT STDMETHODCALLTYPE get_##Name(BOOL* value) noexcept override { \
+    return GetFlag(#Name, value);                                       \
+  }                                                                     \
+  HRESULT STDMETHODCALLTYPE put_##Name(BOOL value) noexcept override {  \
+    return PutFlag(#Name, value);                                       \
   }
 
   // ICoreWebView2Settings
@@ -46,10 +46,10 @@ class EngineSettings final
   // ICoreWebView2Settings6
   MIRVOT_ENGINE_BOOL_SETTING(IsSwipeNavigationEnabled)
   // ICoreWebView2Settings7
-  HRESULT STDMETHODCALLTYPE get_HiddenPdfToolbarItems(
-      COREWEBVIEW2_PDF_TOOLBAR_ITEMS* value) noexcept override;
-  HRESULT STDMETHODCALLTYPE put_HiddenPdfToolbarItems(
-      COREWEBVIEW2_PDF_TOOLBAR_ITEMS value) noexcept override;
+  HRESULT STDMETHODCALLTYPE
+  get_HiddenPdfToolbarItems(COREWEBVIEW2_PDF_TOOLBAR_ITEMS* value) noexcept override;
+  HRESULT STDMETHODCALLTYPE
+  put_HiddenPdfToolbarItems(COREWEBVIEW2_PDF_TOOLBAR_ITEMS value) noexcept override;
   // ICoreWebView2Settings8
   MIRVOT_ENGINE_BOOL_SETTING(IsReputationCheckingRequired)
   // ICoreWebView2Settings9

@@ -76,8 +76,8 @@ class DownloadStartingArgs final : public EngineObject<ICoreWebView2DownloadStar
   [[nodiscard]] BOOL cancel() const noexcept { return cancel_; }
   [[nodiscard]] const std::wstring& resultFilePath() const noexcept { return resultFilePath_; }
 
-  HRESULT STDMETHODCALLTYPE get_DownloadOperation(
-      ICoreWebView2DownloadOperation** downloadOperation) noexcept override;
+  HRESULT STDMETHODCALLTYPE
+  get_DownloadOperation(ICoreWebView2DownloadOperation** downloadOperation) noexcept override;
   HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* cancel) noexcept override;
   HRESULT STDMETHODCALLTYPE put_Cancel(BOOL cancel) noexcept override;
   HRESULT STDMETHODCALLTYPE get_ResultFilePath(LPWSTR* resultFilePath) noexcept override;

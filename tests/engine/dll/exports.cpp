@@ -58,7 +58,7 @@ void CompleteEnvironment(
   HRESULT errorCode = outcome.errorCode;
   ComPtr<ICoreWebView2Environment> environment;
   if (outcome.passEnvironment) {
-    environment = Adopt<ICoreWebView2Environment>(MakeComObject<EngineEnvironment>(
+    environment = AdoptComReference<ICoreWebView2Environment>(MakeComObject<EngineEnvironment>(
         userDataFolder != nullptr ? userDataFolder->c_str() : nullptr));
     if (!environment && SUCCEEDED(errorCode)) {
       errorCode = E_OUTOFMEMORY;
@@ -123,9 +123,8 @@ extern "C" __declspec(dllexport) HRESULT CreateWebViewEnvironmentWithOptionsInte
   const std::wstring folder = hasFolder ? userDataFolder : L"";
   const HRESULT posted = PostToCurrentThread(
       [handler = ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(handler),
-       outcome, hasFolder, folder] {
-        CompleteEnvironment(handler, outcome, hasFolder ? &folder : nullptr);
-      });
+       outcome, hasFolder,
+       folder] { CompleteEnvironment(handler, outcome, hasFolder ? &folder : nullptr); });
   if (FAILED(posted)) {
     return Refuse(posted);
   }
@@ -166,11 +165,11 @@ HRESULT TestEngine_RaiseWindowCloseRequested() {
 HRESULT TestEngine_RaiseDownloadStarting(const wchar_t* uri, const wchar_t* proposedPath) {
   const std::wstring uriText = uri != nullptr ? uri : L"";
   const std::wstring pathText = proposedPath != nullptr ? proposedPath : L"";
-  return RaiseOnNewestView(
-      "raise.DownloadStarting uri=" + QuotedText(std::wstring_view(uriText)) +
-          " path=" + QuotedText(std::wstring_view(pathText)),
-      "DownloadStarting",
-      [&](CoreView* view) { return view->RaiseDownloadStarting(uriText, pathText); });
+  return RaiseOnNewestView("raise.DownloadStarting uri=" + QuotedText(std::wstring_view(uriText)) +
+                               " path=" + QuotedText(std::wstring_view(pathText)),
+                           "DownloadStarting", [&](CoreView* view) {
+                             return view->RaiseDownloadStarting(uriText, pathText);
+                           });
 }
 
 long TestEngine_LiveObjects() { return LiveObjectCount().load(); }

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "common/com_object.h"
 #include "engine_log.h"
-#include "engine_object.h"
 
 namespace mirvot::test_engine {
 namespace {
@@ -15,7 +15,8 @@ using Microsoft::WRL::ComPtr;
 template <typename Interface>
 ComPtr<Interface> Query(IUnknown* options, const char* name) {
   ComPtr<Interface> found;
-  if (FAILED(options->QueryInterface(__uuidof(Interface), reinterpret_cast<void**>(found.GetAddressOf()))) ||
+  if (FAILED(options->QueryInterface(__uuidof(Interface),
+                                     reinterpret_cast<void**>(found.GetAddressOf()))) ||
       !found) {
     WriteLogLine(std::string("options.") + name + " missing");
     return nullptr;
@@ -54,7 +55,8 @@ void LogCustomSchemes(ICoreWebView2EnvironmentOptions4* options) {
   if (registrations != nullptr) {
     for (UINT32 i = 0; i < count; ++i) {
       // The array and the references in it are the caller's gift to us.
-      const ComPtr<ICoreWebView2CustomSchemeRegistration> owned = Adopt(registrations[i]);
+      const ComPtr<ICoreWebView2CustomSchemeRegistration> owned =
+          AdoptComReference(registrations[i]);
     }
     ::CoTaskMemFree(registrations);
   }
@@ -75,34 +77,44 @@ void LogEnvironmentOptions(ICoreWebView2EnvironmentOptions* options) {
     LogNumber<BOOL>("get_AllowSingleSignOnUsingOSPrimaryAccount",
                     [&](BOOL* v) { return o->get_AllowSingleSignOnUsingOSPrimaryAccount(v); });
   }
-  if (auto o = Query<ICoreWebView2EnvironmentOptions2>(options, "ICoreWebView2EnvironmentOptions2")) {
+  if (auto o =
+          Query<ICoreWebView2EnvironmentOptions2>(options, "ICoreWebView2EnvironmentOptions2")) {
     LogNumber<BOOL>("get_ExclusiveUserDataFolderAccess",
                     [&](BOOL* v) { return o->get_ExclusiveUserDataFolderAccess(v); });
   }
-  if (auto o = Query<ICoreWebView2EnvironmentOptions3>(options, "ICoreWebView2EnvironmentOptions3")) {
+  if (auto o =
+          Query<ICoreWebView2EnvironmentOptions3>(options, "ICoreWebView2EnvironmentOptions3")) {
     LogNumber<BOOL>("get_IsCustomCrashReportingEnabled",
                     [&](BOOL* v) { return o->get_IsCustomCrashReportingEnabled(v); });
   }
-  if (auto o = Query<ICoreWebView2EnvironmentOptions4>(options, "ICoreWebView2EnvironmentOptions4")) {
+  if (auto o =
+          Query<ICoreWebView2EnvironmentOptions4>(options, "ICoreWebView2EnvironmentOptions4")) {
     LogCustomSchemes(o.Get());
   }
-  if (auto o = Query<ICoreWebView2EnvironmentOptions5>(options, "ICoreWebView2EnvironmentOptions5")) {
+  if (auto o =
+          Query<ICoreWebView2EnvironmentOptions5>(options, "ICoreWebView2EnvironmentOptions5")) {
     LogNumber<BOOL>("get_EnableTrackingPrevention",
                     [&](BOOL* v) { return o->get_EnableTrackingPrevention(v); });
   }
-  if (auto o = Query<ICoreWebView2EnvironmentOptions6>(options, "ICoreWebView2EnvironmentOptions6")) {
+  if (auto o =
+          Query<ICoreWebView2EnvironmentOptions6>(options, "ICoreWebView2EnvironmentOptions6")) {
     LogNumber<BOOL>("get_AreBrowserExtensionsEnabled",
                     [&](BOOL* v) { return o->get_AreBrowserExtensionsEnabled(v); });
   }
-  if (auto o = Query<ICoreWebView2EnvironmentOptions7>(options, "ICoreWebView2EnvironmentOptions7")) {
+  if (auto o =
+          Query<ICoreWebView2EnvironmentOptions7>(options, "ICoreWebView2EnvironmentOptions7")) {
     LogNumber<COREWEBVIEW2_CHANNEL_SEARCH_KIND>(
-        "get_ChannelSearchKind", [&](COREWEBVIEW2_CHANNEL_SEARCH_KIND* v) { return o->get_ChannelSearchKind(v); });
+        "get_ChannelSearchKind",
+        [&](COREWEBVIEW2_CHANNEL_SEARCH_KIND* v) { return o->get_ChannelSearchKind(v); });
     LogNumber<COREWEBVIEW2_RELEASE_CHANNELS>(
-        "get_ReleaseChannels", [&](COREWEBVIEW2_RELEASE_CHANNELS* v) { return o->get_ReleaseChannels(v); });
+        "get_ReleaseChannels",
+        [&](COREWEBVIEW2_RELEASE_CHANNELS* v) { return o->get_ReleaseChannels(v); });
   }
-  if (auto o = Query<ICoreWebView2EnvironmentOptions8>(options, "ICoreWebView2EnvironmentOptions8")) {
+  if (auto o =
+          Query<ICoreWebView2EnvironmentOptions8>(options, "ICoreWebView2EnvironmentOptions8")) {
     LogNumber<COREWEBVIEW2_SCROLLBAR_STYLE>(
-        "get_ScrollBarStyle", [&](COREWEBVIEW2_SCROLLBAR_STYLE* v) { return o->get_ScrollBarStyle(v); });
+        "get_ScrollBarStyle",
+        [&](COREWEBVIEW2_SCROLLBAR_STYLE* v) { return o->get_ScrollBarStyle(v); });
   }
 }
 

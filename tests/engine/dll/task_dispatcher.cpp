@@ -31,8 +31,7 @@ bool RegisterDispatcherClass() {
   windowClass.lpfnWndProc = DispatcherProc;
   windowClass.hInstance = EngineModule();
   windowClass.lpszClassName = kDispatcherClass;
-  return ::RegisterClassExW(&windowClass) != 0 ||
-         ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  return ::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 HWND ThreadDispatcherWindow() {

@@ -76,8 +76,7 @@ bool RegisterViewWindowClass() {
   windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
   windowClass.lpszClassName = kViewWindowClass;
-  return ::RegisterClassExW(&windowClass) != 0 ||
-         ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  return ::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 }  // namespace
@@ -87,8 +86,8 @@ HWND CreateViewWindow(HWND parent, CoreView* view) {
   if (!registered) {
     return nullptr;
   }
-  return ::CreateWindowExW(0, kViewWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0,
-                           0, 0, 0, parent, nullptr, EngineModule(), view);
+  return ::CreateWindowExW(0, kViewWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
+                           0, 0, parent, nullptr, EngineModule(), view);
 }
 
 void DetachViewWindow(HWND window) { ::SetWindowLongPtrW(window, GWLP_USERDATA, 0); }
