@@ -1,8 +1,9 @@
 // The engine's creation export: when and how it completes, what it logs, and what the script
 // makes it do.
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <wrl/client.h>
+
+#include <gtest/gtest.h>
 
 #include <thread>
 

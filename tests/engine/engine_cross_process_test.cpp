@@ -1,8 +1,9 @@
 // The triggers for end-to-end tests: another process sends a command to the view window, and the
 // host's answers reach the log file.
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <wrl/client.h>
+
+#include <gtest/gtest.h>
 
 #include <cwchar>
 

@@ -1,7 +1,8 @@
 // The controller, its view window and the settings object, driven as a host drives them.
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <wrl/client.h>
+
+#include <gtest/gtest.h>
 
 #include "engine/engine_fixture.h"
 
