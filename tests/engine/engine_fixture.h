@@ -2,9 +2,10 @@
 // Shared set-up for the engine's own tests: the `fixed` engine loaded in-process, its control
 // client, a hidden top-level host window, and short-hands for creating an environment and a
 // controller the way a host does.
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <wrl/client.h>
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
