@@ -94,6 +94,12 @@ HRESULT STDMETHODCALLTYPE EnvironmentCompletedRetryHandler::Invoke(
   // has been told.
   const Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> keepAlive(this);
 
+  // A completion after the caller has been told is the engine breaking its contract (a second
+  // Invoke for the same creation, or a stale one after a retry): nothing to do.
+  if (callerNotified()) {
+    return S_OK;
+  }
+
   if (FAILED(errorCode) && retriesLeft_ > 0) {
     --retriesLeft_;
     // The same settings as before: variables and policies are not read again.
@@ -120,6 +126,11 @@ HRESULT STDMETHODCALLTYPE EnvironmentCompletedRetryHandler::Invoke(
 
 void EnvironmentCompletedRetryHandler::NotifyCaller(HRESULT errorCode,
                                                     ICoreWebView2Environment* environment) noexcept {
+  // Only the first outcome reaches the caller, also when a retry run from inside Invoke has
+  // already told it (an engine that completes inside the creation call).
+  if (callerNotified_.exchange(true, std::memory_order_acq_rel)) {
+    return;
+  }
   if (callerHandler_) {
     // What the caller's handler returns changes nothing here.
     callerHandler_->Invoke(errorCode, environment);

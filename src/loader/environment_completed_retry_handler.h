@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include <atomic>
 #include <string>
 
 #include "common/com_object.h"
@@ -41,6 +42,10 @@ class EnvironmentCompletedRetryHandler
 
   [[nodiscard]] const LoaderSettings& capturedSettings() const noexcept { return settings_; }
   [[nodiscard]] int retriesLeft() const noexcept { return retriesLeft_; }
+  // Whether the caller's handler has been called; from then on every Invoke is ignored.
+  [[nodiscard]] bool callerNotified() const noexcept {
+    return callerNotified_.load(std::memory_order_acquire);
+  }
 
  protected:
   // For a count other than the entry's single reference.
@@ -60,6 +65,11 @@ class EnvironmentCompletedRetryHandler
   Microsoft::WRL::ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>
       callerHandler_;
   int retriesLeft_ = 1;
+  // The caller was promised exactly one call. An engine is to call Invoke once per accepted
+  // creation, but one that calls it again, or both inside the creation call and later, or
+  // that reports a failure and then a success, must not reach the caller twice nor start
+  // another attempt after the caller has its outcome: the first outcome told wins.
+  std::atomic<bool> callerNotified_{false};
 };
 
 }  // namespace mirvot

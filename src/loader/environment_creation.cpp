@@ -151,8 +151,10 @@ extern "C" HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOptions(
       EnvironmentCompletedRetryHandler::Create(settings, environmentCreatedHandler);
 
   HRESULT hr = TryCreateEnvironment(settings, retryHandler.Get());
-  if (FAILED(hr)) {
-    // Everything once more, discovery included.
+  // Everything once more, discovery included; unless an engine that broke its contract has
+  // already completed inside the failed call: the caller has its one outcome, and nothing a
+  // second attempt brings could reach it.
+  if (FAILED(hr) && !(retryHandler && retryHandler->callerNotified())) {
     hr = TryCreateEnvironment(settings, retryHandler.Get());
   }
   // An engine that accepted the call holds its own reference to the handler; the entry's goes

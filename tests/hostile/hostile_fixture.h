@@ -1,0 +1,142 @@
+#pragma once
+// Shared set-up of the hostile-input tests: every WebView2 variable, policy and updater
+// registration cleared before and after each test, the debugger output captured, a temporary
+// folder, a recording completion handler, and helpers that lay out runtime folders (also past
+// MAX_PATH) and read the loader's debugger lines.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <wrl/client.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/com_object.h"
+#include "harness/debug_capture.h"
+#include "harness/environment.h"
+#include "harness/registry_seed.h"
+#include "harness/temp_folder.h"
+#include "loader/core/channel_list.h"
+#include "loader/loader_settings.h"
+#include "loader/settings_resolution.h"
+#include "webview2/webview2_interfaces.h"
+
+namespace mirvot::test {
+
+inline constexpr HRESULT kFileNotFound = static_cast<HRESULT>(0x80070002);
+inline constexpr wchar_t kExeFileName[] = L"hostile_input_test.exe";
+inline constexpr wchar_t kClientDllRelativePath[] = L"EBWebView\\x64\\EmbeddedBrowserWebView.dll";
+inline constexpr wchar_t kPolicyRoot[] = L"Software\\Policies\\Microsoft\\Edge\\WebView2\\";
+inline constexpr wchar_t kClientStatePrefix[] = L"Software\\Microsoft\\EdgeUpdate\\ClientState\\";
+inline constexpr char kNoInstalledRuntimeLine[] =
+    "WebView2: Failed to find an installed WebView2 runtime or non-stable Microsoft Edge "
+    "installation.\n";
+inline constexpr char kClientDllNotFound[] = "WebView2: Failed to find the WebView2 client dll at: ";
+inline constexpr char kIncompatible[] = "WebView2: skipped an incompatible version ";
+inline constexpr char kInaccessible[] = "WebView2: skipped inaccessible ";
+inline constexpr char kLoadLibraryFailed[] =
+    "WebView2: CoreWebView2Environment failed when trying to LoadLibrary: hr=0x";
+inline constexpr char kArchitectureHint[] =
+    "WebView2: This error (0x8007007E) typically indicates missing binaries or an architecture "
+    "mismatch.";
+
+// The largest value an environment variable can hold, in UTF-16 units.
+inline constexpr std::size_t kLongestVariable = 32767;
+
+std::string Utf8(const std::wstring& text);
+std::string Line(const char* text, const std::wstring& path);
+// folder + "\EBWebView\x64\EmbeddedBrowserWebView.dll".
+std::wstring ClientDllIn(const std::wstring& folder);
+// The updater's registration key of a channel.
+std::wstring RegistrationKey(ReleaseChannel channel);
+std::wstring PolicyKey(const std::wstring& policyName);
+
+// Paths of any length: folders and files are made through the "\\?\" form, which is not bound
+// to MAX_PATH. `path` must be absolute with a drive letter.
+std::wstring ExtendedLengthPath(const std::wstring& path);
+bool CreateFoldersOfAnyLength(const std::wstring& path);
+bool CopyFileOfAnyLength(const std::wstring& from, const std::wstring& to);
+bool WriteFileOfAnyLength(const std::wstring& path, const std::string& bytes);
+std::optional<std::string> ReadWholeFile(const std::wstring& path);
+// Deletes a tree made through the "\\?\" form.
+void DeleteTreeOfAnyLength(const std::wstring& path);
+
+// The caller's completion handler: records every call and the reference it was handed.
+struct CompletionCall {
+  HRESULT errorCode = S_OK;
+  Microsoft::WRL::ComPtr<ICoreWebView2Environment> environment;
+};
+class RecordingHandler final
+    : public ComObject<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> {
+ public:
+  HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode,
+                                   ICoreWebView2Environment* environment) noexcept override;
+  std::vector<CompletionCall> calls;
+  [[nodiscard]] LONG References() const { return ReferenceCount(); }
+};
+
+// An environment whose methods are never called by the loader; it only has to be one object
+// that answers ICoreWebView2Environment and counts its references.
+class InertEnvironment final : public ComObject<ICoreWebView2Environment> {
+ public:
+  HRESULT STDMETHODCALLTYPE CreateCoreWebView2Controller(
+      HWND, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler*) override;
+  HRESULT STDMETHODCALLTYPE CreateWebResourceResponse(IStream*, int, LPCWSTR, LPCWSTR,
+                                                      ICoreWebView2WebResourceResponse**) override;
+  HRESULT STDMETHODCALLTYPE get_BrowserVersionString(LPWSTR*) override;
+  HRESULT STDMETHODCALLTYPE add_NewBrowserVersionAvailable(
+      ICoreWebView2NewBrowserVersionAvailableEventHandler*, EventRegistrationToken*) override;
+  HRESULT STDMETHODCALLTYPE remove_NewBrowserVersionAvailable(EventRegistrationToken) override;
+  [[nodiscard]] LONG References() const { return ReferenceCount(); }
+};
+
+template <typename T>
+Microsoft::WRL::ComPtr<T> MakeObject() {
+  Microsoft::WRL::ComPtr<T> object;
+  *object.ReleaseAndGetAddressOf() = new T();  // adopts the reference the object is born with
+  return object;
+}
+
+// Every test starts and ends without WebView2 variables, policies or registrations.
+class HostileTest : public ::testing::Test {
+ protected:
+  HostileTest();
+
+  // The entry with the recording handler.
+  HRESULT Create(const wchar_t* folder, const wchar_t* userDataFolder = nullptr,
+                 ICoreWebView2EnvironmentOptions* options = nullptr);
+  // ResolveLoaderSettings over the given arguments; texts live in storage_.
+  LoaderSettings Resolve(const wchar_t* folder = nullptr, const wchar_t* userDataFolder = nullptr,
+                         ICoreWebView2EnvironmentOptions* options = nullptr);
+  // A runtime folder at `folder` whose engine library is a copy of `library`.
+  void LayOutRuntime(const std::wstring& folder, const std::wstring& library);
+  // Writes a channel's "EBWebView" registration (32-bit view) as raw bytes of a type.
+  void RegisterRaw(HKEY hive, ReleaseChannel channel, DWORD type, const void* data, DWORD size);
+  void RegisterText(HKEY hive, ReleaseChannel channel, const std::wstring& folder);
+  [[nodiscard]] std::vector<std::string> Lines() const { return output_.lines(); }
+
+  ScopedRegistryTree machineUpdater_{HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\EdgeUpdate",
+                                     RegistryView::Wow64_32};
+  ScopedRegistryTree machineUpdater64_{HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\EdgeUpdate",
+                                       RegistryView::Wow64_64};
+  ScopedRegistryTree userUpdater_{HKEY_CURRENT_USER, L"Software\\Microsoft\\EdgeUpdate",
+                                  RegistryView::Wow64_32};
+  ScopedRegistryTree machinePolicies_{HKEY_LOCAL_MACHINE, L"Software\\Policies\\Microsoft\\Edge"};
+  ScopedRegistryTree userPolicies_{HKEY_CURRENT_USER, L"Software\\Policies\\Microsoft\\Edge"};
+  ScopedEnvironment browserFolder_{L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", std::nullopt};
+  ScopedEnvironment userDataFolder_{L"WEBVIEW2_USER_DATA_FOLDER", std::nullopt};
+  ScopedEnvironment edgeView_{L"WEBVIEW2_USE_EDGE_VIEW", std::nullopt};
+  ScopedEnvironment releaseChannels_{L"WEBVIEW2_RELEASE_CHANNELS", std::nullopt};
+  ScopedEnvironment searchKind_{L"WEBVIEW2_CHANNEL_SEARCH_KIND", std::nullopt};
+  ScopedEnvironment preference_{L"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE", std::nullopt};
+  ScopedEnvironment engineScript_{L"MIRVOT_TEST_ENGINE_SCRIPT", std::nullopt};
+  ScopedEnvironment engineLog_{L"MIRVOT_TEST_ENGINE_LOG", std::nullopt};
+  TempFolder temp_;
+  ResolvedTextStorage storage_;
+  DebugOutputCapture output_;
+  Microsoft::WRL::ComPtr<RecordingHandler> caller_ = MakeObject<RecordingHandler>();
+};
+
+}  // namespace mirvot::test
