@@ -42,8 +42,13 @@ inline constexpr char kArchitectureHint[] =
     "WebView2: This error (0x8007007E) typically indicates missing binaries or an architecture "
     "mismatch.";
 
-// The largest value an environment variable can hold, in UTF-16 units.
-inline constexpr std::size_t kLongestVariable = 32767;
+// The largest value an environment variable can hold: 32,767 units with its terminator. (The
+// system keeps a variable's text in a counted string of at most 0xFFFC bytes; Wine cuts a longer
+// value to this length when it is set.)
+inline constexpr std::size_t kLongestVariable = 32766;
+// The longest string the debugger receives from one OutputDebugStringW call, for the same
+// reason; the rest of a longer one is cut off by the system (measured under Wine).
+inline constexpr std::size_t kLongestDebugString = 32766;
 
 std::string Utf8(const std::wstring& text);
 std::string Line(const char* text, const std::wstring& path);
