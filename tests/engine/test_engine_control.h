@@ -179,6 +179,22 @@
 // Raise lines come first; the host's calls on the arguments follow, then one event line per
 // handler, then the result line. An event raised through WM_COPYDATA logs its command line first.
 //
+// Timing (for the start-up benchmark, bench/): with the environment variable
+// MIRVOT_TEST_ENGINE_TIMING=1 (read for every line) each line, in memory and in the file, ends with
+//     " t=<when> busy=<engine time> queued=<queue time>"
+// all three as decimal counts of 100 ns; `t` is a FILETIME from GetSystemTimePreciseAsFileTime.
+//   t       for a method's line, the moment the method was entered; otherwise the moment of writing
+//   busy    the engine's own time so far, all threads: inside the creation export, inside each
+//           method (entry to its line, the file append included), while a queued completion or
+//           event runs, and in the view window's procedure; calls into the host's handlers are
+//           left out. For a method's line, the total at its entry.
+//   queued  the time completions and queued events have waited between being posted and running
+// The creation line also gets " visibleWindows=<n> loaded=<when>" before the suffix: the calling
+// thread's visible top-level windows, and when the engine library's static data was initialised.
+//   CreateWebViewEnvironmentWithOptionsInternal unknown=1 kind=0 userDataFolder="C:\x" options=yes
+//       handler=yes visibleWindows=1 loaded=133475712345678901 t=133475712345690000 busy=1042 queued=0
+// Without the variable (or with any other value) the lines are exactly as listed above.
+//
 // ------------------------------------------------------------------------------------------------
 // Control exports. All are safe to call from any thread; the Raise functions call the host's
 // handlers synchronously on the calling thread (call them on the view's thread).

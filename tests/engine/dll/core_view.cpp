@@ -159,6 +159,7 @@ bool CoreView::QueueCommand(const std::wstring& command) noexcept {
 // --- Events
 
 HRESULT CoreView::RaiseWindowCloseRequested() noexcept {
+  const EngineWorkScope working;
   WriteLogLine("raise.WindowCloseRequested");
   const auto handlers = closeHandlers_;
   if (handlers.empty()) {
@@ -168,7 +169,11 @@ HRESULT CoreView::RaiseWindowCloseRequested() noexcept {
   const ComPtr<CoreView> keepAlive(this);
   HRESULT result = S_OK;
   for (const auto& entry : handlers) {
-    const HRESULT hr = entry.second->Invoke(this, nullptr);
+    HRESULT hr = S_OK;
+    {
+      const HostCallScope host;
+      hr = entry.second->Invoke(this, nullptr);
+    }
     WriteLogLine("event.WindowCloseRequested hr=" + HexCode(hr));
     if (FAILED(hr) && SUCCEEDED(result)) {
       result = hr;
@@ -178,6 +183,7 @@ HRESULT CoreView::RaiseWindowCloseRequested() noexcept {
 }
 
 HRESULT CoreView::RaiseNewWindowRequested(const std::wstring& uri) noexcept {
+  const EngineWorkScope working;
   WriteLogLine("raise.NewWindowRequested uri=" + QuotedText(std::wstring_view(uri)));
   const auto handlers = newWindowHandlers_;
   if (handlers.empty()) {
@@ -192,7 +198,11 @@ HRESULT CoreView::RaiseNewWindowRequested(const std::wstring& uri) noexcept {
   const ComPtr<CoreView> keepAlive(this);
   HRESULT result = S_OK;
   for (const auto& entry : handlers) {
-    const HRESULT hr = entry.second->Invoke(this, args.Get());
+    HRESULT hr = S_OK;
+    {
+      const HostCallScope host;
+      hr = entry.second->Invoke(this, args.Get());
+    }
     WriteLogLine("event.NewWindowRequested hr=" + HexCode(hr));
     if (FAILED(hr) && SUCCEEDED(result)) {
       result = hr;
@@ -205,6 +215,7 @@ HRESULT CoreView::RaiseNewWindowRequested(const std::wstring& uri) noexcept {
 
 HRESULT CoreView::RaiseDownloadStarting(const std::wstring& uri,
                                         const std::wstring& proposedPath) noexcept {
+  const EngineWorkScope working;
   WriteLogLine("raise.DownloadStarting uri=" + QuotedText(std::wstring_view(uri)) +
                " path=" + QuotedText(std::wstring_view(proposedPath)));
   const auto handlers = downloadHandlers_;
@@ -225,7 +236,11 @@ HRESULT CoreView::RaiseDownloadStarting(const std::wstring& uri,
   const ComPtr<CoreView> keepAlive(this);
   HRESULT result = S_OK;
   for (const auto& entry : handlers) {
-    const HRESULT hr = entry.second->Invoke(this, args.Get());
+    HRESULT hr = S_OK;
+    {
+      const HostCallScope host;
+      hr = entry.second->Invoke(this, args.Get());
+    }
     WriteLogLine("event.DownloadStarting hr=" + HexCode(hr));
     if (FAILED(hr) && SUCCEEDED(result)) {
       result = hr;

@@ -51,7 +51,11 @@ HRESULT StartControllerCreation(
           }
           WriteLogLine("controllerHandler.Invoke hr=" + HexCode(result) +
                        " controller=" + YesNo(controller.Get()));
-          const HRESULT returned = handler->Invoke(result, controller.Get());
+          HRESULT returned = S_OK;
+          {
+            const HostCallScope host;
+            returned = handler->Invoke(result, controller.Get());
+          }
           WriteLogLine("controllerHandler.Invoke returned " + HexCode(returned));
         });
   }

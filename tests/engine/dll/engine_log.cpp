@@ -46,9 +46,14 @@ void EscapeLineBreaks(std::string& text) {
 
 }  // namespace
 
-void WriteLogLine(std::string_view line) {
+void WriteLogLine(std::string_view line) { WriteLogLine(line, StampNow()); }
+
+void WriteLogLine(std::string_view line, const TimingStamp& stamp) {
   std::string entry(line);
   EscapeLineBreaks(entry);
+  if (TimingEnabled()) {
+    entry += TimingSuffix(stamp);
+  }
   entry += '\n';
   const std::lock_guard<std::mutex> hold(logLock);
   logText += entry;
@@ -78,7 +83,9 @@ HRESULT LogCall(std::string_view call, std::string_view arguments, HRESULT hr) {
   if (FAILED(hr)) {
     line += " hr=" + HexCode(hr);
   }
-  WriteLogLine(line);
+  // The line (file append included) is still the method's own time.
+  WriteLogLine(line, CurrentCallEntry());
+  NoteCallLeft();
   return hr;
 }
 

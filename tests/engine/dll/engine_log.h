@@ -7,15 +7,21 @@
 #include <string>
 #include <string_view>
 
+#include "engine_timing.h"
+
 namespace mirvot::test_engine {
 
+// With MIRVOT_TEST_ENGINE_TIMING=1 the line gets the timing suffix of `stamp` (engine_timing.h);
+// without a stamp, the moment of writing.
 void WriteLogLine(std::string_view line);
+void WriteLogLine(std::string_view line, const TimingStamp& stamp);
 // Copies at most capacity bytes of the log into buffer; returns the log's full size.
 size_t CopyLog(char* buffer, size_t capacity);
 void ClearLog();
 
-// Logs a call the host made: "<call>[ <arguments>]", with " hr=0x........" when it failed.
-// Returns hr so a method can end with `return LogCall(...)`.
+// Logs a call the host made: "<call>[ <arguments>]", with " hr=0x........" when it failed, timed
+// from the method's entry; this ends the method's busy interval. Returns hr so a method can end
+// with `return LogCall(...)`.
 HRESULT LogCall(std::string_view call, std::string_view arguments, HRESULT hr);
 HRESULT LogCall(std::string_view call, HRESULT hr);
 

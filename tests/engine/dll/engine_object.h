@@ -59,8 +59,10 @@ class EngineObject : public ComObject<Chain> {
 
   [[nodiscard]] const char* logName() const noexcept { return logName_; }
 
-  // "<logName>.<method>" for the log and the script's failure list.
+  // "<logName>.<method>" for the log and the script's failure list. Every method starts with it,
+  // so this is where the method's busy interval opens (engine_timing.h).
   [[nodiscard]] std::string Call(const char* method) const {
+    NoteCallEntered();
     return std::string(logName_) + "." + method;
   }
 

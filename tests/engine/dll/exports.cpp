@@ -12,6 +12,7 @@
 #include "engine_module.h"
 #include "engine_object.h"
 #include "engine_script.h"
+#include "engine_timing.h"
 #include "options_reader.h"
 #include "task_dispatcher.h"
 
@@ -67,9 +68,29 @@ void CompleteEnvironment(
   for (int i = 0; i < outcome.invocations; ++i) {
     WriteLogLine("environmentHandler.Invoke hr=" + HexCode(errorCode) +
                  " environment=" + YesNo(environment.Get()));
-    const HRESULT returned = handler->Invoke(errorCode, environment.Get());
+    HRESULT returned = S_OK;
+    {
+      const HostCallScope host;
+      returned = handler->Invoke(errorCode, environment.Get());
+    }
     WriteLogLine("environmentHandler.Invoke returned " + HexCode(returned));
   }
+}
+
+// The calling thread's visible top-level windows: with timing on, the creation line says whether
+// the host already showed its window when it asked for the engine.
+int VisibleWindowsOfThisThread() {
+  int count = 0;
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND window, LPARAM counter) -> BOOL {
+        if (::IsWindowVisible(window)) {
+          ++*reinterpret_cast<int*>(counter);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count;
 }
 
 template <typename Raise>
@@ -94,10 +115,17 @@ extern "C" __declspec(dllexport) HRESULT CreateWebViewEnvironmentWithOptionsInte
     bool unknown, INT32 runtimeKind, PCWSTR userDataFolder,
     ICoreWebView2EnvironmentOptions* options,
     ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) {
-  WriteLogLine(std::string(kCreateEntry) + " unknown=" + std::to_string(unknown ? 1 : 0) +
-               " kind=" + std::to_string(runtimeKind) +
-               " userDataFolder=" + QuotedText(userDataFolder) + " options=" + YesNo(options) +
-               " handler=" + YesNo(handler));
+  const EngineWorkScope working;
+  const TimingStamp entered = StampNow();
+  std::string line = std::string(kCreateEntry) + " unknown=" + std::to_string(unknown ? 1 : 0) +
+                     " kind=" + std::to_string(runtimeKind) +
+                     " userDataFolder=" + QuotedText(userDataFolder) +
+                     " options=" + YesNo(options) + " handler=" + YesNo(handler);
+  if (TimingEnabled()) {
+    line += " visibleWindows=" + std::to_string(VisibleWindowsOfThisThread()) +
+            " loaded=" + std::to_string(EngineLoadedAt());
+  }
+  WriteLogLine(line, entered);
   const Script script = CurrentScript();
   if (ScriptComesFromEnvironment()) {
     LogUnknownItems(script);

@@ -6,6 +6,7 @@
 
 #include "common/hresult.h"
 #include "engine_module.h"
+#include "engine_timing.h"
 
 namespace mirvot::test_engine {
 namespace {
@@ -15,11 +16,18 @@ constexpr UINT kRunTaskMessage = WM_APP + 1;
 
 std::atomic<long> pendingTasks{0};
 
+struct QueuedTask {
+  std::function<void()> work;
+  FileTimeTicks postedAt;
+};
+
 LRESULT CALLBACK DispatcherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kRunTaskMessage) {
-    std::unique_ptr<std::function<void()>> task(reinterpret_cast<std::function<void()>*>(lParam));
+    std::unique_ptr<QueuedTask> task(reinterpret_cast<QueuedTask*>(lParam));
     --pendingTasks;
-    (*task)();
+    const EngineWorkScope working;
+    AddQueuedTime(PreciseNow() - task->postedAt);
+    task->work();
     return 0;
   }
   return ::DefWindowProcW(window, message, wParam, lParam);
@@ -54,7 +62,7 @@ HRESULT PostToCurrentThread(std::function<void()> task) {
   if (window == nullptr) {
     return LastErrorAsHResult();
   }
-  auto* queued = new (std::nothrow) std::function<void()>(std::move(task));
+  auto* queued = new (std::nothrow) QueuedTask{std::move(task), PreciseNow()};
   if (queued == nullptr) {
     return E_OUTOFMEMORY;
   }

@@ -2,6 +2,7 @@
 
 #include "core_view.h"
 #include "engine_module.h"
+#include "engine_timing.h"
 
 namespace mirvot::test_engine {
 namespace {
@@ -38,6 +39,7 @@ std::wstring CopyDataText(const COPYDATASTRUCT* data) {
 }
 
 LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const EngineWorkScope working;
   CoreView* view = ViewOf(window);
   switch (message) {
     case WM_NCCREATE: {
