@@ -65,12 +65,26 @@ FatalRun RunWithoutRuntime(const std::wstring& emptyRuntimeFolder) {
            ::WaitForSingleObject(processHandle.get(), 0) == WAIT_OBJECT_0;
   }) && FindMainWindowOf(process.dwProcessId) != nullptr;
 
-  char buffer[256];
-  DWORD read = 0;
-  while (::ReadFile(reader.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-    run.standardError.append(buffer, read);
-  }
-  ::WaitForSingleObject(processHandle.get(), 60000);
+  // Read whatever is available until the program has ended and nothing is left. (Wine does
+  // not always end a pending read when the writer dies, so the pipe is only read when it
+  // has data.)
+  WaitUntil(
+      [&] {
+        DWORD available = 0;
+        while (::PeekNamedPipe(reader.get(), nullptr, 0, nullptr, &available, nullptr) &&
+               available > 0) {
+          std::string chunk(available, '\0');
+          DWORD read = 0;
+          if (!::ReadFile(reader.get(), chunk.data(), available, &read, nullptr)) {
+            break;
+          }
+          run.standardError.append(chunk.data(), read);
+        }
+        return ::WaitForSingleObject(processHandle.get(), 0) == WAIT_OBJECT_0 &&
+               (!::PeekNamedPipe(reader.get(), nullptr, 0, nullptr, &available, nullptr) ||
+                available == 0);
+      },
+      60000);
   ::GetExitCodeProcess(processHandle.get(), &run.exitCode);
   return run;
 }
@@ -82,9 +96,10 @@ TEST(MirvotFatalTest, NoRuntimeEndsThroughFailFastWithAReport) {
   EXPECT_TRUE(run.windowSeen) << "the main window should appear before the view fails";
   EXPECT_EQ(run.exitCode, 0xC0000409u);
   EXPECT_THAT(run.standardError, HasSubstr("thread 'main' panicked at src/shell/app.cpp:"));
+  // An existing folder without the engine library: the file is not found.
   EXPECT_THAT(run.standardError,
               HasSubstr("called `Result::unwrap()` on an `Err` value: WebView2Error(WindowsError("
-                        "Error { code: HRESULT(0x"));
+                        "Error { code: HRESULT(0x80070002), message: \""));
 }
 
 TEST(MirvotFatalTest, NoRuntimeUnderTheDebuggerEndsWithTheFailFastStatus) {

@@ -3,11 +3,13 @@
 
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "common/owners.h"
 #include "common/wide_text.h"
 #include "e2e/mirvot_run.h"
 #include "engine/test_engine_client.h"
@@ -245,14 +247,71 @@ TEST_F(MirvotE2eTest, CloseEndsTheProcessWithExitCodeZero) {
   ExpectCleanExit();
 }
 
+// Holds the engine still inside the environment-creation call: its log goes to a pipe with a
+// one-byte buffer that is not read until released, so the engine's first log write blocks.
+class StalledEngineLog {
+ public:
+  StalledEngineLog() {
+    name_ = L"\\\\.\\pipe\\mirvot-e2e-stall-" + std::to_wstring(::GetCurrentProcessId());
+    pipe_.reset(::CreateNamedPipeW(name_.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT,
+                                   1, 0, 1, 0, nullptr));
+    if (pipe_.valid()) {
+      server_ = std::thread([this] {
+        const BOOL connected = ::ConnectNamedPipe(pipe_.get(), nullptr);
+        if (connected || ::GetLastError() == ERROR_PIPE_CONNECTED) {
+          ::SetEvent(connected_.get());
+        }
+        ::WaitForSingleObject(release_.get(), INFINITE);
+        char buffer[512];
+        DWORD read = 0;
+        while (::ReadFile(pipe_.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+        }
+      });
+    }
+  }
+  ~StalledEngineLog() {
+    Release();
+    if (server_.joinable()) {
+      // Unblocks a server still waiting for its client.
+      ::DisconnectNamedPipe(pipe_.get());
+      const UniqueFileHandle client(::CreateFileW(name_.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                  OPEN_EXISTING, 0, nullptr));
+      server_.join();
+    }
+  }
+  StalledEngineLog(const StalledEngineLog&) = delete;
+  StalledEngineLog& operator=(const StalledEngineLog&) = delete;
+
+  [[nodiscard]] bool valid() const { return pipe_.valid(); }
+  [[nodiscard]] const std::wstring& name() const { return name_; }
+  bool WaitForEngine(DWORD timeoutMs = 30000) const {
+    return ::WaitForSingleObject(connected_.get(), timeoutMs) == WAIT_OBJECT_0;
+  }
+  // Lets the engine go on; later log lines find no pipe and are dropped.
+  void Release() { ::SetEvent(release_.get()); }
+
+ private:
+  std::wstring name_;
+  UniqueFileHandle pipe_;
+  UniqueHandle connected_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  UniqueHandle release_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  std::thread server_;
+};
+
 TEST_F(MirvotE2eTest, CloseWhileTheViewIsBeingCreatedStillEndsWithZero) {
-  // The first environment attempt fails and the loader retries, which keeps creation going
-  // a little longer; the close request is posted as soon as the window exists.
-  environment_.engineScript = L"env_fail=80004005;env_fail_times=1";
+  StalledEngineLog stall;
+  ASSERT_TRUE(stall.valid());
+  environment_.engineLog = stall.name();
   run_ = std::make_unique<MirvotRun>(environment_);
+  ASSERT_TRUE(stall.WaitForEngine()) << "the engine never wrote its log";
   const HWND mainWindow = run_->WaitForMainWindow();
   ASSERT_NE(mainWindow, nullptr);
-  ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+  // The host exists, but the engine has not made its view window yet: creation is under way.
+  const HWND host = HostOf(mainWindow);
+  ASSERT_NE(host, nullptr);
+  ASSERT_EQ(::FindWindowExW(host, nullptr, L"MirvotTestEngineView", nullptr), nullptr);
+  ASSERT_TRUE(::PostMessageW(mainWindow, WM_CLOSE, 0, 0));
+  stall.Release();
   const DebuggedRun result = run_->Wait();
   EXPECT_FALSE(result.timedOut);
   EXPECT_EQ(result.exitCode, 0u);

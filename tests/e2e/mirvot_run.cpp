@@ -65,7 +65,7 @@ RECT RectInParent(HWND child) {
 std::wstring MirvotExePath() { return WindowsPathFromHost(MIRVOT_EXE); }
 
 MirvotRun::MirvotRun(const ProgramEnvironment& environment) {
-  logPath_ = temp_.Join(L"engine.log");
+  logPath_ = environment.engineLog.value_or(temp_.Join(L"engine.log"));
   // The child takes its environment from ours at creation; restored right after.
   ScopedEnvironment runtime(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", environment.runtimeFolder);
   ScopedEnvironment local(L"LOCALAPPDATA", environment.localAppData);

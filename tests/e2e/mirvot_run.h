@@ -36,6 +36,8 @@ struct ProgramEnvironment {
   std::optional<std::wstring> localAppData;
   // MIRVOT_TEST_ENGINE_SCRIPT; nullopt removes it.
   std::optional<std::wstring> engineScript;
+  // MIRVOT_TEST_ENGINE_LOG; by default a file in the run's own temporary folder.
+  std::optional<std::wstring> engineLog;
 };
 
 class MirvotRun {
