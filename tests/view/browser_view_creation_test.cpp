@@ -240,6 +240,15 @@ TEST_F(BrowserViewCreationTest, EnvironmentFailingOnceIsRetriedByTheLoader) {
             2);
 }
 
+TEST_F(BrowserViewCreationTest, SecondEnvironmentCompletionIsIgnored) {
+  ASSERT_TRUE(Script("invoke_twice=1"));
+  CreateView();
+  engine_->PumpUntilNoPendingCompletions();
+  const auto log = Log();
+  EXPECT_EQ(CountLinesStartingWith(log, "environment.CreateCoreWebView2ControllerWithOptions"), 1);
+  EXPECT_EQ(CountLinesStartingWith(log, "webview.Navigate "), 1);
+}
+
 TEST_F(BrowserViewCreationTest, SuccessWithoutEnvironmentFailsWithEPointer) {
   ASSERT_TRUE(Script("env_null=1"));
   EXPECT_EQ(CreateFailing(), WebView2Error::FromHResult(E_POINTER));
