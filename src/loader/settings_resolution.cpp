@@ -3,6 +3,7 @@
 #include <wrl/client.h>
 
 #include <atomic>
+#include <cstddef>
 #include <new>
 #include <optional>
 #include <string_view>
@@ -55,10 +56,17 @@ bool PolicyRootExists() {
   return false;
 }
 
+// RegGetValueW hands a REG_EXPAND_SZ value over expanded, as REG_SZ. Wine's version expands it
+// taking the buffer's size in bytes for a count of characters, so it writes up to twice as many
+// bytes as it is told. Every buffer given to RegGetValueW here has that much room behind the
+// part it is told about; without it, a policy whose expansion is longer than the buffer
+// overwrote the stack.
+constexpr std::size_t kExpansionRoomFactor = 2;
+
 // A REG_SZ policy value read into a zero-filled buffer of 260 units. A longer value is absent.
 std::optional<std::wstring> ReadPolicyText(HKEY key, const wchar_t* name) {
-  wchar_t buffer[kRegistryValueBufferUnits] = {};
-  DWORD size = sizeof(buffer);
+  wchar_t buffer[kExpansionRoomFactor * kRegistryValueBufferUnits] = {};
+  DWORD size = kRegistryValueBufferUnits * sizeof(wchar_t);  // 520 bytes
   if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, buffer, &size) !=
       ERROR_SUCCESS) {
     return std::nullopt;
@@ -124,8 +132,10 @@ bool ReadPolicyValue(HKEY key, const wchar_t* name, const SettingTarget& target)
     case SettingValueForm::Flag: {
       DWORD value = 0;
       DWORD size = sizeof(value);
-      if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_DWORD, nullptr, &value, &size) ==
-          ERROR_SUCCESS) {
+      // Not expanded: a REG_EXPAND_SZ value is no DWORD either way, and Wine would first expand
+      // it into these 4 bytes and past them (see kExpansionRoomFactor).
+      if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_DWORD | RRF_NOEXPAND, nullptr, &value,
+                         &size) == ERROR_SUCCESS) {
         ApplyFlag(target, value == 1);
         return true;
       }
