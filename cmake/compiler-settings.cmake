@@ -23,5 +23,8 @@ else()
     # Static runtime so the programs import only system DLLs; PE hardening made explicit.
     target_link_options(mirvot_build_flags INTERFACE -static -static-libgcc -static-libstdc++
       -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat)
+    # Release images carry no symbol table and no debugging sections: the static C++ runtime
+    # and the MinGW start-up code bring about 700 KB of both, which would treble Mirvot.exe.
+    target_link_options(mirvot_build_flags INTERFACE $<$<CONFIG:Release,MinSizeRel>:-s>)
   endif()
 endif()
