@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -179,6 +180,10 @@ struct MissingSettingsCase {
   const char* interfaceName;
   const char* skippedLine;
 };
+
+void PrintTo(const MissingSettingsCase& missing, std::ostream* out) {
+  *out << missing.interfaceName;
+}
 
 class MissingSettingsInterfaceTest : public ViewTest,
                                      public ::testing::WithParamInterface<MissingSettingsCase> {};
