@@ -39,7 +39,6 @@ class BrowserView {
 
   [[nodiscard]] HWND host() const noexcept { return host_; }
   [[nodiscard]] HWND parent() const noexcept { return parent_; }
-  [[nodiscard]] ICoreWebView2Controller* controller() const noexcept { return controller_.Get(); }
 
  private:
   BrowserView(HWND parent, HWND host) noexcept : parent_(parent), host_(host) {}
@@ -53,8 +52,6 @@ class BrowserView {
   HWND host_ = nullptr;
   // Set once the main-window hook is installed; teardown undoes it.
   bool hooked_ = false;
-
-  friend class BrowserViewBuilder;
 };
 
 }  // namespace mirvot
