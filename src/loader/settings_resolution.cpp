@@ -199,14 +199,28 @@ bool LookupLoaderSettingOrThrow(const wchar_t* variableName, const wchar_t* poli
          ReadPolicySetting(HKEY_CURRENT_USER, policyName, target, noWildcard);
 }
 
+// Asks the caller's options object for an interface. The pointer is taken (and so released
+// later) only when the query succeeded: after a failure COM's rules leave no reference with the
+// caller, and an object that still wrote a pointer there must not lose one of its own
+// references to us (which destroyed it under its owner).
+template <typename Interface>
+HRESULT QueryOptions(ICoreWebView2EnvironmentOptions* options, ComPtr<Interface>& result) noexcept {
+  void* pointer = nullptr;
+  const HRESULT hr = options->QueryInterface(__uuidof(Interface), &pointer);
+  if (SUCCEEDED(hr) && pointer != nullptr) {
+    // Adopts the reference the query added.
+    *result.ReleaseAndGetAddressOf() = static_cast<Interface*>(pointer);
+  }
+  return hr;
+}
+
 // Edge view mode asked for by the options object.
 void ReadEdgeViewFromOptions(LoaderSettings& settings) noexcept {
   if (settings.environmentOptions == nullptr) {
     return;
   }
   ComPtr<ICoreWebView2EdgeViewOptions> edgeViewOptions;
-  if (settings.environmentOptions->QueryInterface(IID_PPV_ARGS(edgeViewOptions.GetAddressOf())) !=
-          S_OK ||
+  if (QueryOptions(settings.environmentOptions, edgeViewOptions) != S_OK ||
       edgeViewOptions == nullptr) {
     return;
   }
@@ -232,8 +246,7 @@ void ReadChannelsFromOptions(LoaderSettings& settings) noexcept {
     return;
   }
   ComPtr<ICoreWebView2EnvironmentOptions7> options;
-  if (FAILED(settings.environmentOptions->QueryInterface(IID_PPV_ARGS(options.GetAddressOf()))) ||
-      options == nullptr) {
+  if (FAILED(QueryOptions(settings.environmentOptions, options)) || options == nullptr) {
     return;
   }
   if (!settings.channelSearchKindSet) {
