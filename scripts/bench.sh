@@ -101,6 +101,12 @@ echo "  MIRVOT_TEST_ENGINE_TIMING=1."
   --runtime "$(to_windows "$runtime")" \
   --work "$(to_windows "$work")" \
   --runs "$runs" --warmup "$warmup"
+load_now="$(cut -d' ' -f1 /proc/loadavg)"
+echo "  load average after the runs: $load_now on $(nproc) cores"
+if awk -v load="$load_now" -v cores="$(nproc)" 'BEGIN {exit !(load > cores / 2)}'; then
+  echo "  NOTE: other work shared the machine; wall-clock figures are inflated and spread out."
+  echo "  Compare medians from quiet runs; the per-run table shows which runs were disturbed."
+fi
 
 # ------------------------------------------------------------------------------------------------
 # Idle: the program is left alone after start-up and watched from Linux. Wine runs a Windows
