@@ -24,7 +24,7 @@ bash "$root/scripts/ensure-deps.sh"
 echo "== Cross build of Mirvot.exe, the test engine and the benchmark programs in $out"
 # Until the top-level CMakeLists.txt adds bench/ itself, its targets are attached from outside.
 if grep -qE '^[[:space:]]*add_subdirectory\([[:space:]]*bench[[:space:]]*\)' "$root/CMakeLists.txt"; then
-  attach="-DCMAKE_PROJECT_INCLUDE="
+  attach="-UCMAKE_PROJECT_INCLUDE"
 else
   attach="-DCMAKE_PROJECT_INCLUDE=$root/bench/attach.cmake"
 fi
