@@ -254,6 +254,22 @@ TEST_F(HostileEngineTest, RefusalWithoutInvokeStillGetsTheEntrysSecondAttempt) {
   EXPECT_TRUE(caller_->calls.empty());
 }
 
+TEST_F(HostileEngineTest, EnvironmentFailingItsQueryWithAPointerReachesTheCallerAsFailure) {
+  // The object the engine completes with fails the query for ICoreWebView2Environment yet
+  // writes itself out without a reference: the caller gets the failure and no object, and the
+  // object keeps its references.
+  environment_->queryFailsWithPointer = true;
+  Plan({Keep()});
+  ASSERT_EQ(Create(folder_.c_str()), S_OK);
+  InvokeKept(0, S_OK, true);
+
+  ASSERT_EQ(caller_->calls.size(), 1u);
+  EXPECT_EQ(caller_->calls[0].errorCode, E_NOINTERFACE);
+  EXPECT_EQ(caller_->calls[0].environment, nullptr);
+  EXPECT_EQ(environment_->References(), 2);  // the test's and the engine's
+  environment_->queryFailsWithPointer = false;
+}
+
 TEST_F(HostileEngineTest, KeptHandlerInvokedAfterTheEntryReturnedAndTheCallerLetGo) {
   // The entry's reference is gone when it returns; the engine's keeps the loader's handler
   // (and through it the caller's) alive for a late completion.

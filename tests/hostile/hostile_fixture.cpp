@@ -113,6 +113,14 @@ HRESULT STDMETHODCALLTYPE RecordingHandler::Invoke(HRESULT errorCode,
   return S_OK;
 }
 
+HRESULT STDMETHODCALLTYPE InertEnvironment::QueryInterface(REFIID riid, void** object) noexcept {
+  if (queryFailsWithPointer && object != nullptr) {
+    *object = static_cast<ICoreWebView2Environment*>(this);
+    return E_NOINTERFACE;
+  }
+  return ComObject::QueryInterface(riid, object);
+}
+
 HRESULT STDMETHODCALLTYPE InertEnvironment::CreateCoreWebView2Controller(
     HWND, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler*) {
   return E_NOTIMPL;

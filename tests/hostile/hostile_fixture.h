@@ -83,9 +83,13 @@ class RecordingHandler final
 };
 
 // An environment whose methods are never called by the loader; it only has to be one object
-// that answers ICoreWebView2Environment and counts its references.
+// that answers ICoreWebView2Environment and counts its references. With
+// `queryFailsWithPointer`, its QueryInterface breaks COM's rules: it fails, yet writes itself to
+// the out-pointer without adding a reference.
 class InertEnvironment final : public ComObject<ICoreWebView2Environment> {
  public:
+  bool queryFailsWithPointer = false;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) noexcept override;
   HRESULT STDMETHODCALLTYPE CreateCoreWebView2Controller(
       HWND, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler*) override;
   HRESULT STDMETHODCALLTYPE CreateWebResourceResponse(IStream*, int, LPCWSTR, LPCWSTR,
