@@ -101,6 +101,8 @@ SEEDS = {
         "unc": u16("\\\\server\\share"),
         "digit_colon": u16("1:"),
         "doubled": u16("C:\\\\"),
+        "lower_drive": u16("c:"),
+        "past_z_colon": u16("{:"),
     },
     "download_path": {
         "drive_file": u16("\\\\?\\C:\\x"),
@@ -117,6 +119,7 @@ SEEDS = {
         "long": u16("\\\\?\\C:\\" + "\\".join([LONG_COMPONENT] * 3)),
         "bang_shortcut": u16("!D:\\a\\b"),
         "bare_drive": u16("\\\\?\\C:"),
+        "lpt_superscript_three": u16("\\\\?\\C:\\dir\\lpt\u00b3 .txt"),
     },
     "utf_round_trip": {
         "ascii": b"hello, world",
