@@ -10,7 +10,7 @@
 #include "common/hresult.h"
 #include "common/wide_text.h"
 #include "loader/environment_creation.h"
-#include "shell/adopt_reference.h"
+#include "common/com_object.h"
 #include "shell/engine_completion.h"
 #include "shell/environment_options.h"
 #include "shell/event_responses.h"
@@ -57,7 +57,7 @@ HRESULT WriteSettings(ICoreWebView2Settings* settings) {
 
 template <typename Completion>
 ComPtr<Completion> MakeCompletion() noexcept {
-  return AdoptReference(new (std::nothrow) Completion());
+  return AdoptComReference(new (std::nothrow) Completion());
 }
 
 // An outcome of one creation stage: nothing when it worked.

@@ -1,6 +1,6 @@
 #include "shell/environment_options.h"
 
-#include "shell/adopt_reference.h"
+#include "common/com_object.h"
 
 #include <combaseapi.h>
 
@@ -65,7 +65,7 @@ std::wstring UserUiLocaleName() { return LocaleNameForLanguage(::GetUserDefaultU
 
 Microsoft::WRL::ComPtr<EnvironmentOptions> EnvironmentOptions::CreateForBrowserView() noexcept {
   Microsoft::WRL::ComPtr<EnvironmentOptions> options =
-      AdoptReference(new (std::nothrow) EnvironmentOptions());
+      AdoptComReference(new (std::nothrow) EnvironmentOptions());
   if (!options) {
     return nullptr;
   }

@@ -7,7 +7,7 @@
 #include "common/com_object.h"
 #include "common/hresult.h"
 #include "common/wide_text.h"
-#include "shell/adopt_reference.h"
+#include "common/com_object.h"
 #include "shell/browser_view_error.h"
 #include "shell/core/download_path.h"
 #include "shell/task_memory_string.h"
@@ -95,17 +95,17 @@ class DownloadResponse final : public ComObject<ICoreWebView2DownloadStartingEve
 }  // namespace
 
 ComPtr<ICoreWebView2WindowCloseRequestedEventHandler> MakeCloseRequestResponse(HWND host) noexcept {
-  return AdoptReference<ICoreWebView2WindowCloseRequestedEventHandler>(
+  return AdoptComReference<ICoreWebView2WindowCloseRequestedEventHandler>(
       new (std::nothrow) CloseRequestResponse(host));
 }
 
 ComPtr<ICoreWebView2NewWindowRequestedEventHandler> MakeNewWindowResponse() noexcept {
-  return AdoptReference<ICoreWebView2NewWindowRequestedEventHandler>(new (std::nothrow) NewWindowResponse());
+  return AdoptComReference<ICoreWebView2NewWindowRequestedEventHandler>(new (std::nothrow) NewWindowResponse());
 }
 
 ComPtr<ICoreWebView2DownloadStartingEventHandler> MakeDownloadResponse(
     DownloadStartedCallback onDownloadStarted) noexcept {
-  return AdoptReference<ICoreWebView2DownloadStartingEventHandler>(
+  return AdoptComReference<ICoreWebView2DownloadStartingEventHandler>(
       new (std::nothrow) DownloadResponse(std::move(onDownloadStarted)));
 }
 

@@ -12,6 +12,7 @@
 
 #include "common/wide_text.h"
 
+#include "engine/test_engine_client.h"
 #include "harness/debug_capture.h"
 #include "harness/temp_folder.h"
 #include "loader_environment/fake_com_objects.h"
@@ -47,12 +48,31 @@ class RetryHandlerTest : public ::testing::Test {
     return settings;
   }
 
+  // Settings whose retry the test engine accepts: the caller hears nothing until a later
+  // completion, which these tests deliver by hand. The engine's own completion, drained at the
+  // end, then finds the caller already told and changes nothing.
+  LoaderSettings AcceptingRetrySettings() {
+    const TestEngineClient engine(TestEngineDllPath(L"fixed"));
+    engine.Reset();
+    LoaderSettings settings;
+    settings.browserExecutableFolder = acceptingRuntime.c_str();
+    settings.useEdgeView = true;
+    return settings;
+  }
+
+  void DrainEngineCompletions() {
+    const TestEngineClient engine(TestEngineDllPath(L"fixed"));
+    ASSERT_TRUE(engine.valid());
+    EXPECT_TRUE(engine.PumpUntilNoPendingCompletions());
+  }
+
   ComPtr<EnvironmentCompletedRetryHandler> MakeHandler(const LoaderSettings& settings) {
     return EnvironmentCompletedRetryHandler::Create(settings, caller.Get());
   }
 
   TempFolder folder;
   std::wstring emptyRuntime = folder.MakeFolder(L"runtime");
+  std::wstring acceptingRuntime = TestRuntimeFolder(L"fixed");
   ComPtr<RecordingCompletedHandler> caller;
   PosingObject environment{__uuidof(ICoreWebView2Environment)};
 };
@@ -259,10 +279,11 @@ TEST_F(RetryHandlerTest, FailureWithObjectWhileRetryIsLeftRetriesWithoutQuerying
 }
 
 TEST_F(RetryHandlerTest, SecondFailureGoesToTheCallerWithoutAnotherAttempt) {
-  const auto handler = MakeHandler(FailingRetrySettings());
+  const auto handler = MakeHandler(AcceptingRetrySettings());
   ASSERT_TRUE(handler);
   static_cast<void>(handler->Invoke(kEngineFailure, nullptr));
-  caller->calls.clear();
+  ASSERT_EQ(handler->retriesLeft(), 0);
+  ASSERT_TRUE(caller->calls.empty()) << "the accepted retry must not tell the caller yet";
   DebugOutputCapture output;
 
   static_cast<void>(handler->Invoke(kAccessDenied, nullptr));
@@ -271,13 +292,17 @@ TEST_F(RetryHandlerTest, SecondFailureGoesToTheCallerWithoutAnotherAttempt) {
   EXPECT_EQ(caller->calls[0].errorCode, kAccessDenied);
   EXPECT_EQ(caller->calls[0].environment, nullptr);
   EXPECT_TRUE(output.lines().empty());
+
+  DrainEngineCompletions();
+  EXPECT_EQ(caller->calls.size(), 1u) << "a completion after the caller was told is ignored";
 }
 
 TEST_F(RetryHandlerTest, FailureWithObjectAfterTheRetryReachesTheCallerAsFailure) {
-  const auto handler = MakeHandler(FailingRetrySettings());
+  const auto handler = MakeHandler(AcceptingRetrySettings());
   ASSERT_TRUE(handler);
   static_cast<void>(handler->Invoke(kEngineFailure, nullptr));
-  caller->calls.clear();
+  ASSERT_EQ(handler->retriesLeft(), 0);
+  ASSERT_TRUE(caller->calls.empty()) << "the accepted retry must not tell the caller yet";
 
   static_cast<void>(handler->Invoke(kAccessDenied, environment.As<ICoreWebView2Environment>()));
 
@@ -286,19 +311,26 @@ TEST_F(RetryHandlerTest, FailureWithObjectAfterTheRetryReachesTheCallerAsFailure
   EXPECT_EQ(caller->calls[0].environment, nullptr);
   EXPECT_EQ(environment.queryCount, 0);
   EXPECT_EQ(environment.references(), 1);
+
+  DrainEngineCompletions();
+  EXPECT_EQ(caller->calls.size(), 1u) << "a completion after the caller was told is ignored";
 }
 
 TEST_F(RetryHandlerTest, SuccessAfterTheRetryIsSpentStillReachesTheCaller) {
-  const auto handler = MakeHandler(FailingRetrySettings());
+  const auto handler = MakeHandler(AcceptingRetrySettings());
   ASSERT_TRUE(handler);
   static_cast<void>(handler->Invoke(kEngineFailure, nullptr));
-  caller->calls.clear();
+  ASSERT_EQ(handler->retriesLeft(), 0);
+  ASSERT_TRUE(caller->calls.empty()) << "the accepted retry must not tell the caller yet";
 
   static_cast<void>(handler->Invoke(S_OK, environment.As<ICoreWebView2Environment>()));
 
   ASSERT_EQ(caller->calls.size(), 1u);
   EXPECT_EQ(caller->calls[0].errorCode, S_OK);
   EXPECT_EQ(caller->calls[0].environment, environment.As<ICoreWebView2Environment>());
+
+  DrainEngineCompletions();
+  EXPECT_EQ(caller->calls.size(), 1u) << "a completion after the caller was told is ignored";
 }
 
 }  // namespace

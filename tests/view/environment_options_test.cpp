@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/adopt_reference.h"
+#include "common/com_object.h"
 
 namespace mirvot {
 namespace {
@@ -323,7 +323,7 @@ class FakeSchemeRegistration final : public ComObject<ICoreWebView2CustomSchemeR
 
 TEST_F(EnvironmentOptionsTest, CustomSchemeListIsKeptWithItsOwnReferences) {
   const ComPtr<FakeSchemeRegistration> registration =
-      AdoptReference(new FakeSchemeRegistration());
+      AdoptComReference(new FakeSchemeRegistration());
   ICoreWebView2CustomSchemeRegistration* list[] = {registration.Get(), registration.Get()};
   ASSERT_EQ(options_->SetCustomSchemeRegistrations(2, list), S_OK);
   EXPECT_EQ(registration->References(), 3);
