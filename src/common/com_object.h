@@ -134,4 +134,19 @@ Microsoft::WRL::ComPtr<T> AdoptComReference(T* owned) noexcept {
   return result;
 }
 
+// Asks an object for interface T. The result holds a pointer only when the query succeeded:
+// after a failure COM leaves no reference with the caller, so a pointer that a misbehaving
+// object still wrote is neither kept nor released (releasing it would destroy the object under
+// its owner).
+template <typename T, typename From>
+HRESULT QueryInterfaceTo(From* object, Microsoft::WRL::ComPtr<T>& result) noexcept {
+  result.Reset();
+  void* pointer = nullptr;
+  const HRESULT hr = object->QueryInterface(__uuidof(T), &pointer);
+  if (SUCCEEDED(hr) && pointer != nullptr) {
+    *result.ReleaseAndGetAddressOf() = static_cast<T*>(pointer);
+  }
+  return hr;
+}
+
 }  // namespace mirvot

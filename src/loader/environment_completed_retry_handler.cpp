@@ -115,14 +115,8 @@ HRESULT STDMETHODCALLTYPE EnvironmentCompletedRetryHandler::Invoke(
     // The interface is taken only from a query that succeeded: an engine object that fails the
     // query yet writes a pointer has handed over no reference, so that pointer is neither passed
     // to the caller nor released.
-    void* pointer = nullptr;
-    const HRESULT queried =
-        createdEnvironment->QueryInterface(__uuidof(ICoreWebView2Environment), &pointer);
     Microsoft::WRL::ComPtr<ICoreWebView2Environment> environment;
-    if (SUCCEEDED(queried) && pointer != nullptr) {
-      // Adopts the reference the query added.
-      *environment.ReleaseAndGetAddressOf() = static_cast<ICoreWebView2Environment*>(pointer);
-    }
+    const HRESULT queried = QueryInterfaceTo(createdEnvironment, environment);
     NotifyCaller(queried, environment.Get());
     return S_OK;
   }

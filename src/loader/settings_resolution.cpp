@@ -1,5 +1,7 @@
 #include "loader/settings_resolution.h"
 
+#include "common/com_object.h"
+
 #include <wrl/client.h>
 
 #include <atomic>
@@ -199,19 +201,11 @@ bool LookupLoaderSettingOrThrow(const wchar_t* variableName, const wchar_t* poli
          ReadPolicySetting(HKEY_CURRENT_USER, policyName, target, noWildcard);
 }
 
-// Asks the caller's options object for an interface. The pointer is taken (and so released
-// later) only when the query succeeded: after a failure COM's rules leave no reference with the
-// caller, and an object that still wrote a pointer there must not lose one of its own
-// references to us (which destroyed it under its owner).
+// Asks the caller's options object for an interface; a pointer written by a failed query is
+// neither used nor released (that destroyed the object under its owner).
 template <typename Interface>
 HRESULT QueryOptions(ICoreWebView2EnvironmentOptions* options, ComPtr<Interface>& result) noexcept {
-  void* pointer = nullptr;
-  const HRESULT hr = options->QueryInterface(__uuidof(Interface), &pointer);
-  if (SUCCEEDED(hr) && pointer != nullptr) {
-    // Adopts the reference the query added.
-    *result.ReleaseAndGetAddressOf() = static_cast<Interface*>(pointer);
-  }
-  return hr;
+  return QueryInterfaceTo(options, result);
 }
 
 // Edge view mode asked for by the options object.

@@ -30,7 +30,7 @@ constexpr UINT kResizeFlags = 0x4014;
 template <typename Later, typename Setter>
 HRESULT WriteLaterSetting(ICoreWebView2Settings* settings, Setter write) {
   ComPtr<Later> later;
-  if (FAILED(settings->QueryInterface(IID_PPV_ARGS(later.GetAddressOf()))) || !later) {
+  if (FAILED(QueryInterfaceTo(settings, later)) || !later) {
     return S_OK;
   }
   return write(later.Get());
@@ -96,8 +96,7 @@ StageError CreateController(ICoreWebView2Environment* environment, HWND host,
     return Failure(E_OUTOFMEMORY);
   }
   ComPtr<ICoreWebView2Environment10> environment10;
-  if (SUCCEEDED(environment->QueryInterface(IID_PPV_ARGS(environment10.GetAddressOf()))) &&
-      environment10) {
+  if (SUCCEEDED(QueryInterfaceTo(environment, environment10)) && environment10) {
     ComPtr<ICoreWebView2ControllerOptions> controllerOptions;
     HRESULT hr = environment10->CreateCoreWebView2ControllerOptions(controllerOptions.GetAddressOf());
     if (SUCCEEDED(hr) && !controllerOptions) {
@@ -148,7 +147,7 @@ HRESULT ConfigureWebView(ICoreWebView2* webview, HWND host, const ViewOptions& o
   MIRVOT_RETURN_IF_FAILED(webview->add_NewWindowRequested(newWindowResponse.Get(), &token));
   if (options.on_download_started) {
     ComPtr<ICoreWebView2_4> webview4;
-    MIRVOT_RETURN_IF_FAILED(webview->QueryInterface(IID_PPV_ARGS(webview4.GetAddressOf())));
+    MIRVOT_RETURN_IF_FAILED(QueryInterfaceTo(webview, webview4));
     const auto downloadResponse = MakeDownloadResponse(options.on_download_started);
     if (!downloadResponse) {
       return E_OUTOFMEMORY;

@@ -1,8 +1,11 @@
 #pragma once
 // Number reading that matches the C runtime's wcstol (base 10) and _wtoi on Windows, where
-// long and int are both 32 bits. Registrations, variables and policies written for the
-// platform are read by these functions, so odd values must be taken exactly as the platform
-// takes them. Written by hand: the C runtime's own functions depend on the locale.
+// long and int are both 32 bits, for ASCII text: registrations, variables and policies written
+// for the platform are read by these functions, so odd values (signs, white space, overflow)
+// must be taken as the platform takes them. Written by hand: the C runtime's own functions
+// depend on the locale. Unlike the runtime, only ASCII digits and ASCII white space count:
+// fullwidth or Arabic-Indic digits and Unicode spaces are not part of a number here, so a value
+// reads the same on every machine and in every locale.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
