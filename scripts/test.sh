@@ -39,6 +39,7 @@ echo "== Private Wine prefix and virtual display"
 source "$root/scripts/wine-env.sh"
 trap wine_env_stop EXIT
 wine_env_start "$build/wineprefix" own-display
+wine_env_keep_desktop "$build/win/tests/harness/harness_session_keeper.exe"
 
 echo "== Tests"
 ctest --test-dir "$build/win" --output-on-failure --timeout 120 "$@"

@@ -63,6 +63,14 @@ wine_env_start() {
   "$WINE64" wineboot >/dev/null 2>&1 || true
 }
 
+# Starts a program with one hidden window that lives until wine_env_stop, so that Wine's desktop
+# process stays up between test programs instead of being restarted (and then lingering for a
+# second with the test's output pipe open) for each one.
+wine_env_keep_desktop() {
+  "$WINE64" "$1" >/dev/null 2>&1 </dev/null &
+  sleep 0.5
+}
+
 wine_env_stop() {
   if [[ -n "${WINEPREFIX:-}" ]]; then
     "$WINESERVER64" -k >/dev/null 2>&1 || true

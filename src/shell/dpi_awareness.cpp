@@ -10,8 +10,12 @@ DpiAwarenessFunctions FindDpiAwarenessFunctions() noexcept {
   functions.setProcessDpiAwarenessContext =
       FindFunction<decltype(functions.setProcessDpiAwarenessContext)>(
           User32Module(), "SetProcessDpiAwarenessContext");
-  functions.setProcessDpiAwareness = FindFunction<decltype(functions.setProcessDpiAwareness)>(
-      ShcoreModule(), "SetProcessDpiAwareness");
+  // shcore is loaded only on systems that lack the newer user32 function: the chain would not
+  // reach it otherwise, and loading it costs start-up time.
+  if (functions.setProcessDpiAwarenessContext == nullptr) {
+    functions.setProcessDpiAwareness = FindFunction<decltype(functions.setProcessDpiAwareness)>(
+        ShcoreModule(), "SetProcessDpiAwareness");
+  }
   functions.setProcessDpiAware =
       FindFunction<decltype(functions.setProcessDpiAware)>(User32Module(), "SetProcessDPIAware");
   return functions;

@@ -234,8 +234,10 @@ HRESULT MainWindow::Create(EventLoop& loop, const WindowAttributes& attributes,
   const std::uint32_t dpi = host_window_dpi(hwnd);
   state->scaleFactor = ScaleFromDpi(dpi);
   SetInnerSize(hwnd, attributes.inner_width, attributes.inner_height, dpi);
-  ::ShowWindow(hwnd, SW_SHOW);
+  // The icon goes on before the window is shown, so the first frame already has it and
+  // showing does not wait for a second caption redraw.
   SetWindowIcon(hwnd, attributes.icon, *state);
+  ::ShowWindow(hwnd, SW_SHOW);
 
   window.reset(new (std::nothrow) MainWindow(hwnd, std::move(state)));
   if (!window) {

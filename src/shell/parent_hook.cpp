@@ -19,12 +19,37 @@ struct ParentHookCell {
 // SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS.
 constexpr UINT kResizeFlags = 0x4014;
 
-// GetWindowSubclass is missing from some import libraries of comctl32 (the DLL itself has it
-// by name), so it is looked up when first needed.
+// The window-subclass functions of comctl32. The library is loaded when the first view hooks
+// its parent instead of being imported: its start-up registers all its window classes, which
+// would otherwise delay the program's first window. It stays loaded for the life of the process.
+struct SubclassFunctions {
+  decltype(&::SetWindowSubclass) set = nullptr;
+  BOOL(WINAPI* get)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*) = nullptr;
+  decltype(&::RemoveWindowSubclass) remove = nullptr;
+  decltype(&::DefSubclassProc) defaultProc = nullptr;
+};
+
+const SubclassFunctions& Subclassing() noexcept {
+  static const SubclassFunctions functions = [] {
+    const HMODULE module =
+        ::LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SubclassFunctions found;
+    found.set = FindFunction<decltype(found.set)>(module, "SetWindowSubclass");
+    found.get = FindFunction<decltype(found.get)>(module, "GetWindowSubclass");
+    found.remove = FindFunction<decltype(found.remove)>(module, "RemoveWindowSubclass");
+    found.defaultProc = FindFunction<decltype(found.defaultProc)>(module, "DefSubclassProc");
+    return found;
+  }();
+  return functions;
+}
+
+BOOL RemoveSubclass(HWND window, UINT_PTR id) noexcept {
+  const auto remove = Subclassing().remove;
+  return remove != nullptr ? remove(window, ParentHookProc, id) : FALSE;
+}
+
 bool FindHook(HWND window, ParentHookCell** cell) noexcept {
-  using GetWindowSubclassFunction = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*);
-  static const auto getWindowSubclass =
-      FindLoadedFunction<GetWindowSubclassFunction>(L"comctl32.dll", "GetWindowSubclass");
+  const auto getWindowSubclass = Subclassing().get;
   DWORD_PTR referenceData = 0;
   if (getWindowSubclass == nullptr ||
       !getWindowSubclass(window, ParentHookProc, kParentHookId, &referenceData)) {
@@ -77,13 +102,15 @@ LRESULT CALLBACK ParentHookProc(HWND window, UINT message, WPARAM wParam, LPARAM
       break;
     case WM_DESTROY:
     case kRemoveParentHookMessage:
-      ::RemoveWindowSubclass(window, ParentHookProc, id);
+      RemoveSubclass(window, id);
       delete cell;
       break;
     default:
       break;
   }
-  return ::DefSubclassProc(window, message, wParam, lParam);
+  const auto defaultProc = Subclassing().defaultProc;
+  return defaultProc != nullptr ? defaultProc(window, message, wParam, lParam)
+                                : ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 void InstallParentHook(HWND parent, ICoreWebView2Controller* controller) noexcept {
@@ -95,8 +122,9 @@ void InstallParentHook(HWND parent, ICoreWebView2Controller* controller) noexcep
   // along with its reference data; its reference is dropped here instead of leaking.
   ParentHookCell* previous = nullptr;
   const bool hadHook = FindHook(parent, &previous);
-  if (!::SetWindowSubclass(parent, ParentHookProc, kParentHookId,
-                           reinterpret_cast<DWORD_PTR>(cell))) {
+  const auto setWindowSubclass = Subclassing().set;
+  if (setWindowSubclass == nullptr ||
+      !setWindowSubclass(parent, ParentHookProc, kParentHookId, reinterpret_cast<DWORD_PTR>(cell))) {
     delete cell;
     return;
   }
@@ -113,7 +141,7 @@ bool IsParentHookInstalled(HWND parent) noexcept {
 void RemoveParentHook(HWND parent) noexcept {
   ParentHookCell* cell = nullptr;
   const bool present = FindHook(parent, &cell);
-  const bool removed = ::RemoveWindowSubclass(parent, ParentHookProc, kParentHookId) != FALSE;
+  const bool removed = RemoveSubclass(parent, kParentHookId) != FALSE;
   if (present && removed) {
     delete cell;
   }
