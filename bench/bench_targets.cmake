@@ -1,6 +1,5 @@
-# The benchmark programs of scripts/bench.sh. Included by bench/CMakeLists.txt, or by
-# attach.cmake while the top-level CMakeLists.txt does not add bench/. All built only on request
-# (EXCLUDE_FROM_ALL) and placed in <build>/bench-programs.
+# The benchmark programs of scripts/bench.sh, included by bench/CMakeLists.txt. All built only on
+# request (EXCLUDE_FROM_ALL) and placed in <build>/bench-programs.
 if(TARGET startup_bench OR NOT WIN32 OR NOT TARGET Mirvot)
   return()
 endif()

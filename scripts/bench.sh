@@ -22,16 +22,10 @@ idle_seconds="${MIRVOT_BENCH_IDLE_SECONDS:-10}"
 bash "$root/scripts/ensure-deps.sh"
 
 echo "== Cross build of Mirvot.exe, the test engine and the benchmark programs in $out"
-# Until the top-level CMakeLists.txt adds bench/ itself, its targets are attached from outside.
-if grep -qE '^[[:space:]]*add_subdirectory\([[:space:]]*bench[[:space:]]*\)' "$root/CMakeLists.txt"; then
-  attach="-UCMAKE_PROJECT_INCLUDE"
-else
-  attach="-DCMAKE_PROJECT_INCLUDE=$root/bench/attach.cmake"
-fi
 cmake -S "$root" -B "$out" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-w64-x86_64.cmake" \
-  -DMIRVOT_WARNINGS_AS_ERRORS=ON "$attach" >/dev/null
-ninja --quiet -C "$out" bench_programs
+  -DMIRVOT_WARNINGS_AS_ERRORS=ON >/dev/null
+ninja --quiet -C "$out" bench_programs harness_session_keeper
 
 exe="$out/src/shell/Mirvot.exe"
 programs="$out/bench-programs"
@@ -86,6 +80,8 @@ trap wine_env_stop EXIT
 echo
 echo "== Private Wine prefix and virtual display"
 wine_env_start "$out/wineprefix" own-display
+# As on a desktop, the shell's own processes are already running when a program starts.
+wine_env_keep_desktop "$out/tests/harness/harness_session_keeper.exe"
 
 echo
 echo "== Start-up"
