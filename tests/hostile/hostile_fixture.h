@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/com_object.h"
+#include "harness/clean_webview2_state.h"
 #include "harness/debug_capture.h"
 #include "harness/environment.h"
 #include "harness/registry_seed.h"
@@ -126,22 +127,7 @@ class HostileTest : public ::testing::Test {
   void RegisterText(HKEY hive, ReleaseChannel channel, const std::wstring& folder);
   [[nodiscard]] std::vector<std::string> Lines() const { return output_.lines(); }
 
-  ScopedRegistryTree machineUpdater_{HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\EdgeUpdate",
-                                     RegistryView::Wow64_32};
-  ScopedRegistryTree machineUpdater64_{HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\EdgeUpdate",
-                                       RegistryView::Wow64_64};
-  ScopedRegistryTree userUpdater_{HKEY_CURRENT_USER, L"Software\\Microsoft\\EdgeUpdate",
-                                  RegistryView::Wow64_32};
-  ScopedRegistryTree machinePolicies_{HKEY_LOCAL_MACHINE, L"Software\\Policies\\Microsoft\\Edge"};
-  ScopedRegistryTree userPolicies_{HKEY_CURRENT_USER, L"Software\\Policies\\Microsoft\\Edge"};
-  ScopedEnvironment browserFolder_{L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", std::nullopt};
-  ScopedEnvironment userDataFolder_{L"WEBVIEW2_USER_DATA_FOLDER", std::nullopt};
-  ScopedEnvironment edgeView_{L"WEBVIEW2_USE_EDGE_VIEW", std::nullopt};
-  ScopedEnvironment releaseChannels_{L"WEBVIEW2_RELEASE_CHANNELS", std::nullopt};
-  ScopedEnvironment searchKind_{L"WEBVIEW2_CHANNEL_SEARCH_KIND", std::nullopt};
-  ScopedEnvironment preference_{L"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE", std::nullopt};
-  ScopedEnvironment engineScript_{L"MIRVOT_TEST_ENGINE_SCRIPT", std::nullopt};
-  ScopedEnvironment engineLog_{L"MIRVOT_TEST_ENGINE_LOG", std::nullopt};
+  CleanWebView2State clean_;
   TempFolder temp_;
   ResolvedTextStorage storage_;
   DebugOutputCapture output_;

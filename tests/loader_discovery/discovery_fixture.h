@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/owners.h"
+#include "harness/clean_webview2_state.h"
 #include "harness/debug_capture.h"
 #include "harness/environment.h"
 #include "harness/registry_seed.h"
@@ -75,19 +76,7 @@ std::string Line(const char* text, const std::wstring& path);
 // and captures the debugger output of the code under test.
 class LoaderRegistryTest : public ::testing::Test {
  protected:
-  ScopedRegistryTree machineRegistrations_{HKEY_LOCAL_MACHINE, kEdgeUpdateKey,
-                                           RegistryView::Wow64_32};
-  ScopedRegistryTree machineRegistrations64_{HKEY_LOCAL_MACHINE, kEdgeUpdateKey,
-                                             RegistryView::Wow64_64};
-  ScopedRegistryTree userRegistrations_{HKEY_CURRENT_USER, kEdgeUpdateKey, RegistryView::Wow64_32};
-  ScopedRegistryTree machinePolicies_{HKEY_LOCAL_MACHINE, L"Software\\Policies\\Microsoft\\Edge"};
-  ScopedRegistryTree userPolicies_{HKEY_CURRENT_USER, L"Software\\Policies\\Microsoft\\Edge"};
-  ScopedEnvironment browserFolder_{L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", std::nullopt};
-  ScopedEnvironment userDataFolder_{L"WEBVIEW2_USER_DATA_FOLDER", std::nullopt};
-  ScopedEnvironment edgeView_{L"WEBVIEW2_USE_EDGE_VIEW", std::nullopt};
-  ScopedEnvironment releaseChannels_{L"WEBVIEW2_RELEASE_CHANNELS", std::nullopt};
-  ScopedEnvironment searchKind_{L"WEBVIEW2_CHANNEL_SEARCH_KIND", std::nullopt};
-  ScopedEnvironment preference_{L"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE", std::nullopt};
+  CleanWebView2State clean_;
   TempFolder temp_;
   DebugOutputCapture debug_;
 

@@ -13,6 +13,7 @@
 
 #include "common/wide_text.h"
 #include "engine/test_engine_client.h"
+#include "harness/clean_webview2_state.h"
 #include "harness/debug_capture.h"
 #include "harness/environment.h"
 #include "harness/host_paths.h"
@@ -88,14 +89,7 @@ class LoaderEnvironmentTest : public ::testing::Test {
     return payloads;
   }
 
-  ScopedEnvironment folderVariable{L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", std::nullopt};
-  ScopedEnvironment userDataVariable{L"WEBVIEW2_USER_DATA_FOLDER", std::nullopt};
-  ScopedEnvironment edgeViewVariable{L"WEBVIEW2_USE_EDGE_VIEW", std::nullopt};
-  ScopedEnvironment channelsVariable{L"WEBVIEW2_RELEASE_CHANNELS", std::nullopt};
-  ScopedEnvironment searchKindVariable{L"WEBVIEW2_CHANNEL_SEARCH_KIND", std::nullopt};
-  ScopedEnvironment preferenceVariable{L"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE", std::nullopt};
-  ScopedEnvironment engineScriptVariable{L"MIRVOT_TEST_ENGINE_SCRIPT", std::nullopt};
-  ScopedEnvironment engineLogVariable{L"MIRVOT_TEST_ENGINE_LOG", std::nullopt};
+  CleanWebView2State clean;
   ScopedRegistryTree machinePolicies{HKEY_LOCAL_MACHINE, L"Software\\Policies\\Microsoft\\Edge"};
   ScopedRegistryTree userPolicies{HKEY_CURRENT_USER, L"Software\\Policies\\Microsoft\\Edge"};
   ScopedRegistryTree machineUpdater{HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\EdgeUpdate",
