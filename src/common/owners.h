@@ -2,7 +2,9 @@
 // One scoped owner per handle kind. Each kind states its invalid value and how it is freed;
 // nothing else in the program closes a handle, a registry key, a module or an icon.
 #include <windows.h>
+#include <combaseapi.h>
 
+#include <string>
 #include <utility>
 
 namespace mirvot {
@@ -81,10 +83,39 @@ struct IconTraits {
   static void Free(Handle h) noexcept { ::DestroyIcon(h); }
 };
 
+// GDI bitmaps (the pieces an icon is built from; the icon keeps copies of its own).
+struct BitmapTraits {
+  using Handle = HBITMAP;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Free(Handle h) noexcept { ::DeleteObject(h); }
+};
+
+// Strings handed out by COM interfaces and system functions as CoTaskMemAlloc copies.
+struct TaskMemoryStringTraits {
+  using Handle = LPWSTR;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Free(Handle h) noexcept { ::CoTaskMemFree(h); }
+};
+
+// Strings the system allocates on the process heap for the caller to free.
+struct ProcessHeapStringTraits {
+  using Handle = LPWSTR;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Free(Handle h) noexcept { ::HeapFree(::GetProcessHeap(), 0, h); }
+};
+
 using UniqueRegistryKey = UniqueOwner<RegistryKeyTraits>;
 using UniqueModule = UniqueOwner<ModuleTraits>;
 using UniqueHandle = UniqueOwner<KernelHandleTraits>;
 using UniqueFileHandle = UniqueOwner<FileHandleTraits>;
 using UniqueIcon = UniqueOwner<IconTraits>;
+using UniqueBitmap = UniqueOwner<BitmapTraits>;
+using UniqueTaskMemoryString = UniqueOwner<TaskMemoryStringTraits>;
+using UniqueProcessHeapString = UniqueOwner<ProcessHeapStringTraits>;
+
+// The owned text; a null string reads as empty.
+inline std::wstring TextOf(const UniqueTaskMemoryString& text) {
+  return text ? std::wstring(text.get()) : std::wstring();
+}
 
 }  // namespace mirvot

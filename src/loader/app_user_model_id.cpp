@@ -2,11 +2,11 @@
 
 #include <objbase.h>
 
-#include <memory>
 #include <new>
 
 #include "common/core/hresult_codes.h"
 #include "common/optional_function.h"
+#include "common/owners.h"
 
 namespace mirvot {
 namespace {
@@ -25,11 +25,6 @@ GetCurrentProcessExplicitAppUserModelIdFunction FindGetCurrentProcessExplicitApp
       "GetCurrentProcessExplicitAppUserModelID");
   return function;
 }
-
-struct CoTaskMemTextFree {
-  void operator()(wchar_t* text) const noexcept { ::CoTaskMemFree(text); }
-};
-using CoTaskMemText = std::unique_ptr<wchar_t, CoTaskMemTextFree>;
 
 // The packaged application's ID. False when the system cannot give one (no such function, or
 // the process is not packaged), so that the explicit ID is asked for instead; true with the
@@ -66,8 +61,8 @@ HRESULT GetAppUserModelIdOrThrow(const AppUserModelIdFunctionLookups& lookups, s
   }
   wchar_t* rawId = nullptr;
   result = explicitIdFunction(&rawId);
-  const CoTaskMemText explicitId(rawId);
-  if (SUCCEEDED(result) && explicitId != nullptr) {
+  const UniqueTaskMemoryString explicitId(rawId);
+  if (SUCCEEDED(result) && explicitId.valid()) {
     id.assign(explicitId.get());
   }
   return result;

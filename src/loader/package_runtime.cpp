@@ -1,11 +1,11 @@
 #include "loader/package_runtime.h"
 
 #include <cwchar>
-#include <memory>
 #include <new>
 #include <vector>
 
 #include "common/optional_function.h"
+#include "common/owners.h"
 #include "common/wide_text.h"
 #include "loader/runtime_discovery.h"
 
@@ -35,12 +35,6 @@ package_api::GetCurrentPackageInfoFunction FindGetCurrentPackageInfo() {
   return function;
 }
 
-// The dependency identifier is allocated by the system on the process heap.
-struct ProcessHeapFree {
-  void operator()(wchar_t* text) const noexcept { ::HeapFree(::GetProcessHeap(), 0, text); }
-};
-using ProcessHeapText = std::unique_ptr<wchar_t, ProcessHeapFree>;
-
 // Declares the process's dependency on the channel's runtime package so that the package
 // joins the process's package graph. The dependency is never removed: the runtime must stay
 // available as long as the process may use it.
@@ -55,7 +49,8 @@ void AddRuntimePackageDependency(package_api::TryCreatePackageDependencyFunction
   wchar_t* rawIdentifier = nullptr;
   const HRESULT created = tryCreate(nullptr, familyName, anyVersion, kAnyArchitecture,
                                     kProcessLifetime, nullptr, kNoOptions, &rawIdentifier);
-  const ProcessHeapText identifier(rawIdentifier);
+  // The system allocates the identifier on the process heap.
+  const UniqueProcessHeapString identifier(rawIdentifier);
   if (FAILED(created)) {
     return;
   }

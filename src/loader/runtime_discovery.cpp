@@ -9,6 +9,7 @@
 #include "common/wide_text.h"
 #include "loader/app_exe_path.h"
 #include "loader/core/folder_rules.h"
+#include "loader/registry_text.h"
 #include "loader/package_runtime.h"
 
 namespace mirvot {
@@ -28,12 +29,7 @@ std::optional<std::wstring> ReadRegistrationValue(HKEY key, const wchar_t* name)
   if (status != ERROR_SUCCESS || size < 3) {
     return std::nullopt;
   }
-  const std::optional<std::u16string_view> text =
-      TextInRegistryBuffer(reinterpret_cast<const char16_t*>(buffer), kRegistryValueBufferUnits);
-  if (!text) {
-    return std::nullopt;
-  }
-  return ToWideString(*text);
+  return TextInRegistryValueBuffer(buffer);
 }
 
 // The runtime folder a registration names: the channel's "EBWebView" value, or, for the

@@ -17,6 +17,7 @@
 #include "loader/app_user_model_id.h"
 #include "loader/core/channel_list.h"
 #include "loader/core/folder_rules.h"
+#include "loader/registry_text.h"
 
 namespace mirvot {
 namespace {
@@ -73,12 +74,7 @@ std::optional<std::wstring> ReadPolicyText(HKEY key, const wchar_t* name) {
       ERROR_SUCCESS) {
     return std::nullopt;
   }
-  const std::optional<std::u16string_view> text =
-      TextInRegistryBuffer(reinterpret_cast<const char16_t*>(buffer), kRegistryValueBufferUnits);
-  if (!text) {
-    return std::nullopt;
-  }
-  return ToWideString(*text);
+  return TextInRegistryValueBuffer(buffer);
 }
 
 void ApplyText(const SettingTarget& target, std::wstring text) noexcept {

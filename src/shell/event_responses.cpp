@@ -6,11 +6,10 @@
 
 #include "common/com_object.h"
 #include "common/hresult.h"
+#include "common/owners.h"
 #include "common/wide_text.h"
-#include "common/com_object.h"
 #include "shell/browser_view_error.h"
 #include "shell/core/download_path.h"
-#include "shell/task_memory_string.h"
 
 namespace mirvot {
 namespace {

@@ -32,14 +32,6 @@ struct StbPixelsDeleter {
 };
 using StbPixels = std::unique_ptr<stbi_uc, StbPixelsDeleter>;
 
-// GDI bitmaps of the icon under construction; the icon keeps copies of its own.
-struct BitmapTraits {
-  using Handle = HBITMAP;
-  static Handle Invalid() noexcept { return nullptr; }
-  static void Free(Handle h) noexcept { ::DeleteObject(h); }
-};
-using UniqueBitmap = UniqueOwner<BitmapTraits>;
-
 }  // namespace
 
 bool IconFitsDecodeLimit(std::uint32_t width, std::uint32_t height) noexcept {
