@@ -31,6 +31,7 @@ SEEDS = {
         "range_edges": u16("2147483648.4294967296.-2147483649.-2147483648"),
         "five_components": u16("1.2.3.4.5"),
         "dot_first": u16(".120"),
+        "other_scripts": u16("\u0661\u0662\u0660.\uff10.\u0968\u0968\u0967\u0966.\u0e59\u0e51"),
     },
     "release_channel_list": {
         "two_channels": u16("1,3"),
@@ -43,6 +44,7 @@ SEEDS = {
         "nul_inside": u16("1\0,2"),
         "huge_number": u16("99999999999,4"),
         "padded": u16(",3,"),
+        "other_scripts": u16("\u0661,\uff13,\u17e4"),
     },
     "wtoi_flag": {
         "one": u16("1"),
@@ -59,6 +61,8 @@ SEEDS = {
         "double_sign": u16("--1"),
         "many_digits": u16("99999999999999999999"),
         "fullwidth_one": u16("\uff11"),
+        "mixed_scripts": u16("-\u0967\u09e8\u1813"),
+        "next_to_digits": u16("\u065f\u066a\uff1a"),
     },
     "absolute_folder": {
         "long_path": u16("\\\\?\\C:\\x"),
@@ -154,7 +158,8 @@ DICTIONARIES = {
     "runtime_version": ["2147483647", "2147483648", "4294967295", "-2147483648", "120.0.2210.91",
                         "86.0.616.0", " \t"],
     "release_channel_list": ["2147483647", "-2147483648", ",,", "\u0000", " +"],
-    "wtoi_flag": ["2147483647", "2147483648", "-2147483648", "-2147483649", "\v\f\r", "+-"],
+    "wtoi_flag": ["2147483647", "2147483648", "-2147483648", "-2147483649", "\v\f\r", "+-",
+                  "\u0661", "\uff11", "\u1811"],
     "profile_folder_join": ["C:", "\\\\", "C:/", "\\", "/"],
     "absolute_folder": ["C:\\", "\\\\", "z:\\", "C:/"],
 }

@@ -20,8 +20,28 @@ struct ReferenceInteger {
   std::size_t end = 0;     // one past the last digit; 0 without digits
 };
 
+// A decimal digit as the C runtime's wide conversions take it: '0' to '9', or one of the ten
+// consecutive digits of the other scripts whose zeros are listed (Arabic-Indic to fullwidth).
+// Nothing for every other unit.
+inline std::optional<int> ReferenceDigitValue(char16_t unit) {
+  static constexpr std::array<char16_t, 18> kZeros = {
+      u'0',   0x0660, 0x06F0, 0x0966, 0x09E6, 0x0A66, 0x0AE6, 0x0B66, 0x0C66,
+      0x0CE6, 0x0D66, 0x0E50, 0x0ED0, 0x0F20, 0x1040, 0x17E0, 0x1810, 0xFF10};
+  // The last zero at or below the unit; the unit is a digit when it lies within that set.
+  const auto next = std::upper_bound(kZeros.begin(), kZeros.end(), unit);
+  if (next == kZeros.begin()) {
+    return std::nullopt;
+  }
+  const char16_t zero = *(next - 1);
+  if (unit - zero > 9) {
+    return std::nullopt;
+  }
+  return unit - zero;
+}
+
 // The C runtime's base-10 wcstol/_wtoi with 32-bit long: white space (space, \t, \n, \v, \f,
-// \r), at most one sign, then ASCII digits; too large a number saturates.
+// \r), at most one sign, then decimal digits of any script above; too large a number
+// saturates.
 inline ReferenceInteger ReferenceReadInteger(std::u16string_view text) {
   constexpr std::u16string_view kSpaces = u" \t\n\v\f\r";
   std::size_t i = 0;
@@ -35,8 +55,8 @@ inline ReferenceInteger ReferenceReadInteger(std::u16string_view text) {
   }
   const std::size_t firstDigit = i;
   std::int64_t value = 0;  // always within [INT32_MIN, INT32_MAX], so *10 cannot overflow
-  while (i < text.size() && text[i] >= u'0' && text[i] <= u'9') {
-    value = value * 10 + sign * static_cast<std::int64_t>(text[i] - u'0');
+  while (i < text.size() && ReferenceDigitValue(text[i])) {
+    value = value * 10 + sign * static_cast<std::int64_t>(*ReferenceDigitValue(text[i]));
     value = std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX);
     ++i;
   }

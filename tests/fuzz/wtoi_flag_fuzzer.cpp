@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MIRVOT_FUZZ_CHECK(read.value == 0 && read.end == 0);
   } else {
     MIRVOT_FUZZ_CHECK(read.end <= text.size());
-    MIRVOT_FUZZ_CHECK(text[read.end - 1] >= u'0' && text[read.end - 1] <= u'9');
-    MIRVOT_FUZZ_CHECK(read.end == text.size() || text[read.end] < u'0' || text[read.end] > u'9');
+    MIRVOT_FUZZ_CHECK(ReferenceDigitValue(text[read.end - 1]).has_value());
+    MIRVOT_FUZZ_CHECK(read.end == text.size() || !ReferenceDigitValue(text[read.end]));
   }
 
   const ExactText beforeNul(UpToFirstNul(text));

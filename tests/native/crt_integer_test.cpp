@@ -55,10 +55,35 @@ TEST(CrtIntegerTest, WhiteSpaceBetweenSignAndDigitsIsNotSkipped) {
   ExpectReads({u"+ 5", 0, false, 0});
 }
 
-TEST(CrtIntegerTest, OtherSpacesAndDigitsAreNotRecognised) {
+// The platform reads the decimal digits of seventeen other scripts as well: every digit of
+// every set, at both ends of each set, and the units just outside each set.
+TEST(CrtIntegerTest, DigitsOfOtherScriptsAreReadAsTheirValue) {
+  const char16_t zeros[] = {0x0660, 0x06F0, 0x0966, 0x09E6, 0x0A66, 0x0AE6, 0x0B66, 0x0C66, 0x0CE6,
+                            0x0D66, 0x0E50, 0x0ED0, 0x0F20, 0x1040, 0x17E0, 0x1810, 0xFF10};
+  for (const char16_t zero : zeros) {
+    for (char16_t digit = 0; digit < 10; ++digit) {
+      const char16_t text[] = {static_cast<char16_t>(zero + digit), u'7'};
+      ExpectReads({std::u16string_view(text, 2), digit * 10 + 7, true, 2});
+    }
+    const char16_t before[] = {static_cast<char16_t>(zero - 1)};
+    const char16_t after[] = {static_cast<char16_t>(zero + 10)};
+    ExpectReads({std::u16string_view(before, 1), 0, false, 0});
+    ExpectReads({std::u16string_view(after, 1), 0, false, 0});
+  }
+}
+
+TEST(CrtIntegerTest, DigitSetsMixWithSignsAndSaturation) {
+  ExpectReads({u"\u0661\u0662", 12, true, 2});   // Arabic-Indic one, two
+  ExpectReads({u"1\uFF12\u0663", 123, true, 3});  // ASCII, fullwidth, Arabic-Indic
+  ExpectReads({u" -\u0967", -1, true, 3});        // Devanagari one after a sign
+  ExpectReads({u"\uFF19\uFF19\uFF19\uFF19\uFF19\uFF19\uFF19\uFF19\uFF19\uFF19\uFF19", INT32_MAX, true, 11});
+  ExpectReads({u"\u0661.\u0662", 1, true, 1});   // a version part stops at the dot
+  ExpectReads({u"\uFF0D1", 0, false, 0});         // a fullwidth hyphen is no sign
+}
+
+TEST(CrtIntegerTest, WhiteSpaceOutsideAsciiIsNotSkipped) {
   ExpectReads({u"\u00A05", 0, false, 0});  // no-break space
-  ExpectReads({u"\u0665", 0, false, 0});   // Arabic-Indic digit five
-  ExpectReads({u"\uFF15", 0, false, 0});   // fullwidth digit five
+  ExpectReads({u"\u30005", 0, false, 0});  // ideographic space
 }
 
 TEST(CrtIntegerTest, StopsAtAnEmbeddedNul) {

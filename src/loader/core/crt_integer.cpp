@@ -22,8 +22,12 @@ CrtIntegerRead ReadCrtInteger(std::u16string_view text) noexcept {
   }
   const std::size_t firstDigit = i;
   std::uint64_t magnitude = 0;
-  while (i < text.size() && text[i] >= u'0' && text[i] <= u'9') {
-    magnitude = magnitude * 10 + static_cast<std::uint64_t>(text[i] - u'0');
+  while (i < text.size()) {
+    const int digit = DecimalDigitValue(text[i]);
+    if (digit < 0) {
+      break;
+    }
+    magnitude = magnitude * 10 + static_cast<std::uint64_t>(digit);
     if (magnitude > kMagnitudeCap) {
       magnitude = kMagnitudeCap;
     }

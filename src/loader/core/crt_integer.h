@@ -1,11 +1,10 @@
 #pragma once
 // Number reading that matches the C runtime's wcstol (base 10) and _wtoi on Windows, where
-// long and int are both 32 bits, for ASCII text: registrations, variables and policies written
-// for the platform are read by these functions, so odd values (signs, white space, overflow)
-// must be taken as the platform takes them. Written by hand: the C runtime's own functions
-// depend on the locale. Unlike the runtime, only ASCII digits and ASCII white space count:
-// fullwidth or Arabic-Indic digits and Unicode spaces are not part of a number here, so a value
-// reads the same on every machine and in every locale.
+// long and int are both 32 bits: registrations, variables and policies written for the platform
+// are read by these functions, so odd values (signs, white space, overflow, digits of other
+// scripts) must be taken as the platform takes them. Written by hand: the C runtime's own
+// functions depend on the locale. White space is the ASCII set the runtime skips; digits are the
+// ASCII ones and the other decimal digit sets the runtime's wide conversions accept.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -23,13 +22,34 @@ struct CrtIntegerRead {
   std::size_t end = 0;
 };
 
+// The first unit of each ten-digit set that the conversion reads besides '0' to '9': Arabic-Indic,
+// extended Arabic-Indic, Devanagari, Bengali, Gurmukhi, Gujarati, Oriya, Telugu, Kannada,
+// Malayalam, Thai, Lao, Tibetan, Myanmar, Khmer, Mongolian and fullwidth digits.
+inline constexpr char16_t kOtherDecimalDigitZeros[] = {
+    0x0660, 0x06F0, 0x0966, 0x09E6, 0x0A66, 0x0AE6, 0x0B66, 0x0C66, 0x0CE6,
+    0x0D66, 0x0E50, 0x0ED0, 0x0F20, 0x1040, 0x17E0, 0x1810, 0xFF10,
+};
+
+// The value 0 to 9 of a decimal digit of any of those sets, or -1 for any other unit.
+constexpr int DecimalDigitValue(char16_t unit) noexcept {
+  if (unit >= u'0' && unit <= u'9') {
+    return unit - u'0';
+  }
+  for (const char16_t zero : kOtherDecimalDigitZeros) {
+    if (unit >= zero && unit <= zero + 9) {
+      return unit - zero;
+    }
+  }
+  return -1;
+}
+
 // True for the white space that the conversion skips: space, \t, \n, \v, \f and \r.
 constexpr bool IsCrtSpace(char16_t unit) noexcept {
   return unit == u' ' || (unit >= u'\t' && unit <= u'\r');
 }
 
-// Leading white space, an optional '+' or '-', then decimal digits up to the first
-// non-digit (a NUL is a non-digit, so text cut at its terminator and text that goes on
+// Leading white space, an optional '+' or '-', then decimal digits (of any of the sets above,
+// mixed freely) up to the first non-digit (a NUL is a non-digit, so text cut at its terminator and text that goes on
 // beyond it read the same).
 [[nodiscard]] CrtIntegerRead ReadCrtInteger(std::u16string_view text) noexcept;
 
