@@ -9,6 +9,11 @@ if(MSVC)
   endif()
   target_compile_definitions(mirvot_build_flags INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
   target_link_options(mirvot_build_flags INTERFACE /DYNAMICBASE /HIGHENTROPYVA /NXCOMPAT /Brepro)
+  # Exploit mitigations: stack cookies, Control Flow Guard and shadow-stack compatibility. No
+  # application manifest: the program declares its DPI awareness itself, and nothing else may
+  # decide it behind its back.
+  target_compile_options(mirvot_build_flags INTERFACE /GS /guard:cf)
+  target_link_options(mirvot_build_flags INTERFACE /guard:cf /CETCOMPAT /MANIFEST:NO)
 else()
   target_compile_options(mirvot_build_flags INTERFACE -Wall -Wextra -Wpedantic -Wshadow)
   if(MIRVOT_WARNINGS_AS_ERRORS)
@@ -20,6 +25,20 @@ else()
     # Reproducible output: no build paths in the binary, no link timestamp.
     target_compile_options(mirvot_build_flags INTERFACE
       -ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+    # Stack cookies and checked string functions. A detected overflow goes to the C runtime's
+    # __stack_chk_fail or __chk_fail; the link sends both to our own handlers
+    # (src/common/stack_check_failure.cpp), which end the process the way the platform's own
+    # stack-cookie check does instead of with the runtime's illegal-instruction trap.
+    target_compile_options(mirvot_build_flags INTERFACE -fstack-protector-strong)
+    target_compile_definitions(mirvot_build_flags INTERFACE _FORTIFY_SOURCE=2)
+    # The handlers are linked into every image built with these flags (program, test program
+    # or DLL). --undefined pulls them in up front: the C runtime's checked string functions,
+    # which call one of them, are only added at the end of the link.
+    add_library(mirvot_stack_check STATIC
+      ${CMAKE_CURRENT_LIST_DIR}/../src/common/stack_check_failure.cpp)
+    target_link_libraries(mirvot_build_flags INTERFACE mirvot_stack_check)
+    target_link_options(mirvot_build_flags INTERFACE -fstack-protector-strong
+      -Wl,--wrap=__stack_chk_fail -Wl,--wrap=__chk_fail -Wl,--undefined=__wrap___chk_fail)
     # Static runtime so the programs import only system DLLs; PE hardening made explicit.
     target_link_options(mirvot_build_flags INTERFACE -static -static-libgcc -static-libstdc++
       -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat)

@@ -137,15 +137,20 @@ Microsoft::WRL::ComPtr<T> AdoptComReference(T* owned) noexcept {
 // Asks an object for interface T. The result holds a pointer only when the query succeeded:
 // after a failure COM leaves no reference with the caller, so a pointer that a misbehaving
 // object still wrote is neither kept nor released (releasing it would destroy the object under
-// its owner).
+// its owner). A query that reports success without a pointer is answered with E_POINTER, so that
+// no caller goes on to call through null.
 template <typename T, typename From>
 HRESULT QueryInterfaceTo(From* object, Microsoft::WRL::ComPtr<T>& result) noexcept {
   result.Reset();
   void* pointer = nullptr;
   const HRESULT hr = object->QueryInterface(__uuidof(T), &pointer);
-  if (SUCCEEDED(hr) && pointer != nullptr) {
-    *result.ReleaseAndGetAddressOf() = static_cast<T*>(pointer);
+  if (FAILED(hr)) {
+    return hr;
   }
+  if (pointer == nullptr) {
+    return E_POINTER;
+  }
+  *result.ReleaseAndGetAddressOf() = static_cast<T*>(pointer);
   return hr;
 }
 

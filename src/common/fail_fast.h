@@ -9,17 +9,20 @@
 
 namespace mirvot {
 
-inline constexpr unsigned kFastFailFatalAppExit = 7;  // FAST_FAIL_FATAL_APP_EXIT
+inline constexpr unsigned kFastFailStackCookieCheckFailure = 2;  // FAST_FAIL_STACK_COOKIE_CHECK_FAILURE
+inline constexpr unsigned kFastFailFatalAppExit = 7;             // FAST_FAIL_FATAL_APP_EXIT
 
-[[noreturn]] inline void FailFastFatalAppExit() noexcept {
+[[noreturn]] inline void FailFast(unsigned code) noexcept {
 #if defined(_MSC_VER)
-  __fastfail(kFastFailFatalAppExit);
+  __fastfail(code);
 #else
   // The MinGW headers lack the intrinsic; this is the instruction it stands for, with the code
   // in ECX.
-  __asm__ __volatile__("int $0x29" : : "c"(kFastFailFatalAppExit) : "memory");
+  __asm__ __volatile__("int $0x29" : : "c"(code) : "memory");
   __builtin_unreachable();
 #endif
 }
+
+[[noreturn]] inline void FailFastFatalAppExit() noexcept { FailFast(kFastFailFatalAppExit); }
 
 }  // namespace mirvot

@@ -6,14 +6,17 @@
 
 namespace mirvot {
 
-// The calling thread's last Win32 error as an HRESULT.
-[[nodiscard]] inline HRESULT LastErrorAsHResult() noexcept {
-  return static_cast<HRESULT>(HResultFromWin32Code(::GetLastError()));
+// The calling thread's last Win32 error after a call that failed, as a failing HRESULT. Some
+// calls fail without setting an error; their zero error would read as S_OK and tell the caller
+// that the step worked, so it becomes E_FAIL.
+[[nodiscard]] inline HRESULT LastErrorAsFailure() noexcept {
+  const auto hr = static_cast<HRESULT>(HResultFromWin32Code(::GetLastError()));
+  return FAILED(hr) ? hr : E_FAIL;
 }
 
-// A Win32 BOOL result as an HRESULT: S_OK, or the last error.
+// A Win32 BOOL result as an HRESULT: S_OK, or the last error as a failure.
 [[nodiscard]] inline HRESULT HResultFromBool(BOOL ok) noexcept {
-  return ok ? S_OK : LastErrorAsHResult();
+  return ok ? S_OK : LastErrorAsFailure();
 }
 
 }  // namespace mirvot

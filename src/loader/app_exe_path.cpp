@@ -13,14 +13,6 @@ DWORD ReadExecutableModuleFileName(wchar_t* buffer, DWORD capacity) {
   return ::GetModuleFileNameW(nullptr, buffer, capacity);
 }
 
-// The error of a read that did not give a path. A read can end without a usable path while
-// the last error still reads as success (a truncated path on systems that do not report the
-// truncation); that must not reach the caller as a success code.
-HRESULT FailedReadResult() noexcept {
-  const HRESULT hr = LastErrorAsHResult();
-  return FAILED(hr) ? hr : E_FAIL;
-}
-
 }  // namespace
 
 HRESULT ReadAppExePath(ModuleFileNameReader readModuleFileName, std::wstring& path) noexcept {
@@ -34,7 +26,7 @@ HRESULT ReadAppExePath(ModuleFileNameReader readModuleFileName, std::wstring& pa
       return S_OK;
     }
     if (length != kFirstCapacity || ::GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
-      return FailedReadResult();
+      return LastErrorAsFailure();
     }
     std::vector<wchar_t> second(kSecondCapacity, L'\0');
     length = readModuleFileName(second.data(), kSecondCapacity);
@@ -42,7 +34,7 @@ HRESULT ReadAppExePath(ModuleFileNameReader readModuleFileName, std::wstring& pa
       path.assign(second.data(), length);
       return S_OK;
     }
-    return FailedReadResult();
+    return LastErrorAsFailure();
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }

@@ -20,14 +20,6 @@ namespace {
 
 constexpr HRESULT kModuleNotFound = static_cast<HRESULT>(0x8007007E);
 
-// The thread's last error after a failed call, as a failure. A call that failed without
-// setting an error would otherwise turn into S_OK, which tells the caller that its handler
-// will be called.
-HRESULT FailureFromLastError() noexcept {
-  const HRESULT hr = LastErrorAsHResult();
-  return FAILED(hr) ? hr : E_FAIL;
-}
-
 // Writes the HRESULT's eight hexadecimal digits as one piece.
 void WriteHResultDigits(HRESULT hr) noexcept {
   try {
@@ -70,7 +62,7 @@ HRESULT LoadClientDllAndCreate(
     ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) noexcept {
   UniqueModule module(::LoadLibraryW(clientDllPath));
   if (!module) {
-    const HRESULT hr = FailureFromLastError();
+    const HRESULT hr = LastErrorAsFailure();
     WriteLoadLibraryFailure(hr, clientDllPath);
     return hr;
   }
@@ -82,7 +74,7 @@ HRESULT LoadClientDllAndCreate(
     hr = createEnvironment(true, static_cast<std::int32_t>(kind), userDataFolder,
                            environmentOptions, handler);
   } else {
-    hr = FailureFromLastError();
+    hr = LastErrorAsFailure();
     WriteMissingExport(hr);
   }
 
@@ -145,16 +137,19 @@ extern "C" HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOptions(
   ResolvedTextStorage resolvedTexts;
   ResolveLoaderSettings(settings, resolvedTexts);
 
-  // Without a handler of its own the loader still tries, with no one to retry a failed
-  // completion.
+  // Without a handler of its own the loader cannot keep its promise: an engine that accepted
+  // the call would have no one to call, and the caller would wait for ever.
   const Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> retryHandler =
       EnvironmentCompletedRetryHandler::Create(settings, environmentCreatedHandler);
+  if (!retryHandler) {
+    return E_OUTOFMEMORY;
+  }
 
   HRESULT hr = TryCreateEnvironment(settings, retryHandler.Get());
   // Everything once more, discovery included; unless an engine that broke its contract has
   // already completed inside the failed call: the caller has its one outcome, and nothing a
   // second attempt brings could reach it.
-  if (FAILED(hr) && !(retryHandler && retryHandler->callerNotified())) {
+  if (FAILED(hr) && !retryHandler->callerNotified()) {
     hr = TryCreateEnvironment(settings, retryHandler.Get());
   }
   // An engine that accepted the call holds its own reference to the handler; the entry's goes

@@ -11,7 +11,8 @@
 #include "webview2/webview2_interfaces.h"
 
 // S_OK means the handler will be called exactly once, later, on this thread's message loop; a
-// failure means it will never be called. E_POINTER for a null handler, before anything is read.
+// failure means it will never be called. E_POINTER for a null handler, before anything is read;
+// E_OUTOFMEMORY, without calling the engine, when the loader's own handler cannot be made.
 extern "C" HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOptions(
     PCWSTR browserExecutableFolder, PCWSTR userDataFolder,
     ICoreWebView2EnvironmentOptions* environmentOptions,

@@ -210,8 +210,7 @@ void ReadEdgeViewFromOptions(LoaderSettings& settings) noexcept {
     return;
   }
   ComPtr<ICoreWebView2EdgeViewOptions> edgeViewOptions;
-  if (QueryOptions(settings.environmentOptions, edgeViewOptions) != S_OK ||
-      edgeViewOptions == nullptr) {
+  if (QueryOptions(settings.environmentOptions, edgeViewOptions) != S_OK) {
     return;
   }
   INT32 isEdgeView = 0;
@@ -236,7 +235,7 @@ void ReadChannelsFromOptions(LoaderSettings& settings) noexcept {
     return;
   }
   ComPtr<ICoreWebView2EnvironmentOptions7> options;
-  if (FAILED(QueryOptions(settings.environmentOptions, options)) || options == nullptr) {
+  if (FAILED(QueryOptions(settings.environmentOptions, options))) {
     return;
   }
   if (!settings.channelSearchKindSet) {

@@ -23,7 +23,10 @@ std::string WindowErrorDescription(HRESULT code) {
 
 }  // namespace
 
-void App::on_resumed(EventLoop& loop) {
+// Both handlers are called by the loop, from where nothing may escape: an exception that would
+// leave them (std::bad_alloc while building the window or the view, or while describing a
+// failure) ends the process through the fatal path like any other failed essential step.
+void App::on_resumed(EventLoop& loop) try {
   WindowAttributes attributes;
   attributes.title = kMainWindowTitle;
   attributes.inner_width = kMainWindowLogicalWidth;
@@ -50,9 +53,11 @@ void App::on_resumed(EventLoop& loop) {
   window = std::move(newWindow);
   webview.reset();
   webview.emplace(std::move(std::get<BrowserView>(created)));
+} catch (...) {
+  MIRVOT_FATAL_EXCEPTION("App::on_resumed");
 }
 
-void App::on_window_event(EventLoop& /*loop*/, WindowId /*window*/, const WindowEvent& event) {
+void App::on_window_event(EventLoop& /*loop*/, WindowId /*window*/, const WindowEvent& event) try {
   switch (event.kind) {
     case WindowEvent::Kind::Resized: {
       if (!window || !webview) {
@@ -69,6 +74,8 @@ void App::on_window_event(EventLoop& /*loop*/, WindowId /*window*/, const Window
     case WindowEvent::Kind::CloseRequested:
       exit_on_close();
   }
+} catch (...) {
+  MIRVOT_FATAL_EXCEPTION("App::on_window_event");
 }
 
 }  // namespace mirvot

@@ -30,7 +30,7 @@ constexpr UINT kResizeFlags = 0x4014;
 template <typename Later, typename Setter>
 HRESULT WriteLaterSetting(ICoreWebView2Settings* settings, Setter write) {
   ComPtr<Later> later;
-  if (FAILED(QueryInterfaceTo(settings, later)) || !later) {
+  if (FAILED(QueryInterfaceTo(settings, later))) {
     return S_OK;
   }
   return write(later.Get());
@@ -96,7 +96,7 @@ StageError CreateController(ICoreWebView2Environment* environment, HWND host,
     return Failure(E_OUTOFMEMORY);
   }
   ComPtr<ICoreWebView2Environment10> environment10;
-  if (SUCCEEDED(QueryInterfaceTo(environment, environment10)) && environment10) {
+  if (SUCCEEDED(QueryInterfaceTo(environment, environment10))) {
     ComPtr<ICoreWebView2ControllerOptions> controllerOptions;
     HRESULT hr = environment10->CreateCoreWebView2ControllerOptions(controllerOptions.GetAddressOf());
     if (SUCCEEDED(hr) && !controllerOptions) {
@@ -238,7 +238,7 @@ void BrowserView::TearDown() noexcept {
   if (hooked_) {
     // The hook removes itself and drops its controller reference; removing it once more
     // covers a hook that could not be reached by the message.
-    ::SendMessageW(parent_, kRemoveParentHookMessage, 0, 0);
+    RequestParentHookRemoval(parent_);
     RemoveParentHook(parent_);
     hooked_ = false;
   }

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "common/hresult.h"
 #include "common/wide_text.h"
 #include "loader/core/hresult_format.h"
 
@@ -29,11 +28,6 @@ bool IsTrailingSpace(wchar_t c) noexcept {
 }
 
 }  // namespace
-
-HRESULT LastErrorAsFailure() noexcept {
-  const HRESULT hr = LastErrorAsHResult();
-  return FAILED(hr) ? hr : E_FAIL;
-}
 
 std::string SystemMessageForHResult(HRESULT code) {
   // System messages are short; one that does not fit is reported as none rather than cut.

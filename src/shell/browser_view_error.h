@@ -48,10 +48,6 @@ class WebView2Error {
 //   Error { code: HRESULT(0x80070002), message: "The system cannot find the file specified." }
 [[nodiscard]] std::string WindowsErrorDescription(HRESULT code);
 
-// The calling thread's last Win32 error as a failing HRESULT. A Win32 call that failed without
-// setting an error would otherwise read as success, so a zero error becomes E_FAIL.
-[[nodiscard]] HRESULT LastErrorAsFailure() noexcept;
-
 // The system's message for an HRESULT as UTF-8, trailing white space removed; empty when
 // there is none.
 [[nodiscard]] std::string SystemMessageForHResult(HRESULT code);

@@ -1,5 +1,8 @@
 #include "shell/engine_completion.h"
 
+#include "common/hresult.h"
+#include "shell/forged_message.h"
+
 namespace mirvot {
 
 std::optional<WebView2Error> PumpOneMessage() {
@@ -11,8 +14,10 @@ std::optional<WebView2Error> PumpOneMessage() {
   if (got == 0) {
     return WebView2Error::Canceled();
   }
-  ::TranslateMessage(&msg);
-  ::DispatchMessageA(&msg);
+  if (!IsForgedSystemMessage(msg)) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
   return std::nullopt;
 }
 

@@ -58,8 +58,9 @@ using ControllerCompletion =
     CompletionRecorder<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler,
                        ICoreWebView2Controller>;
 
-// Pumps every message of the thread (GetMessageA, TranslateMessage, DispatchMessageA) until
-// `completion` has been delivered. Nothing when it was; an error when GetMessageA fails
+// Pumps every message of the thread (GetMessageA, TranslateMessage, DispatchMessageA; forged
+// copies of system messages are dropped, see forged_message.h) until `completion` has been
+// delivered. Nothing when it was; an error when GetMessageA fails
 // (HRESULT_FROM_WIN32 of the last error) or takes WM_QUIT from the queue (TaskCanceled; the
 // quit message is consumed).
 template <typename Completion>

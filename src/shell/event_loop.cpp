@@ -5,6 +5,7 @@
 
 #include "common/hresult.h"
 #include "shell/dpi_awareness.h"
+#include "shell/forged_message.h"
 
 namespace mirvot {
 namespace {
@@ -82,6 +83,7 @@ HRESULT EventLoop::run(ApplicationHandler& handler) {
     return kLoopAlreadyRunning;
   }
   handler_ = &handler;
+  exitRequested_ = false;
   struct EndOfRun {
     EventLoop& loop;
     ~EndOfRun() { loop.handler_ = nullptr; }
@@ -93,23 +95,23 @@ HRESULT EventLoop::run(ApplicationHandler& handler) {
   }
   DeliverQueuedEvents();
 
-  for (;;) {
+  while (!exitRequested_) {
     // Sleeps until a message or input arrives; no timeout, no polling.
     const DWORD wait = ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT,
                                                      MWMO_INPUTAVAILABLE);
     if (wait == WAIT_FAILED) {
-      const HRESULT error = LastErrorAsHResult();
-      return FAILED(error) ? error : E_FAIL;
+      return LastErrorAsFailure();
     }
     MSG message{};
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) {
-        return S_OK;
+    while (!exitRequested_ && ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (IsForgedSystemMessage(message)) {
+        continue;
       }
       ::TranslateMessage(&message);
       ::DispatchMessageW(&message);
     }
   }
+  return S_OK;
 }
 
 }  // namespace mirvot

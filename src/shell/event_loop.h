@@ -58,11 +58,17 @@ class EventLoop {
   EventLoop& operator=(const EventLoop&) = delete;
 
   // Calls handler.on_resumed, hands over the events queued meanwhile, then waits for messages
-  // and dispatches them, for as long as the process lives. The program never asks the loop to
-  // stop; a WM_QUIT taken from the queue ends the run with S_OK (tests use this). Fails with
-  // RPC_E_WRONG_THREAD on another thread than the loop's and kLoopAlreadyRunning when the
-  // loop is already running; a failed wait is returned as its error.
+  // and dispatches them until exit() is called, which the program never does: its loop runs
+  // for the life of the process. Every queued message is dispatched, WM_QUIT included (it ends
+  // nothing: any program can post one to this thread), except forged copies of the messages
+  // the system only ever sends (IsForgedSystemMessage). Returns S_OK after exit(); fails with
+  // RPC_E_WRONG_THREAD on another thread than the loop's and kLoopAlreadyRunning when the loop
+  // is already running; a failed wait is returned as its error.
   [[nodiscard]] HRESULT run(ApplicationHandler& handler);
+
+  // Makes run() return once the handler call or the message being dispatched has finished.
+  // A call on the loop, not a message, so that nothing outside the process can end the loop.
+  void exit() noexcept { exitRequested_ = true; }
 
   // The thread that owns the loop and its windows.
   [[nodiscard]] DWORD thread_id() const noexcept { return threadId_; }
@@ -86,6 +92,7 @@ class EventLoop {
   DWORD threadId_;
   ApplicationHandler* handler_ = nullptr;  // set only while run() is active
   bool handlerRunning_ = false;
+  bool exitRequested_ = false;
   std::deque<QueuedEvent> queue_;
 };
 

@@ -8,7 +8,6 @@
 #include "common/hresult.h"
 #include "common/owners.h"
 #include "common/wide_text.h"
-#include "shell/browser_view_error.h"
 #include "shell/core/download_path.h"
 
 namespace mirvot {

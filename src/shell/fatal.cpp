@@ -3,7 +3,10 @@
 #include <windows.h>
 
 #include <charconv>
+#include <csignal>
 #include <cstdio>
+#include <exception>
+#include <initializer_list>
 
 #include "common/fail_fast.h"
 
@@ -32,9 +35,9 @@ std::string_view SourceLocationText(const char* file) noexcept {
   return path;
 }
 
-}  // namespace
-
-void fatal_error(const char* file, int line, std::string_view description) noexcept {
+// Writes the report, its description given in pieces, and fails fast.
+[[noreturn]] void ReportAndFailFast(const char* file, int line,
+                                    std::initializer_list<std::string_view> description) noexcept {
   const HANDLE stream = ::GetStdHandle(STD_ERROR_HANDLE);
   if (stream != nullptr && stream != INVALID_HANDLE_VALUE) {
     char lineDigits[16] = {};
@@ -45,10 +48,51 @@ void fatal_error(const char* file, int line, std::string_view description) noexc
     WriteToStandardError(stream, ":");
     WriteToStandardError(stream, std::string_view(lineDigits, digits.ptr - lineDigits));
     WriteToStandardError(stream, ":\ncalled `Result::unwrap()` on an `Err` value: ");
-    WriteToStandardError(stream, description);
+    for (const std::string_view piece : description) {
+      WriteToStandardError(stream, piece);
+    }
     WriteToStandardError(stream, "\n");
   }
   FailFastFatalAppExit();
+}
+
+// The text of the exception being handled; none when no exception is being handled.
+const char* CurrentExceptionText() noexcept {
+  const std::exception_ptr current = std::current_exception();
+  if (!current) {
+    return nullptr;
+  }
+  try {
+    std::rethrow_exception(current);
+  } catch (const std::exception& error) {
+    return error.what();
+  } catch (...) {
+    return "unknown exception";
+  }
+}
+
+[[noreturn]] void TerminateThroughFatalPath() noexcept {
+  const char* const text = CurrentExceptionText();
+  ReportAndFailFast(__FILE__, __LINE__,
+                    {"std::terminate: ", text != nullptr ? text : "no exception"});
+}
+
+void AbortThroughFatalPath(int /*signal*/) { ReportAndFailFast(__FILE__, __LINE__, {"abort"}); }
+
+}  // namespace
+
+void fatal_error(const char* file, int line, std::string_view description) noexcept {
+  ReportAndFailFast(file, line, {description});
+}
+
+void fatal_exception(const char* file, int line, std::string_view step) noexcept {
+  const char* const text = CurrentExceptionText();
+  ReportAndFailFast(file, line, {step, ": ", text != nullptr ? text : "no exception"});
+}
+
+void route_termination_to_fatal_path() noexcept {
+  std::set_terminate(&TerminateThroughFatalPath);
+  std::signal(SIGABRT, &AbortThroughFatalPath);
 }
 
 void exit_on_close() noexcept {

@@ -15,6 +15,15 @@ namespace mirvot {
 
 [[noreturn]] void fatal_error(const char* file, int line, std::string_view description) noexcept;
 
+// fatal_error for the exception being handled, from inside a catch block: the description is
+// `step` (what failed), ": " and the exception's own text ("unknown exception" for one that is
+// no std::exception). Nothing is allocated on the way, so std::bad_alloc is reported as well.
+[[noreturn]] void fatal_exception(const char* file, int line, std::string_view step) noexcept;
+
+// Makes std::terminate (an exception leaving a noexcept function, for one) and abort() end the
+// process through the fatal path as well, instead of the C runtime's exit code 3.
+void route_termination_to_fatal_path() noexcept;
+
 // Flushes buffered standard output, then ends the process with exit code 0. Nothing is torn
 // down first: the system reclaims the windows, the view and its engine processes.
 [[noreturn]] void exit_on_close() noexcept;
@@ -24,3 +33,4 @@ namespace mirvot {
 // The build maps source paths to repository-relative ones, so __FILE__ names the file as the
 // repository does.
 #define MIRVOT_FATAL(description) ::mirvot::fatal_error(__FILE__, __LINE__, (description))
+#define MIRVOT_FATAL_EXCEPTION(step) ::mirvot::fatal_exception(__FILE__, __LINE__, (step))

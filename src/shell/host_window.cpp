@@ -1,6 +1,6 @@
 #include "shell/host_window.h"
 
-#include "shell/browser_view_error.h"
+#include "common/hresult.h"
 
 namespace mirvot {
 namespace {

@@ -8,8 +8,11 @@
 #include "shell/event_loop.h"
 #include "shell/fatal.h"
 
+// Nothing may leave the entry: an exception ends the process through the fatal path, never
+// through std::terminate.
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
-                   int /*show*/) {
+                   int /*show*/) try {
+  mirvot::route_termination_to_fatal_path();
   std::unique_ptr<mirvot::EventLoop> loop;
   if (const HRESULT hr = mirvot::EventLoop::Create(loop); FAILED(hr)) {
     MIRVOT_FATAL("EventLoopError(" + mirvot::WindowsErrorDescription(hr) + ")");
@@ -20,4 +23,6 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
     MIRVOT_FATAL("EventLoopError(" + mirvot::WindowsErrorDescription(hr) + ")");
   }
   return 0;
+} catch (...) {
+  MIRVOT_FATAL_EXCEPTION("WinMain");
 }

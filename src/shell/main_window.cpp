@@ -21,6 +21,9 @@ namespace mirvot {
 
 struct MainWindowState {
   double scaleFactor = 1.0;
+  // Set by ~MainWindow just before it posts kDestroyRequest. The request's number is one that
+  // any program can post to any window; only a request this flag confirms is carried out.
+  bool destroyRequested = false;
   // The window shows this icon; it must live as long as the window can.
   UniqueIcon icon;
   // Registered with OLE for the window's life; revoked when the window is destroyed.
@@ -35,7 +38,8 @@ constexpr DWORD kExtendedStyle = 0x00040110;
 // WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_SIZEBOX; the minimise and
 // maximise boxes are added once the window exists.
 constexpr DWORD kStyle = 0x06CC0000;
-// Posted by ~MainWindow: the window destroys itself when the loop dispatches it.
+// Posted by ~MainWindow: the window destroys itself when the loop dispatches it, provided its
+// state says the request is its owner's (MainWindowState::destroyRequested).
 constexpr UINT kDestroyRequest = WM_APP + 1;
 // The largest client extent asked for, leaving room for the frame in a 32-bit rectangle.
 constexpr std::uint32_t kLargestClientExtent = 0x3FFFFFFF;
@@ -115,7 +119,10 @@ LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case kDestroyRequest:
-      ::DestroyWindow(hwnd);
+      if (const MainWindowState* const state = StateOf(hwnd);
+          state != nullptr && state->destroyRequested) {
+        ::DestroyWindow(hwnd);
+      }
       return 0;
     default:
       break;
@@ -129,10 +136,8 @@ LRESULT CALLBACK MainWindowProcedure(HWND hwnd, UINT message, WPARAM wParam,
                                      LPARAM lParam) noexcept {
   try {
     return HandleMessage(hwnd, message, wParam, lParam);
-  } catch (const std::exception& error) {
-    MIRVOT_FATAL(error.what());
   } catch (...) {
-    MIRVOT_FATAL("unknown exception in a window event handler");
+    MIRVOT_FATAL_EXCEPTION("the main window's procedure");
   }
 }
 
@@ -225,8 +230,7 @@ HRESULT MainWindow::Create(EventLoop& loop, const WindowAttributes& attributes,
                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                         nullptr, module, &state);
   if (hwnd == nullptr) {
-    const HRESULT error = LastErrorAsHResult();
-    return FAILED(error) ? error : E_FAIL;
+    return LastErrorAsFailure();
   }
 
   RegisterFileDropTarget(hwnd, *state);
@@ -254,6 +258,7 @@ MainWindow::~MainWindow() {
   // Only while the handle still names this window: a window destroyed meanwhile may have
   // handed its handle on to another one.
   if (StateOf(hwnd_) == state_.get()) {
+    state_->destroyRequested = true;
     ::PostMessageW(hwnd_, kDestroyRequest, 0, 0);
   }
 }

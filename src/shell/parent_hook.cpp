@@ -14,6 +14,9 @@ namespace {
 // its reference data.
 struct ParentHookCell {
   Microsoft::WRL::ComPtr<ICoreWebView2Controller> controller;
+  // Set by RequestParentHookRemoval right before it sends kRemoveParentHookMessage. Any program
+  // can post that number to the main window; only a removal this flag confirms takes place.
+  bool removalRequested = false;
 };
 
 // SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS.
@@ -100,8 +103,12 @@ LRESULT CALLBACK ParentHookProc(HWND window, UINT message, WPARAM wParam, LPARAM
         controller->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC);
       }
       break;
-    case WM_DESTROY:
     case kRemoveParentHookMessage:
+      if (cell == nullptr || !cell->removalRequested) {
+        break;
+      }
+      [[fallthrough]];
+    case WM_DESTROY:
       RemoveSubclass(window, id);
       delete cell;
       break;
@@ -131,6 +138,14 @@ void InstallParentHook(HWND parent, ICoreWebView2Controller* controller) noexcep
   if (hadHook) {
     delete previous;
   }
+}
+
+void RequestParentHookRemoval(HWND parent) noexcept {
+  ParentHookCell* cell = nullptr;
+  if (FindHook(parent, &cell) && cell != nullptr) {
+    cell->removalRequested = true;
+  }
+  ::SendMessageW(parent, kRemoveParentHookMessage, 0, 0);
 }
 
 bool IsParentHookInstalled(HWND parent) noexcept {

@@ -13,14 +13,25 @@ TEST(HResultFromWin32Code, MatchesThePlatformMacro) {
   EXPECT_EQ(HResultFromWin32Code(0x80004005u), static_cast<HRESULT>(0x80004005)) << "already an HRESULT";
 }
 
-TEST(LastErrorAsHResult, ReadsTheThreadsLastError) {
-  ::SetLastError(ERROR_ACCESS_DENIED);
-  EXPECT_EQ(LastErrorAsHResult(), static_cast<HRESULT>(0x80070005));
-  ::SetLastError(ERROR_SUCCESS);
-  EXPECT_EQ(LastErrorAsHResult(), S_OK);
-  ::SetLastError(ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(HResultFromBool(FALSE), static_cast<HRESULT>(0x80070002));
-  EXPECT_EQ(HResultFromBool(TRUE), S_OK);
+// A failed call always reads as a failure: a call that failed without setting an error must not
+// reach its caller as S_OK.
+TEST(LastErrorAsFailure, IsTheLastErrorOrEFail) {
+  const struct {
+    DWORD lastError;
+    HRESULT expected;
+  } cases[] = {
+      {ERROR_ACCESS_DENIED, static_cast<HRESULT>(0x80070005)},
+      {ERROR_FILE_NOT_FOUND, static_cast<HRESULT>(0x80070002)},
+      {ERROR_SUCCESS, E_FAIL},
+      {0x80004003u, E_POINTER},  // already an HRESULT
+  };
+  for (const auto& c : cases) {
+    ::SetLastError(c.lastError);
+    EXPECT_EQ(LastErrorAsFailure(), c.expected) << c.lastError;
+    ::SetLastError(c.lastError);
+    EXPECT_EQ(HResultFromBool(FALSE), c.expected) << c.lastError;
+    EXPECT_EQ(HResultFromBool(TRUE), S_OK);
+  }
 }
 
 }  // namespace

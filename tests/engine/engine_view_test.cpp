@@ -336,6 +336,29 @@ TEST_F(EngineView, OmitRefusesOnlyTheNamedSettingsInterfaces) {
   EXPECT_NE(FindLine(Log(), "settings.QueryInterface ICoreWebView2Settings4 omitted"), -1);
 }
 
+// Posted messages of a thread are dispatched in order: the ping's line marks that everything
+// posted before it has been dispatched.
+TEST_F(EngineView, PostedPingIsLoggedInQueueOrder) {
+  const View view = CreateView();
+  const HWND window = engine_->CurrentViewWindow();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(::PostMessageW(window, kTestEngineViewPing, 1, 0));
+  ASSERT_TRUE(::PostMessageW(window, kTestEngineViewPing, 2, 0));
+  EXPECT_EQ(FindLine(Log(), "view.ping 1"), -1) << "logged before it was dispatched";
+  EXPECT_TRUE(PumpMessagesUntil([&] { return FindLine(Log(), "view.ping 2") != -1; }));
+  EXPECT_LT(FindLine(Log(), "view.ping 1"), FindLine(Log(), "view.ping 2"));
+}
+
+TEST_F(EngineView, NullAnswerIsSuccessWithoutAPointerForTheNamedInterfaceOnly) {
+  ASSERT_TRUE(engine_->SetScript("qi_null=ICoreWebView2_4"));
+  const View view = CreateView();
+  void* pointer = &pointer;
+  EXPECT_EQ(view.webview->QueryInterface(__uuidof(ICoreWebView2_4), &pointer), S_OK);
+  EXPECT_EQ(pointer, nullptr);
+  EXPECT_TRUE(QueryAs<ICoreWebView2_3>(view.webview.Get()));
+  EXPECT_NE(FindLine(Log(), "webview.QueryInterface ICoreWebView2_4 null"), -1);
+}
+
 TEST_F(EngineView, OmittedCoreWebView2_4IsRefused) {
   ASSERT_TRUE(engine_->SetScript("omit=ICoreWebView2_4"));
   const View view = CreateView();

@@ -74,6 +74,11 @@
 // test_engine_command_sender <window handle in hex> "<command>" sends one command and exits with
 // 1 (understood), 0 (refused) or 2 (bad usage); the sending thread's owner must keep pumping.
 //
+// Queue marker: a message kTestEngineViewPing posted to the view window (from any process) logs
+// "view.ping <wParam>" when the view's thread dispatches it. Posted messages of one thread are
+// dispatched in the order they were posted, so the line shows that everything posted to that
+// thread before the marker has been dispatched.
+//
 // ------------------------------------------------------------------------------------------------
 // Script: "key=value;key=value" (spaces around items are ignored; later items override earlier
 // ones). Taken from TestEngine_SetScript when one was set; otherwise from the environment
@@ -93,6 +98,9 @@
 //                              omit=ICoreWebView2Environment10,ICoreWebView2_4,ICoreWebView2Settings9
 //                              Only the named IIDs are refused: omitting ICoreWebView2Settings4
 //                              leaves ICoreWebView2Settings9 (which derives from it) answered.
+//   qi_null=<names>            comma list of interface names for which QueryInterface answers
+//                              S_OK yet writes a null pointer (a broken engine), e.g.
+//                              qi_null=ICoreWebView2_4,ICoreWebView2Environment
 //   fail=<object.method>:<hr>  comma list: that logged call fails with <hr> and has no effect,
 //                              e.g. fail=controller.put_IsVisible:80004005,webview.Navigate:80070005
 //   fail_setter=<method>:<hr>  comma list; same as fail=settings.<method>:<hr>.
@@ -133,6 +141,7 @@
 //   environmentHandler.Invoke hr=0x00000000 environment=yes
 //   environmentHandler.Invoke returned 0x00000000
 //   <object>.QueryInterface <interface name> omitted
+//   <object>.QueryInterface <interface name> null
 //   environment.CreateCoreWebView2ControllerOptions
 //   controllerOptions.put_IsInPrivateModeEnabled 0
 //   environment.CreateCoreWebView2ControllerWithOptions parentWindow=yes options=yes inPrivate=0 handler=yes
@@ -174,6 +183,7 @@
 //   event.NewWindowRequested no-view                        (no open view: raise fails)
 //   command "download https://x/f.zip|C:\d\f.zip"           (a WM_COPYDATA command arrived)
 //   command.unknown "bogus"
+//   view.ping 17                                            (kTestEngineViewPing with wParam 17)
 //   script.unknown "bogus=1"
 //   DllCanUnloadNow live=0 pending=0 result=0x00000000
 // Raise lines come first; the host's calls on the arguments follow, then one event line per
@@ -201,6 +211,8 @@
 #include <windows.h>
 
 #include <cstddef>
+
+inline constexpr UINT kTestEngineViewPing = WM_APP + 0x3A7;
 
 #if defined(MIRVOT_TEST_ENGINE_BUILDING)
 #define MIRVOT_TEST_ENGINE_API __declspec(dllexport)

@@ -50,8 +50,11 @@ TEST(RegistrySeed, WritesEveryValueTypeAsGiven) {
   ASSERT_EQ(SetRegistryQword(HKEY_CURRENT_USER, kKey, L"q", 1ull << 40), ERROR_SUCCESS);
   ASSERT_EQ(SetRegistryMultiString(HKEY_CURRENT_USER, kKey, L"m", {L"a", L"b"}), ERROR_SUCCESS);
   ASSERT_EQ(SetRegistryExpandString(HKEY_CURRENT_USER, kKey, L"e", L"%X%"), ERROR_SUCCESS);
-  const wchar_t unterminated[] = {L'a', L'b'};
-  ASSERT_EQ(SetRegistryRaw(HKEY_CURRENT_USER, kKey, L"raw", REG_SZ, unterminated, sizeof(unterminated)), ERROR_SUCCESS);
+  // Two units without a terminator. RegSetValueExW looks at the unit after the data and counts
+  // a terminator it finds there as part of the string, so that unit must not be one.
+  const wchar_t unterminated[] = {L'a', L'b', L'c'};
+  ASSERT_EQ(SetRegistryRaw(HKEY_CURRENT_USER, kKey, L"raw", REG_SZ, unterminated, 2 * sizeof(wchar_t)),
+            ERROR_SUCCESS);
 
   UniqueRegistryKey key;
   ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, key.put()), ERROR_SUCCESS);

@@ -20,6 +20,7 @@
 #include "harness/registry_seed.h"
 #include "harness/temp_folder.h"
 #include "loader/settings_resolution.h"
+#include "loader_environment/failing_allocation.h"
 #include "loader_environment/fake_com_objects.h"
 #include "loader_environment/fake_event_tracing.h"
 
@@ -196,6 +197,23 @@ TEST_F(FixedEngineTest, OptionsObjectIsPassedOnToTheEngine) {
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_NE(calls[0].find("options=yes"), std::string::npos) << calls[0];
   EXPECT_GT(options.queryCount, 0);
+}
+
+// A loader without its own handler could not tell the caller anything: it must not call the
+// engine and claim that the caller will hear back.
+TEST_F(FixedEngineTest, HandlerThatCannotBeMadeFailsTheEntryWithoutCallingTheEngine) {
+  HRESULT hr = S_OK;
+  int refused = 0;
+  {
+    const FailingNothrowAllocations noMemory;
+    hr = Create(fixedFolder.c_str());
+    refused = noMemory.refused();
+  }
+  EXPECT_EQ(hr, E_OUTOFMEMORY);
+  EXPECT_GT(refused, 0);
+  EXPECT_TRUE(CreationCalls().empty());
+  PumpMessagesUntil([] { return false; }, 200);
+  EXPECT_TRUE(caller->calls.empty());
 }
 
 // --- success -------------------------------------------------------------------------------

@@ -121,6 +121,26 @@ class ExecutableResources : public ::testing::Test {
   UniqueModule module_;
 };
 
+BOOL CALLBACK CollectResourceType(HMODULE /*module*/, LPWSTR type, LONG_PTR collected) {
+  // Every type of this program is a number; a named type is recorded as 0.
+  reinterpret_cast<std::vector<ULONG_PTR>*>(collected)->push_back(
+      IS_INTRESOURCE(type) ? reinterpret_cast<ULONG_PTR>(type) : 0);
+  return TRUE;
+}
+
+// No application manifest, whichever toolchain linked the program: the DPI awareness it
+// declares at start-up alone decides, and nothing else rides along.
+TEST_F(ExecutableResources, CarriesOnlyIconsAndTheVersionRecordAndNoManifest) {
+  std::vector<ULONG_PTR> types;
+  ASSERT_TRUE(::EnumResourceTypesW(module_.get(), &CollectResourceType,
+                                   reinterpret_cast<LONG_PTR>(&types)));
+  std::sort(types.begin(), types.end());
+  EXPECT_EQ(types, (std::vector<ULONG_PTR>{reinterpret_cast<ULONG_PTR>(RT_ICON),
+                                           reinterpret_cast<ULONG_PTR>(RT_GROUP_ICON),
+                                           reinterpret_cast<ULONG_PTR>(RT_VERSION)}));
+  EXPECT_EQ(std::count(types.begin(), types.end(), reinterpret_cast<ULONG_PTR>(RT_MANIFEST)), 0);
+}
+
 TEST_F(ExecutableResources, IconGroupOneIsInUsEnglish) {
   EXPECT_TRUE(Resource(RT_GROUP_ICON, 1).has_value());
 }

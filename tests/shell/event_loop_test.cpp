@@ -88,7 +88,7 @@ TEST_F(EventLoopTest, OnResumedRunsOnceBeforeAnyMessageIsDispatched) {
     MSG peeked{};
     messageStillQueued =
         ::PeekMessageW(&peeked, actions_.hwnd(), 0, 0, PM_NOREMOVE) != FALSE;
-    ASSERT_TRUE(actions_.Post([] { ::PostQuitMessage(0); }));
+    ASSERT_TRUE(actions_.Post([this] { loop_->exit(); }));
   };
   EXPECT_EQ(loop_->run(app_), S_OK);
   EXPECT_TRUE(messageStillQueued);
@@ -96,8 +96,8 @@ TEST_F(EventLoopTest, OnResumedRunsOnceBeforeAnyMessageIsDispatched) {
   EXPECT_EQ(app_.log, Lines({"resumed", "resumed returned", "posted action"}));
 }
 
-TEST_F(EventLoopTest, QuitMessageEndsTheRunAndTheLoopCanRunAgain) {
-  app_.onResumed = [&](EventLoop&) { ::PostQuitMessage(0); };
+TEST_F(EventLoopTest, ExitEndsTheRunAndTheLoopCanRunAgain) {
+  app_.onResumed = [&](EventLoop& loop) { loop.exit(); };
   EXPECT_EQ(loop_->run(app_), S_OK);
   EXPECT_EQ(loop_->run(app_), S_OK);
   EXPECT_EQ(app_.resumedCalls, 2);
@@ -116,7 +116,7 @@ TEST_F(EventLoopTest, RunInsideARunningHandlerIsRefused) {
   HRESULT nested = S_OK;
   app_.onResumed = [&](EventLoop& loop) {
     nested = loop.run(inner);
-    ::PostQuitMessage(0);
+    loop.exit();
   };
   EXPECT_EQ(loop_->run(app_), S_OK);
   EXPECT_EQ(nested, kLoopAlreadyRunning);
@@ -127,7 +127,7 @@ TEST_F(EventLoopTest, ExceptionFromOnResumedLeavesTheLoopUsable) {
   app_.onResumed = [](EventLoop&) { throw std::runtime_error("failed start"); };
   EXPECT_THROW(static_cast<void>(loop_->run(app_)), std::runtime_error);
   RecordingHandler second;
-  second.onResumed = [](EventLoop&) { ::PostQuitMessage(0); };
+  second.onResumed = [](EventLoop& loop) { loop.exit(); };
   EXPECT_EQ(loop_->run(second), S_OK);
   EXPECT_EQ(second.resumedCalls, 1);
 }
@@ -153,7 +153,7 @@ TEST_F(EventLoopTest, EventsFromANestedPumpInOnResumedFollowItInArrivalOrder) {
       ::TranslateMessage(&message);
       ::DispatchMessageA(&message);
     }
-    ::PostQuitMessage(0);
+    loop.exit();
   };
   EXPECT_EQ(loop_->run(app_), S_OK);
 
@@ -198,7 +198,7 @@ TEST_F(EventLoopTest, EventsCausedByAnEventHandlerFollowItAndNeverNest) {
       ::SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(101, 51));
       ::SendMessageW(window, WM_CLOSE, 0, 0);
       app_.Mark("handler done");
-      ::PostQuitMessage(0);
+      loop_->exit();
     }
   };
   EXPECT_EQ(loop_->run(app_), S_OK);
@@ -214,7 +214,7 @@ TEST_F(EventLoopTest, EventsOfAWindowCreatedBeforeTheRunWaitForOnResumed) {
   ASSERT_TRUE(window_);
   ::SendMessageW(window_->hwnd(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(55, 66));
   EXPECT_TRUE(app_.log.empty());
-  app_.onResumed = [](EventLoop&) { ::PostQuitMessage(0); };
+  app_.onResumed = [](EventLoop& loop) { loop.exit(); };
   EXPECT_EQ(loop_->run(app_), S_OK);
   ASSERT_GE(app_.log.size(), 3u);
   EXPECT_EQ(app_.log[0], "resumed");
@@ -235,7 +235,7 @@ TEST_F(EventLoopTest, EventsOfAWindowWhoseLoopIsGoneAreDropped) {
   EXPECT_EQ(::SendMessageW(hwnd, WM_CLOSE, 0, 0), 0);
   EXPECT_TRUE(::IsWindow(hwnd));
   ASSERT_EQ(EventLoop::Create(loop_), S_OK);
-  app_.onResumed = [](EventLoop&) { ::PostQuitMessage(0); };
+  app_.onResumed = [](EventLoop& loop) { loop.exit(); };
   EXPECT_EQ(loop_->run(app_), S_OK);
   EXPECT_TRUE(app_.Events().empty());
 }

@@ -16,6 +16,7 @@ namespace mirvot {
 namespace {
 
 using test::DrainThreadMessages;
+using test::ExitWhenQueueIsEmpty;
 using test::LoopActions;
 using test::RecordingHandler;
 using Lines = std::vector<std::string>;
@@ -52,7 +53,7 @@ class MainWindowTest : public ::testing::Test {
       for (const auto& step : steps) {
         ASSERT_TRUE(actions_.Post(step));
       }
-      ASSERT_TRUE(actions_.Post([] { ::PostQuitMessage(0); }));
+      ExitWhenQueueIsEmpty(*loop_, actions_);
     };
     ASSERT_EQ(loop_->run(app_), S_OK);
   }

@@ -265,6 +265,30 @@ TEST(ShellProbe, FatalErrorReportIsWrittenToStandardError) {
                         ":\ncalled `Result::unwrap()` on an `Err` value: boom\n");
 }
 
+// An exception leaving the application's handler (here std::bad_alloc, thrown while the handler
+// describes why the window could not be made) ends through the fatal path, never through
+// std::terminate and its exit code 3.
+TEST(ShellProbe, ExceptionLeavingTheApplicationEndsThroughTheFatalPath) {
+  const test::TempFolder folder;
+  const std::wstring errorPath = folder.Join(L"stderr.txt");
+  std::optional<DWORD> exitCode;
+  {
+    const UniqueFileHandle error = CreateInheritableFile(errorPath);
+    ASSERT_TRUE(error.valid());
+    const std::optional<Child> child =
+        StartProbe({L"app-without-memory"}, StandardHandles{nullptr, error.get()});
+    ASSERT_TRUE(child.has_value());
+    exitCode = WaitForExit(*child);
+  }
+  EXPECT_EQ(exitCode, std::optional<DWORD>(kStatusStackBufferOverrun));
+  const std::string report = ReadWholeFile(errorPath);
+  EXPECT_EQ(report.rfind("thread 'main' panicked at src/shell/app.cpp:", 0), 0u) << report;
+  EXPECT_NE(report.find("called `Result::unwrap()` on an `Err` value: App::on_resumed: "
+                        "std::bad_alloc\n"),
+            std::string::npos)
+      << report;
+}
+
 TEST(ShellProbe, FatalErrorWithoutStandardErrorStillEndsThroughFailFast) {
   // A windowed program started from the desktop has no standard error at all.
   const std::optional<Child> child = StartProbe({L"fatal"}, StandardHandles{});

@@ -105,6 +105,19 @@ bool LoopActions::Post(std::function<void()> action) {
   return true;
 }
 
+void ExitWhenQueueIsEmpty(EventLoop& loop, LoopActions& actions) {
+  const bool posted = actions.Post([&loop, &actions] {
+    if (HIWORD(::GetQueueStatus(QS_POSTMESSAGE)) != 0) {
+      ExitWhenQueueIsEmpty(loop, actions);  // behind what is still queued
+    } else {
+      loop.exit();
+    }
+  });
+  if (!posted) {
+    loop.exit();
+  }
+}
+
 void DrainThreadMessages() {
   MSG message{};
   while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -56,6 +56,10 @@ class LoopActions {
   HWND hwnd_ = nullptr;
 };
 
+// Ends the loop's run once every message posted so far has been dispatched, messages posted by
+// those messages included.
+void ExitWhenQueueIsEmpty(EventLoop& loop, LoopActions& actions);
+
 // Removes everything still queued for the thread (windows destroyed by earlier tests included),
 // dispatching it so that posted destruction requests take effect.
 void DrainThreadMessages();

@@ -10,6 +10,9 @@
 //       the process with exit_on_close when the window gets a close request (code 0).
 //   shell_window_probe fatal
 //       writes "fatal-line <n>" on standard output and fails at line n with "boom".
+//   shell_window_probe app-without-memory
+//       runs the program's own App on the loop with every C++ allocation refused from the start
+//       of the run: start-up fails, and so does describing the failure.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -18,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "probe_allocations.h"
+#include "shell/app.h"
 #include "shell/event_loop.h"
 #include "shell/fatal.h"
 #include "shell/main_window.h"
@@ -65,7 +70,7 @@ class MeasuringApp final : public mirvot::ApplicationHandler {
     std::snprintf(report, sizeof(report), "client %ldx%ld scale %.3f", client.right - client.left,
                   client.bottom - client.top, window_->scale_factor());
     ::OutputDebugStringA(report);
-    ::PostQuitMessage(0);
+    loop.exit();
   }
   void on_window_event(mirvot::EventLoop&, mirvot::WindowId, const mirvot::WindowEvent&) override {}
 
@@ -121,6 +126,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ClosingApp app(arguments[2], arguments[3]);
     const int result = RunApp(app);
     return result == 0 ? kLoopEnded : result;
+  }
+  if (arguments.size() == 2 && arguments[1] == L"app-without-memory") {
+    std::unique_ptr<mirvot::EventLoop> loop;
+    if (FAILED(mirvot::EventLoop::Create(loop))) {
+      return kSetupFailed;
+    }
+    mirvot::App app;
+    mirvot::test::RefuseAllocations();
+    return SUCCEEDED(loop->run(app)) ? 0 : kLoopEnded;
   }
   if (arguments.size() == 2 && arguments[1] == L"fatal") {
     std::printf("fatal-line %d\n", __LINE__ + 2);

@@ -224,6 +224,46 @@ TEST_F(BrowserViewCreationTest, MissingWebView4FailsWithNoInterface) {
   EXPECT_EQ(CountLinesStartingWith(Log(), "webview.Navigate"), 0);
 }
 
+// An engine object that answers QueryInterface with S_OK and no pointer has not handed over the
+// interface: every such answer counts as a failed query (E_POINTER) and nothing is called
+// through null.
+struct NullAnswerCase {
+  const char* interfaceName;
+  HRESULT creation;          // S_OK: the view is built
+  const char* expectedLine;  // a line the engine's log must hold
+};
+
+void PrintTo(const NullAnswerCase& answer, std::ostream* out) { *out << answer.interfaceName; }
+
+class NullQueryAnswerTest : public ViewTest, public ::testing::WithParamInterface<NullAnswerCase> {};
+
+TEST_P(NullQueryAnswerTest, CountsAsAFailedQuery) {
+  ASSERT_TRUE(Script(std::string("qi_null=") + GetParam().interfaceName));
+  if (GetParam().creation == S_OK) {
+    CreateView();
+  } else {
+    EXPECT_EQ(CreateFailing(), WebView2Error::FromHResult(GetParam().creation));
+    EXPECT_EQ(CountLinesStartingWith(Log(), "webview.Navigate"), 0);
+  }
+  EXPECT_GE(FindLine(Log(), GetParam().expectedLine), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EngineObjects, NullQueryAnswerTest,
+    ::testing::Values(
+        // The download registration called through the null pointer before.
+        NullAnswerCase{"ICoreWebView2_4", E_POINTER, "webview.QueryInterface ICoreWebView2_4 null"},
+        // The loader's own query of the created environment.
+        NullAnswerCase{"ICoreWebView2Environment", E_POINTER,
+                       "environment.QueryInterface ICoreWebView2Environment null"},
+        NullAnswerCase{"ICoreWebView2Environment10", S_OK,
+                       "environment.CreateCoreWebView2Controller parentWindow=yes handler=yes"},
+        NullAnswerCase{"ICoreWebView2Settings9", S_OK,
+                       "settings.QueryInterface ICoreWebView2Settings9 null"}),
+    [](const ::testing::TestParamInfo<NullAnswerCase>& param) {
+      return std::string(param.param.interfaceName).substr(std::string("ICoreWebView2").size());
+    });
+
 TEST_F(BrowserViewCreationTest, RefusedCreationFailsWithTheEnginesCode) {
   ASSERT_TRUE(Script("refuse_create=80004005"));
   const WebView2Error error = CreateFailing();

@@ -58,15 +58,5 @@ TEST(WebView2ErrorTest, ErrorsCompareByKindAndCode) {
   EXPECT_FALSE(WebView2Error::Canceled() == WebView2Error::FromHResult(E_ABORT));
 }
 
-TEST(LastErrorAsFailureTest, Win32ErrorBecomesItsHResult) {
-  ::SetLastError(ERROR_ACCESS_DENIED);
-  EXPECT_EQ(LastErrorAsFailure(), static_cast<HRESULT>(0x80070005));
-}
-
-TEST(LastErrorAsFailureTest, MissingErrorStillReadsAsFailure) {
-  ::SetLastError(ERROR_SUCCESS);
-  EXPECT_EQ(LastErrorAsFailure(), E_FAIL);
-}
-
 }  // namespace
 }  // namespace mirvot

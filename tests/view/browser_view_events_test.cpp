@@ -199,9 +199,9 @@ TEST_F(BrowserViewEventsTest, HookFailuresAreIgnored) {
   EXPECT_TRUE(HasHook(parent_->get()));
 }
 
-TEST_F(BrowserViewEventsTest, RemoveMessageTakesTheHookAway) {
+TEST_F(BrowserViewEventsTest, RemoveRequestTakesTheHookAway) {
   ASSERT_TRUE(HasHook(parent_->get()));
-  ::SendMessageW(parent_->get(), kRemoveParentHookMessage, 0, 0);
+  RequestParentHookRemoval(parent_->get());
   EXPECT_FALSE(HasHook(parent_->get()));
   ::SendMessageW(parent_->get(), WM_MOVE, 0, 0);
   ::SendMessageW(parent_->get(), WM_SETFOCUS, 0, 0);

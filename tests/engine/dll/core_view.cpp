@@ -53,7 +53,7 @@ HRESULT CoreView::Create(HWND parent, ComPtr<CoreView>* view) noexcept {
   made->parent_ = parent;
   made->window_ = CreateViewWindow(parent, made.Get());
   if (made->window_ == nullptr) {
-    return LastErrorAsHResult();
+    return LastErrorAsFailure();
   }
   {
     const std::lock_guard<std::mutex> hold(viewsLock);
@@ -121,7 +121,7 @@ HRESULT CoreView::SetParentWindow(HWND parent) noexcept {
     return E_INVALIDARG;
   }
   if (::SetParent(window_, parent) == nullptr) {
-    return LastErrorAsHResult();
+    return LastErrorAsFailure();
   }
   parent_ = parent;
   return S_OK;

@@ -34,6 +34,11 @@ class EngineObject : public ComObject<Chain> {
       WriteLogLine(std::string(logName_) + ".QueryInterface " + name + " omitted");
       return E_NOINTERFACE;
     }
+    if (name != nullptr && IsInterfaceAnsweredWithNull(name)) {
+      *object = nullptr;
+      WriteLogLine(std::string(logName_) + ".QueryInterface " + name + " null");
+      return S_OK;
+    }
     return ComObject<Chain>::QueryInterface(riid, object);
   }
 

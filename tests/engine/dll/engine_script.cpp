@@ -136,10 +136,11 @@ bool ApplyItem(std::string_view key, std::string_view value, Script& script) {
   if (key == "fail_setter") {
     return ParseFailureList(value, "settings.", script);
   }
-  if (key == "omit") {
+  if (key == "omit" || key == "qi_null") {
+    auto& names = key == "omit" ? script.omittedInterfaces : script.nullInterfaces;
     for (std::string_view name : Split(value, ',')) {
       if (!name.empty()) {
-        script.omittedInterfaces.emplace(name);
+        names.emplace(name);
       }
     }
     return true;
@@ -233,6 +234,11 @@ HRESULT ScriptedFailure(std::string_view call) {
 bool IsInterfaceOmitted(std::string_view interfaceName) {
   const Script script = CurrentScript();
   return script.omittedInterfaces.find(interfaceName) != script.omittedInterfaces.end();
+}
+
+bool IsInterfaceAnsweredWithNull(std::string_view interfaceName) {
+  const Script script = CurrentScript();
+  return script.nullInterfaces.find(interfaceName) != script.nullInterfaces.end();
 }
 
 bool TakeEnvironmentFailure(const Script& script) {

@@ -20,6 +20,7 @@ struct Script {
   bool environmentNull = false;
   bool invokeTwice = false;
   std::set<std::string, std::less<>> omittedInterfaces;
+  std::set<std::string, std::less<>> nullInterfaces;  // answered S_OK with a null pointer
   std::map<std::string, HRESULT, std::less<>> failingCalls;  // "object.method" -> result
   std::optional<HRESULT> controllerFailure;
   bool controllerNull = false;
@@ -43,6 +44,7 @@ bool ScriptComesFromEnvironment();
 // The failure the script asks for on a call ("object.method"), or S_OK.
 HRESULT ScriptedFailure(std::string_view call);
 bool IsInterfaceOmitted(std::string_view interfaceName);
+bool IsInterfaceAnsweredWithNull(std::string_view interfaceName);
 
 // Decides whether this accepted creation fails its completion, counting it when it does.
 bool TakeEnvironmentFailure(const Script& script);

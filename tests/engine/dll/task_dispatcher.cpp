@@ -60,7 +60,7 @@ HWND ThreadDispatcherWindow() {
 HRESULT PostToCurrentThread(std::function<void()> task) {
   const HWND window = ThreadDispatcherWindow();
   if (window == nullptr) {
-    return LastErrorAsHResult();
+    return LastErrorAsFailure();
   }
   auto* queued = new (std::nothrow) QueuedTask{std::move(task), PreciseNow()};
   if (queued == nullptr) {
@@ -68,7 +68,7 @@ HRESULT PostToCurrentThread(std::function<void()> task) {
   }
   ++pendingTasks;
   if (!::PostMessageW(window, kRunTaskMessage, 0, reinterpret_cast<LPARAM>(queued))) {
-    const HRESULT hr = LastErrorAsHResult();
+    const HRESULT hr = LastErrorAsFailure();
     --pendingTasks;
     delete queued;
     return hr;

@@ -1,6 +1,10 @@
 #include "view_window.h"
 
+#include <string>
+
 #include "core_view.h"
+#include "engine/test_engine_control.h"
+#include "engine_log.h"
 #include "engine_module.h"
 #include "engine_timing.h"
 
@@ -57,6 +61,9 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COPYDATA:
       return view != nullptr &&
              view->QueueCommand(CopyDataText(reinterpret_cast<const COPYDATASTRUCT*>(lParam)));
+    case kTestEngineViewPing:
+      WriteLogLine("view.ping " + std::to_string(wParam));
+      return 0;
     case WM_NCDESTROY:
       ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
       if (view != nullptr) {

@@ -1,0 +1,142 @@
+// Mirvot.exe among other programs: whatever another process posts to its main window or its
+// thread, the window, the view and the loop stay as they were, and closing still ends the
+// program with 0. And an engine that answers a query with success but no object fails the
+// start-up on the fatal path instead of crashing it.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "e2e/mirvot_run.h"
+#include "engine/test_engine_client.h"
+#include "engine/test_engine_control.h"
+#include "harness/temp_folder.h"
+
+namespace mirvot::test {
+namespace {
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+HWND HostOf(HWND mainWindow) { return ::FindWindowExW(mainWindow, nullptr, L"WRY_WEBVIEW", nullptr); }
+
+bool HostCoversClientArea(HWND mainWindow) {
+  const HWND host = HostOf(mainWindow);
+  const RECT client = ClientRectOf(mainWindow);
+  return host != nullptr && SameRect(RectInParent(host), RECT{0, 0, client.right, client.bottom});
+}
+
+// Posts a message, waiting for room while the program's queue is full.
+bool PostPatiently(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  for (int attempt = 0; attempt < 2000; ++attempt) {
+    if (::PostMessageW(window, message, wParam, lParam)) {
+      return true;
+    }
+    if (::GetLastError() != ERROR_NOT_ENOUGH_QUOTA) {
+      return false;
+    }
+    ::Sleep(5);
+  }
+  return false;
+}
+
+class ForeignMessagesE2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::SetProcessDPIAware();
+    environment_.runtimeFolder = TestRuntimeFolder(L"fixed");
+    environment_.localAppData = localAppData_.path();
+  }
+
+  // The engine's view window logs a marker posted to it when the program dispatches it; posted
+  // messages are dispatched in order, so everything posted before has been dispatched by then.
+  bool WaitUntilDispatched(HWND engineView) {
+    const int marker = ++markers_;
+    return PostPatiently(engineView, kTestEngineViewPing, static_cast<WPARAM>(marker), 0) &&
+           run_->WaitForLogLine("view.ping " + std::to_string(marker));
+  }
+
+  std::vector<std::string> LogSince(size_t from) const {
+    const auto log = run_->Log();
+    return std::vector<std::string>(log.begin() + static_cast<std::ptrdiff_t>(from), log.end());
+  }
+
+  TempFolder localAppData_;
+  ProgramEnvironment environment_;
+  std::unique_ptr<MirvotRun> run_;
+  int markers_ = 0;
+};
+
+TEST_F(ForeignMessagesE2eTest, PostedMessagesLeaveWindowViewAndLoopAsTheyWere) {
+  run_ = std::make_unique<MirvotRun>(environment_);
+  const HWND mainWindow = run_->WaitForMainWindow();
+  ASSERT_NE(mainWindow, nullptr);
+  ASSERT_TRUE(run_->WaitForViewReady());
+  const HWND host = HostOf(mainWindow);
+  const HWND engineView = ::FindWindowExW(host, nullptr, L"MirvotTestEngineView", nullptr);
+  ASSERT_NE(engineView, nullptr);
+  const DWORD thread = ::GetWindowThreadProcessId(mainWindow, nullptr);
+  const size_t before = run_->Log().size();
+
+  // Every number above the system's own messages: the private range (the view's hook message
+  // among them), the application range (the window's destroy request among them) and the
+  // registered messages, each with empty parameters.
+  for (UINT message = WM_USER; message <= 0xFFFF; ++message) {
+    ASSERT_TRUE(PostPatiently(mainWindow, message, 0, 0)) << std::hex << message;
+    if ((message & 0xFFF) == 0xFFF) {
+      ASSERT_TRUE(WaitUntilDispatched(engineView)) << std::hex << message;
+    }
+  }
+  // Copies of messages the system only ever sends: a minimised size, a move, focus, the
+  // window's destruction.
+  for (const UINT message : {WM_SIZE, WM_MOVE, WM_SETFOCUS, WM_DESTROY, WM_NCDESTROY}) {
+    ASSERT_TRUE(PostPatiently(mainWindow, message, SIZE_MINIMIZED, MAKELPARAM(1, 1)));
+  }
+  // A quit request, to the window and to its thread.
+  ASSERT_TRUE(PostPatiently(mainWindow, WM_QUIT, 0, 0));
+  ASSERT_TRUE(::PostThreadMessageW(thread, WM_QUIT, 0, 0));
+  ASSERT_TRUE(WaitUntilDispatched(engineView));
+
+  EXPECT_TRUE(::IsWindowVisible(mainWindow));
+  EXPECT_TRUE(::IsWindow(host));
+  EXPECT_TRUE(HostCoversClientArea(mainWindow));
+  const auto during = LogSince(before);
+  EXPECT_EQ(CountLinesStartingWith(during, "controller."), 0) << "the view was touched";
+
+  // The view still follows the window, through its hook and through the application.
+  const size_t beforeResize = run_->Log().size();
+  ASSERT_TRUE(::SetWindowPos(mainWindow, nullptr, 0, 0, 900, 600,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
+  EXPECT_TRUE(WaitUntil([&] {
+    return ClientRectOf(mainWindow).right < 1280 && HostCoversClientArea(mainWindow);
+  }));
+  const RECT client = ClientRectOf(mainWindow);
+  const std::string bounds = "controller.put_Bounds 0 0 " + std::to_string(client.right) + " " +
+                             std::to_string(client.bottom);
+  EXPECT_TRUE(WaitUntil([&] { return CountLinesStartingWith(LogSince(beforeResize), bounds) >= 2; }));
+  EXPECT_GE(FindLine(LogSince(beforeResize), "controller.get_ParentWindow"), 0) << "hook gone";
+
+  const DebuggedRun result = run_->CloseAndWait();
+  EXPECT_FALSE(result.timedOut);
+  EXPECT_EQ(result.exitCode, 0u);
+  // Ended by the close request, not by a loop that stopped and tore the view down.
+  EXPECT_EQ(CountLinesStartingWith(run_->Log(), "controller.Close"), 0);
+}
+
+TEST_F(ForeignMessagesE2eTest, QueryAnsweredWithoutAnObjectFailsOnTheFatalPath) {
+  environment_.engineScript = L"qi_null=ICoreWebView2_4";
+  run_ = std::make_unique<MirvotRun>(environment_);
+  const DebuggedRun result = run_->Wait();
+  EXPECT_FALSE(result.timedOut);
+  EXPECT_EQ(result.exitCode, 0xC0000409u);
+  const auto log = run_->Log();
+  EXPECT_GE(FindLine(log, "webview.QueryInterface ICoreWebView2_4 null"), 0);
+  EXPECT_EQ(CountLinesStartingWith(log, "webview.Navigate"), 0);
+}
+
+}  // namespace
+}  // namespace mirvot::test
