@@ -7,20 +7,17 @@
 #include "loader/core/folder_rules.h"
 
 namespace mirvot {
-namespace {
-
-DWORD ReadExecutableModuleFileName(wchar_t* buffer, DWORD capacity) {
-  return ::GetModuleFileNameW(nullptr, buffer, capacity);
+const AppExePathFunctions& SystemAppExePathFunctions() noexcept {
+  static constexpr AppExePathFunctions kFunctions{&::GetModuleFileNameW};
+  return kFunctions;
 }
 
-}  // namespace
-
-HRESULT ReadAppExePath(ModuleFileNameReader readModuleFileName, std::wstring& path) noexcept {
+HRESULT GetAppExePathWith(const AppExePathFunctions& functions, std::wstring& path) noexcept {
   constexpr auto kFirstCapacity = static_cast<DWORD>(kExePathFirstCapacityUnits);
   constexpr auto kSecondCapacity = static_cast<DWORD>(kExePathSecondCapacityUnits);
   try {
     wchar_t first[kFirstCapacity] = {};
-    DWORD length = readModuleFileName(first, kFirstCapacity);
+    DWORD length = functions.getModuleFileName(nullptr, first, kFirstCapacity);
     if (length > 0 && length < kFirstCapacity) {
       path.assign(first, length);
       return S_OK;
@@ -29,7 +26,7 @@ HRESULT ReadAppExePath(ModuleFileNameReader readModuleFileName, std::wstring& pa
       return LastErrorAsFailure();
     }
     std::vector<wchar_t> second(kSecondCapacity, L'\0');
-    length = readModuleFileName(second.data(), kSecondCapacity);
+    length = functions.getModuleFileName(nullptr, second.data(), kSecondCapacity);
     if (length > 0 && length < kSecondCapacity) {
       path.assign(second.data(), length);
       return S_OK;
@@ -41,7 +38,7 @@ HRESULT ReadAppExePath(ModuleFileNameReader readModuleFileName, std::wstring& pa
 }
 
 HRESULT GetAppExePath(std::wstring& path) noexcept {
-  return ReadAppExePath(&ReadExecutableModuleFileName, path);
+  return GetAppExePathWith(SystemAppExePathFunctions(), path);
 }
 
 }  // namespace mirvot

@@ -12,11 +12,16 @@ namespace mirvot {
 // a longer path is a failure.
 [[nodiscard]] HRESULT GetAppExePath(std::wstring& path) noexcept;
 
-// The read itself, with the system call passed in so that every outcome of it can be tested.
-// `readModuleFileName` behaves like GetModuleFileNameW for the executable module (it returns
-// the number of units written and leaves the thread's last error set).
-using ModuleFileNameReader = DWORD (*)(wchar_t* buffer, DWORD capacity);
-[[nodiscard]] HRESULT ReadAppExePath(ModuleFileNameReader readModuleFileName,
-                                     std::wstring& path) noexcept;
+// The system function the path is read with.
+struct AppExePathFunctions {
+  DWORD(WINAPI* getModuleFileName)(HMODULE module, LPWSTR buffer, DWORD capacity) = nullptr;
+};
+
+// This system's: GetModuleFileNameW.
+[[nodiscard]] const AppExePathFunctions& SystemAppExePathFunctions() noexcept;
+
+// GetAppExePath with the given function, which is asked for the executable module (null).
+[[nodiscard]] HRESULT GetAppExePathWith(const AppExePathFunctions& functions,
+                                        std::wstring& path) noexcept;
 
 }  // namespace mirvot

@@ -11,19 +11,16 @@
 namespace mirvot {
 namespace {
 
-GetCurrentApplicationUserModelIdFunction FindGetCurrentApplicationUserModelId() {
-  static const auto function = FindLoadedFunction<GetCurrentApplicationUserModelIdFunction>(
-      L"Kernel32.dll", "GetCurrentApplicationUserModelId");
-  return function;
-}
+constexpr HRESULT kNotFound = HResultFromWin32Code(ERROR_NOT_FOUND);  // 0x80070490
 
-GetCurrentProcessExplicitAppUserModelIdFunction FindGetCurrentProcessExplicitAppUserModelId() {
-  // shell32 is loaded from the system folder only, never from the application's folder, and
-  // stays loaded: the remembered address must remain valid.
+// shell32's GetCurrentProcessExplicitAppUserModelID, found the first time it is called. shell32
+// is loaded from the system folder only, never from the application's folder, and stays loaded:
+// the remembered address must remain valid.
+HRESULT WINAPI GetExplicitIdFromShell32(PWSTR* id) {
   static const auto function = FindFunction<GetCurrentProcessExplicitAppUserModelIdFunction>(
       ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32),
       "GetCurrentProcessExplicitAppUserModelID");
-  return function;
+  return function != nullptr ? function(id) : kNotFound;
 }
 
 // The packaged application's ID. False when the system cannot give one (no such function, or
@@ -49,15 +46,15 @@ bool TryPackagedId(GetCurrentApplicationUserModelIdFunction function, std::wstri
   return true;
 }
 
-HRESULT GetAppUserModelIdOrThrow(const AppUserModelIdFunctionLookups& lookups, std::wstring& id) {
+HRESULT GetAppUserModelIdOrThrow(const AppUserModelIdFunctions& functions, std::wstring& id) {
   id.clear();
   HRESULT result = E_FAIL;
-  if (TryPackagedId(lookups.getCurrentApplicationUserModelId(), id, result)) {
+  if (TryPackagedId(functions.getCurrentApplicationUserModelId, id, result)) {
     return result;
   }
-  const auto explicitIdFunction = lookups.getCurrentProcessExplicitAppUserModelId();
+  const auto explicitIdFunction = functions.getCurrentProcessExplicitAppUserModelId;
   if (explicitIdFunction == nullptr) {
-    return HResultFromWin32Code(ERROR_NOT_FOUND);
+    return kNotFound;
   }
   wchar_t* rawId = nullptr;
   result = explicitIdFunction(&rawId);
@@ -70,16 +67,18 @@ HRESULT GetAppUserModelIdOrThrow(const AppUserModelIdFunctionLookups& lookups, s
 
 }  // namespace
 
-const AppUserModelIdFunctionLookups& SystemAppUserModelIdFunctionLookups() noexcept {
-  static constexpr AppUserModelIdFunctionLookups kLookups{
-      &FindGetCurrentApplicationUserModelId, &FindGetCurrentProcessExplicitAppUserModelId};
-  return kLookups;
+const AppUserModelIdFunctions& SystemAppUserModelIdFunctions() noexcept {
+  static const AppUserModelIdFunctions functions{
+      FindLoadedFunction<GetCurrentApplicationUserModelIdFunction>(
+          L"Kernel32.dll", "GetCurrentApplicationUserModelId"),
+      &GetExplicitIdFromShell32};
+  return functions;
 }
 
-HRESULT GetAppUserModelIdWith(const AppUserModelIdFunctionLookups& lookups,
+HRESULT GetAppUserModelIdWith(const AppUserModelIdFunctions& functions,
                               std::wstring& id) noexcept {
   try {
-    return GetAppUserModelIdOrThrow(lookups, id);
+    return GetAppUserModelIdOrThrow(functions, id);
   } catch (const std::bad_alloc&) {
     id.clear();
     return E_OUTOFMEMORY;
@@ -87,7 +86,7 @@ HRESULT GetAppUserModelIdWith(const AppUserModelIdFunctionLookups& lookups,
 }
 
 HRESULT GetAppUserModelId(std::wstring& id) noexcept {
-  return GetAppUserModelIdWith(SystemAppUserModelIdFunctionLookups(), id);
+  return GetAppUserModelIdWith(SystemAppUserModelIdFunctions(), id);
 }
 
 }  // namespace mirvot

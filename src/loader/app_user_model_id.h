@@ -14,22 +14,23 @@ namespace mirvot {
 using GetCurrentApplicationUserModelIdFunction = LONG(WINAPI*)(UINT32* length, PWSTR id);
 using GetCurrentProcessExplicitAppUserModelIdFunction = HRESULT(WINAPI*)(PWSTR* id);
 
-// Where the two functions come from. Each member returns the function's address, or null
-// when the system lacks it. The system's lookups resolve each function the first time it is
-// needed (loading shell32.dll from the system folder for the second) and remember the answer
-// for the life of the process.
-struct AppUserModelIdFunctionLookups {
-  GetCurrentApplicationUserModelIdFunction (*getCurrentApplicationUserModelId)();
-  GetCurrentProcessExplicitAppUserModelIdFunction (*getCurrentProcessExplicitAppUserModelId)();
+// The two functions; null where the system lacks one.
+struct AppUserModelIdFunctions {
+  GetCurrentApplicationUserModelIdFunction getCurrentApplicationUserModelId = nullptr;
+  GetCurrentProcessExplicitAppUserModelIdFunction getCurrentProcessExplicitAppUserModelId = nullptr;
 };
 
-[[nodiscard]] const AppUserModelIdFunctionLookups& SystemAppUserModelIdFunctionLookups() noexcept;
+// This system's functions. The first is looked up in kernel32 once. The second stands for
+// shell32's function: shell32.dll is loaded from the system folder, and the function looked up,
+// only the first time the explicit ID is asked for (a packaged process never needs it); where it
+// is missing the call answers HRESULT_FROM_WIN32(ERROR_NOT_FOUND), as a missing function does.
+[[nodiscard]] const AppUserModelIdFunctions& SystemAppUserModelIdFunctions() noexcept;
 
 // The packaged ID is read into 131 units: 130 and the terminator.
 inline constexpr UINT32 kAppUserModelIdCapacity = 131;
 
-// GetAppUserModelId with the functions taken from `lookups`.
-[[nodiscard]] HRESULT GetAppUserModelIdWith(const AppUserModelIdFunctionLookups& lookups,
+// GetAppUserModelId with the given functions.
+[[nodiscard]] HRESULT GetAppUserModelIdWith(const AppUserModelIdFunctions& functions,
                                             std::wstring& id) noexcept;
 
 }  // namespace mirvot

@@ -62,8 +62,6 @@ class ReportLockGuard {
 
 EventProviderState g_providerState;
 
-std::atomic<const EventTracingFunctions*> g_functionsOverride{nullptr};
-
 }  // namespace
 
 const EventTracingFunctions& SystemEventTracingFunctions() noexcept {
@@ -101,15 +99,9 @@ void NTAPI RecordProviderEnableState(LPCGUID /*sourceId*/, ULONG isEnabled, UCHA
   }
 }
 
-void OverrideEventTracingFunctions(const EventTracingFunctions* functions) noexcept {
-  g_functionsOverride.store(functions);
-}
-
-void ReportCreateEnvironmentError(HRESULT hr, bool clientDllFound,
-                                  bool installedRuntime) noexcept {
-  const EventTracingFunctions* const overridden = g_functionsOverride.load();
-  ReportCreateEnvironmentError(overridden != nullptr ? *overridden : SystemEventTracingFunctions(),
-                               g_providerState, hr, clientDllFound, installedRuntime);
+void ReportCreateEnvironmentError(const EventTracingFunctions& functions, HRESULT hr,
+                                  bool clientDllFound, bool installedRuntime) noexcept {
+  ReportCreateEnvironmentError(functions, g_providerState, hr, clientDllFound, installedRuntime);
 }
 
 void ReportCreateEnvironmentError(const EventTracingFunctions& functions,

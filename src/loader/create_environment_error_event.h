@@ -51,16 +51,12 @@ void NTAPI RecordProviderEnableState(LPCGUID sourceId, ULONG isEnabled, UCHAR le
                                      PEVENT_FILTER_DESCRIPTOR filterData,
                                      PVOID callbackContext) noexcept;
 
-// Makes the one-argument-set report below go through `functions` instead of ADVAPI32's, until
-// called again with null. This lets tests see every registration and write of the loader's
-// reports; ETW itself gives a test no way to observe them without a trace session.
-void OverrideEventTracingFunctions(const EventTracingFunctions* functions) noexcept;
-
-// Reports one failed attempt: the failing code, whether discovery had found the engine library
-// (so the failure came from loading it or from the engine), and whether the attempt searched
-// the installed runtimes.
-void ReportCreateEnvironmentError(HRESULT hr, bool clientDllFound,
-                                  bool installedRuntime) noexcept;
+// Reports one failed attempt through `functions` (SystemEventTracingFunctions() in the program):
+// the failing code, whether discovery had found the engine library (so the failure came from
+// loading it or from the engine), and whether the attempt searched the installed runtimes. The
+// provider's registration slot is the process's own.
+void ReportCreateEnvironmentError(const EventTracingFunctions& functions, HRESULT hr,
+                                  bool clientDllFound, bool installedRuntime) noexcept;
 
 // The same report through the given functions and provider state. Reports are serialised
 // process-wide, so the state is never shared by two reports at once; a state whose slot is

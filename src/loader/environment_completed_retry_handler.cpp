@@ -28,12 +28,10 @@ HRESULT CopyFolder(const wchar_t* source, std::wstring& copy, const wchar_t*& ca
 
 Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> EnvironmentCompletedRetryHandler::Create(
     const LoaderSettings& settings,
-    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler) noexcept {
-  Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> handler;
-  // Adopts the reference the object is born with. Not ComPtr::Attach: the MinGW-w64 10 version
-  // of it adds a reference of its own, and the handler would never be freed.
-  *handler.ReleaseAndGetAddressOf() =
-      MakeComObject<EnvironmentCompletedRetryHandler>(callerHandler);
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler,
+    const EventTracingFunctions& tracing) noexcept {
+  Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> handler =
+      AdoptComReference(MakeComObject<EnvironmentCompletedRetryHandler>(callerHandler, tracing));
   if (handler && FAILED(handler->CaptureSettings(settings))) {
     handler.Reset();
   }
@@ -41,13 +39,14 @@ Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> EnvironmentCompletedRet
 }
 
 EnvironmentCompletedRetryHandler::EnvironmentCompletedRetryHandler(
-    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler) noexcept
-    : EnvironmentCompletedRetryHandler(callerHandler, 1) {}
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler,
+    const EventTracingFunctions& tracing) noexcept
+    : EnvironmentCompletedRetryHandler(callerHandler, tracing, 1) {}
 
 EnvironmentCompletedRetryHandler::EnvironmentCompletedRetryHandler(
     ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler,
-    LONG initialReferenceCount) noexcept
-    : references_(initialReferenceCount), callerHandler_(callerHandler) {}
+    const EventTracingFunctions& tracing, LONG initialReferenceCount) noexcept
+    : ComObject(initialReferenceCount), callerHandler_(callerHandler), tracing_(&tracing) {}
 
 EnvironmentCompletedRetryHandler::~EnvironmentCompletedRetryHandler() = default;
 
@@ -59,33 +58,6 @@ HRESULT EnvironmentCompletedRetryHandler::CaptureSettings(const LoaderSettings& 
       CopyFolder(settings.userDataFolder, userDataFolder_, settings_.userDataFolder));
   options_ = settings.environmentOptions;
   return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE EnvironmentCompletedRetryHandler::QueryInterface(REFIID riid,
-                                                                           void** object) noexcept {
-  if (object == nullptr) {
-    return E_POINTER;
-  }
-  if (riid == __uuidof(IUnknown) ||
-      riid == __uuidof(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler)) {
-    *object = static_cast<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE EnvironmentCompletedRetryHandler::AddRef() noexcept {
-  return references_.Increment();
-}
-
-ULONG STDMETHODCALLTYPE EnvironmentCompletedRetryHandler::Release() noexcept {
-  const ULONG remaining = references_.Decrement();
-  if (remaining == 0) {
-    delete this;
-  }
-  return remaining;
 }
 
 HRESULT STDMETHODCALLTYPE EnvironmentCompletedRetryHandler::Invoke(
@@ -103,7 +75,7 @@ HRESULT STDMETHODCALLTYPE EnvironmentCompletedRetryHandler::Invoke(
   if (FAILED(errorCode) && retriesLeft_ > 0) {
     --retriesLeft_;
     // The same settings as before: variables and policies are not read again.
-    const HRESULT retried = TryCreateEnvironment(settings_, this);
+    const HRESULT retried = TryCreateEnvironment(settings_, this, *tracing_);
     if (FAILED(retried)) {
       NotifyCaller(retried, nullptr);
     }

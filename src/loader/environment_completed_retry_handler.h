@@ -10,29 +10,33 @@
 #include <string>
 
 #include "common/com_object.h"
+#include "loader/create_environment_error_event.h"
 #include "loader/loader_settings.h"
 #include "webview2/webview2_interfaces.h"
 
 namespace mirvot {
 
+// Counted and queried like every COM object of this program (ComObject): one saturating count
+// changed by compare-and-exchange, IUnknown and the handler interface answered with the object
+// itself, anything else refused with E_NOINTERFACE.
 class EnvironmentCompletedRetryHandler
-    : public ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler {
+    : public ComObject<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> {
  public:
   // A handler holding the resolved settings (with its own copies of both folder strings and
   // its own reference to the options object) and a reference to the caller's handler. Null
   // when memory runs out.
+  // A retry's error events go through `tracing`, which must outlive the handler.
   [[nodiscard]] static Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> Create(
       const LoaderSettings& settings,
-      ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler) noexcept;
+      ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler,
+      const EventTracingFunctions& tracing) noexcept;
 
-  explicit EnvironmentCompletedRetryHandler(
-      ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler) noexcept;
+  EnvironmentCompletedRetryHandler(
+      ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler,
+      const EventTracingFunctions& tracing) noexcept;
   EnvironmentCompletedRetryHandler(const EnvironmentCompletedRetryHandler&) = delete;
   EnvironmentCompletedRetryHandler& operator=(const EnvironmentCompletedRetryHandler&) = delete;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) noexcept override;
-  ULONG STDMETHODCALLTYPE AddRef() noexcept override;
-  ULONG STDMETHODCALLTYPE Release() noexcept override;
   HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode,
                                    ICoreWebView2Environment* createdEnvironment) noexcept override;
 
@@ -51,19 +55,19 @@ class EnvironmentCompletedRetryHandler
   // For a count other than the entry's single reference.
   EnvironmentCompletedRetryHandler(
       ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler,
-      LONG initialReferenceCount) noexcept;
-  virtual ~EnvironmentCompletedRetryHandler();
+      const EventTracingFunctions& tracing, LONG initialReferenceCount) noexcept;
+  ~EnvironmentCompletedRetryHandler() override;
 
  private:
   void NotifyCaller(HRESULT errorCode, ICoreWebView2Environment* environment) noexcept;
 
-  AtomicRefCount references_;
   LoaderSettings settings_{};
   std::wstring browserExecutableFolder_;
   std::wstring userDataFolder_;
   Microsoft::WRL::ComPtr<ICoreWebView2EnvironmentOptions> options_;
   Microsoft::WRL::ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>
       callerHandler_;
+  const EventTracingFunctions* tracing_;
   int retriesLeft_ = 1;
   // The caller was promised exactly one call. An engine is to call Invoke once per accepted
   // creation, but one that calls it again, or both inside the creation call and later, or

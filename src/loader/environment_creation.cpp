@@ -9,7 +9,7 @@
 #include "common/optional_function.h"
 #include "common/owners.h"
 #include "common/wide_text.h"
-#include "loader/core/hresult_format.h"
+#include "common/core/hresult_format.h"
 #include "loader/create_environment_error_event.h"
 #include "loader/environment_completed_retry_handler.h"
 #include "loader/runtime_discovery.h"
@@ -18,7 +18,8 @@
 namespace mirvot {
 namespace {
 
-constexpr HRESULT kModuleNotFound = static_cast<HRESULT>(0x8007007E);
+constexpr HRESULT kModuleNotFound = HResultFromWin32Code(ERROR_MOD_NOT_FOUND);
+static_assert(kModuleNotFound == static_cast<HRESULT>(0x8007007E));
 
 // Writes the HRESULT's eight hexadecimal digits as one piece.
 void WriteHResultDigits(HRESULT hr) noexcept {
@@ -89,9 +90,9 @@ HRESULT LoadClientDllAndCreate(
   return hr;
 }
 
-HRESULT TryCreateEnvironment(
-    LoaderSettings settings,
-    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) noexcept {
+HRESULT TryCreateEnvironment(LoaderSettings settings,
+                             ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler,
+                             const EventTracingFunctions& tracing) noexcept {
   const bool folderGiven =
       settings.browserExecutableFolder != nullptr && settings.browserExecutableFolder[0] != L'\0';
   const RuntimeKind kind = RuntimeKindFor(folderGiven, settings.useEdgeView);
@@ -111,18 +112,15 @@ HRESULT TryCreateEnvironment(
   }
 
   if (!settings.useEdgeView) {
-    ReportCreateEnvironmentError(hr, found == S_OK, kind == RuntimeKind::Installed);
+    ReportCreateEnvironmentError(tracing, hr, found == S_OK, kind == RuntimeKind::Installed);
   }
   return hr;
 }
 
-}  // namespace mirvot
-
-extern "C" HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOptions(
-    PCWSTR browserExecutableFolder, PCWSTR userDataFolder,
+HRESULT CreateCoreWebView2EnvironmentWithTracing(
+    const EventTracingFunctions& tracing, PCWSTR browserExecutableFolder, PCWSTR userDataFolder,
     ICoreWebView2EnvironmentOptions* environmentOptions,
     ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* environmentCreatedHandler) noexcept {
-  using namespace mirvot;
   if (environmentCreatedHandler == nullptr) {
     return E_POINTER;
   }
@@ -140,19 +138,30 @@ extern "C" HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOptions(
   // Without a handler of its own the loader cannot keep its promise: an engine that accepted
   // the call would have no one to call, and the caller would wait for ever.
   const Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> retryHandler =
-      EnvironmentCompletedRetryHandler::Create(settings, environmentCreatedHandler);
+      EnvironmentCompletedRetryHandler::Create(settings, environmentCreatedHandler, tracing);
   if (!retryHandler) {
     return E_OUTOFMEMORY;
   }
 
-  HRESULT hr = TryCreateEnvironment(settings, retryHandler.Get());
+  HRESULT hr = TryCreateEnvironment(settings, retryHandler.Get(), tracing);
   // Everything once more, discovery included; unless an engine that broke its contract has
   // already completed inside the failed call: the caller has its one outcome, and nothing a
   // second attempt brings could reach it.
   if (FAILED(hr) && !retryHandler->callerNotified()) {
-    hr = TryCreateEnvironment(settings, retryHandler.Get());
+    hr = TryCreateEnvironment(settings, retryHandler.Get(), tracing);
   }
   // An engine that accepted the call holds its own reference to the handler; the entry's goes
   // when retryHandler leaves scope.
   return hr;
+}
+
+}  // namespace mirvot
+
+extern "C" HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOptions(
+    PCWSTR browserExecutableFolder, PCWSTR userDataFolder,
+    ICoreWebView2EnvironmentOptions* environmentOptions,
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* environmentCreatedHandler) noexcept {
+  return mirvot::CreateCoreWebView2EnvironmentWithTracing(
+      mirvot::SystemEventTracingFunctions(), browserExecutableFolder, userDataFolder,
+      environmentOptions, environmentCreatedHandler);
 }

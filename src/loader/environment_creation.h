@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "loader/create_environment_error_event.h"
 #include "loader/loader_settings.h"
 #include "loader/runtime_kind.h"
 #include "webview2/webview2_interfaces.h"
@@ -20,6 +21,13 @@ extern "C" HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOptions(
 
 namespace mirvot {
 
+// The entry with the ETW functions its error events go through given: the entry above passes
+// SystemEventTracingFunctions().
+[[nodiscard]] HRESULT CreateCoreWebView2EnvironmentWithTracing(
+    const EventTracingFunctions& tracing, PCWSTR browserExecutableFolder, PCWSTR userDataFolder,
+    ICoreWebView2EnvironmentOptions* environmentOptions,
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* environmentCreatedHandler) noexcept;
+
 // The engine library's creation export, "CreateWebViewEnvironmentWithOptionsInternal". The
 // leading flag is always true.
 using CreateWebViewEnvironmentWithOptionsInternalFunction = HRESULT(STDAPICALLTYPE*)(
@@ -30,8 +38,8 @@ using CreateWebViewEnvironmentWithOptionsInternalFunction = HRESULT(STDAPICALLTY
 // One complete attempt: discovery, load, call. A failed attempt is reported as an error event
 // unless the settings ask for Edge view mode.
 [[nodiscard]] HRESULT TryCreateEnvironment(
-    LoaderSettings settings,
-    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) noexcept;
+    LoaderSettings settings, ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler,
+    const EventTracingFunctions& tracing) noexcept;
 
 // Loads the engine library and calls its creation export. Failures to load it or to find the
 // export leave a line on the debugger output; a failure the engine returns is passed on as is.

@@ -17,24 +17,6 @@ using package_api::PACKAGE_VERSION;
 
 constexpr wchar_t kPackageFunctionsModule[] = L"kernelbase.dll";
 
-package_api::TryCreatePackageDependencyFunction FindTryCreatePackageDependency() {
-  static const auto function = FindLoadedFunction<package_api::TryCreatePackageDependencyFunction>(
-      kPackageFunctionsModule, "TryCreatePackageDependency");
-  return function;
-}
-
-package_api::AddPackageDependencyFunction FindAddPackageDependency() {
-  static const auto function = FindLoadedFunction<package_api::AddPackageDependencyFunction>(
-      kPackageFunctionsModule, "AddPackageDependency");
-  return function;
-}
-
-package_api::GetCurrentPackageInfoFunction FindGetCurrentPackageInfo() {
-  static const auto function = FindLoadedFunction<package_api::GetCurrentPackageInfoFunction>(
-      kPackageFunctionsModule, "GetCurrentPackageInfo");
-  return function;
-}
-
 // Declares the process's dependency on the channel's runtime package so that the package
 // joins the process's package graph. The dependency is never removed: the runtime must stay
 // available as long as the process may use it.
@@ -60,17 +42,17 @@ void AddRuntimePackageDependency(package_api::TryCreatePackageDependencyFunction
   static_cast<void>(add(identifier.get(), kDefaultRank, kNoOptions, &context, nullptr));
 }
 
-bool FindPackagedRuntimeOrThrow(const PackageFunctionLookups& lookups, ReleaseChannel channel,
+bool FindPackagedRuntimeOrThrow(const PackageFunctions& functions, ReleaseChannel channel,
                                 std::wstring& clientDllPath) {
-  const auto tryCreate = lookups.tryCreatePackageDependency();
-  const auto add = lookups.addPackageDependency();
+  const auto tryCreate = functions.tryCreatePackageDependency;
+  const auto add = functions.addPackageDependency;
   if (tryCreate == nullptr || add == nullptr) {
     return false;
   }
   const std::wstring familyName(AsWide(kChannelPackageFamilyNames[ChannelIndex(channel)]));
   AddRuntimePackageDependency(tryCreate, add, familyName.c_str());
 
-  const auto getCurrentPackageInfo = lookups.getCurrentPackageInfo();
+  const auto getCurrentPackageInfo = functions.getCurrentPackageInfo;
   if (getCurrentPackageInfo == nullptr) {
     return false;
   }
@@ -101,10 +83,19 @@ bool FindPackagedRuntimeOrThrow(const PackageFunctionLookups& lookups, ReleaseCh
 
 }  // namespace
 
-const PackageFunctionLookups& SystemPackageFunctionLookups() noexcept {
-  static constexpr PackageFunctionLookups kLookups{
-      &FindTryCreatePackageDependency, &FindAddPackageDependency, &FindGetCurrentPackageInfo};
-  return kLookups;
+const PackageFunctions& SystemPackageFunctions() noexcept {
+  static const PackageFunctions functions = [] {
+    PackageFunctions found;
+    found.tryCreatePackageDependency =
+        FindLoadedFunction<package_api::TryCreatePackageDependencyFunction>(
+            kPackageFunctionsModule, "TryCreatePackageDependency");
+    found.addPackageDependency = FindLoadedFunction<package_api::AddPackageDependencyFunction>(
+        kPackageFunctionsModule, "AddPackageDependency");
+    found.getCurrentPackageInfo = FindLoadedFunction<package_api::GetCurrentPackageInfoFunction>(
+        kPackageFunctionsModule, "GetCurrentPackageInfo");
+    return found;
+  }();
+  return functions;
 }
 
 std::optional<PackagedRuntimeLocation> FindRuntimePackage(const BYTE* buffer,
@@ -132,17 +123,17 @@ std::optional<PackagedRuntimeLocation> FindRuntimePackage(const BYTE* buffer,
   return std::nullopt;
 }
 
-bool FindPackagedRuntimeWith(const PackageFunctionLookups& lookups, ReleaseChannel channel,
+bool FindPackagedRuntimeWith(const PackageFunctions& functions, ReleaseChannel channel,
                              std::wstring& clientDllPath) noexcept {
   try {
-    return FindPackagedRuntimeOrThrow(lookups, channel, clientDllPath);
+    return FindPackagedRuntimeOrThrow(functions, channel, clientDllPath);
   } catch (const std::bad_alloc&) {
     return false;
   }
 }
 
 bool FindPackagedRuntime(ReleaseChannel channel, std::wstring& clientDllPath) noexcept {
-  return FindPackagedRuntimeWith(SystemPackageFunctionLookups(), channel, clientDllPath);
+  return FindPackagedRuntimeWith(SystemPackageFunctions(), channel, clientDllPath);
 }
 
 }  // namespace mirvot

@@ -78,16 +78,16 @@ using GetCurrentPackageInfoFunction = LONG(WINAPI*)(UINT32 flags, UINT32* buffer
 
 }  // namespace package_api
 
-// Where the three package functions come from. Each member returns the function's address,
-// or null when the system lacks it. The system's lookups search kernelbase.dll the first time
-// each function is needed and remember the answer for the life of the process.
-struct PackageFunctionLookups {
-  package_api::TryCreatePackageDependencyFunction (*tryCreatePackageDependency)();
-  package_api::AddPackageDependencyFunction (*addPackageDependency)();
-  package_api::GetCurrentPackageInfoFunction (*getCurrentPackageInfo)();
+// The three package functions; null where the system lacks one.
+struct PackageFunctions {
+  package_api::TryCreatePackageDependencyFunction tryCreatePackageDependency = nullptr;
+  package_api::AddPackageDependencyFunction addPackageDependency = nullptr;
+  package_api::GetCurrentPackageInfoFunction getCurrentPackageInfo = nullptr;
 };
 
-[[nodiscard]] const PackageFunctionLookups& SystemPackageFunctionLookups() noexcept;
+// This system's functions, looked up in kernelbase.dll the first time a runtime package is
+// searched for and remembered for the life of the process.
+[[nodiscard]] const PackageFunctions& SystemPackageFunctions() noexcept;
 
 // The package information asked for: the process's package graph, including the packages
 // added through dynamic dependencies.
@@ -98,8 +98,8 @@ inline constexpr UINT32 kPackageInfoFlags = 0x00180001;
 // (minimum version, then the library test). Not found on systems without the functions.
 [[nodiscard]] bool FindPackagedRuntime(ReleaseChannel channel, std::wstring& clientDllPath) noexcept;
 
-// The same with the functions taken from `lookups`.
-[[nodiscard]] bool FindPackagedRuntimeWith(const PackageFunctionLookups& lookups,
+// The same with the given functions.
+[[nodiscard]] bool FindPackagedRuntimeWith(const PackageFunctions& functions,
                                            ReleaseChannel channel,
                                            std::wstring& clientDllPath) noexcept;
 

@@ -18,11 +18,12 @@ namespace mirvot {
 inline constexpr wchar_t kClientStateKeyPrefix[] = L"Software\\Microsoft\\EdgeUpdate\\ClientState\\";
 inline constexpr wchar_t kEdgeStableClientKey[] =
     L"Software\\Microsoft\\EdgeUpdate\\Clients\\{56EB18F8-B008-4CBD-B6D2-8C97FE7E9062}";
-inline constexpr REGSAM kRegistrationKeyAccess = KEY_READ | KEY_WOW64_32KEY;  // 0x00020219
+inline constexpr REGSAM kRegistrationKeyAccess = KEY_READ | KEY_WOW64_32KEY;
+static_assert(kRegistrationKeyAccess == 0x00020219);
 
-// Access asked for when testing that the library opens: SYNCHRONIZE | FILE_EXECUTE |
-// FILE_READ_DATA, the rights the loader needs to map it.
-inline constexpr DWORD kClientDllOpenAccess = 0x00100021;
+// Access asked for when testing that the library opens: the rights the loader needs to map it.
+inline constexpr DWORD kClientDllOpenAccess = SYNCHRONIZE | FILE_EXECUTE | FILE_READ_DATA;
+static_assert(kClientDllOpenAccess == 0x00100021);
 
 // The fixed-folder road. A relative folder is placed beside the executable. S_OK with the
 // library path; 0x80070002 (with a debugger line) when the library is not usable there; the

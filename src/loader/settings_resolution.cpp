@@ -11,6 +11,7 @@
 #include <string_view>
 #include <utility>
 
+#include "common/environment_variable.h"
 #include "common/owners.h"
 #include "common/wide_text.h"
 #include "loader/app_exe_path.h"
@@ -27,26 +28,6 @@ using Microsoft::WRL::ComPtr;
 // Written by every resolution without a lock; two resolutions at once write it from the same
 // registry state. Atomic only so that such a race is well defined; relaxed order suffices.
 std::atomic<bool> policyRootPresent{true};
-
-std::optional<std::wstring> ReadEnvironmentVariable(const wchar_t* name) {
-  DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);  // includes the terminator
-  if (size == 0) {
-    return std::nullopt;
-  }
-  for (;;) {
-    std::wstring value(size, L'\0');
-    ::SetLastError(ERROR_SUCCESS);
-    const DWORD length = ::GetEnvironmentVariableW(name, value.data(), size);
-    if (length == 0 && ::GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
-      return std::nullopt;  // removed since it was measured
-    }
-    if (length < size) {
-      value.resize(length);
-      return value;
-    }
-    size = length;  // grew since it was measured
-  }
-}
 
 // Whether the policy root exists in either hive, the user's first.
 bool PolicyRootExists() {

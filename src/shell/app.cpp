@@ -14,11 +14,11 @@ namespace mirvot {
 namespace {
 
 // Every download is saved where the runtime proposes.
-bool AcceptDownload(const std::string& /*uri*/, std::wstring& /*path*/) { return true; }
+bool accept_download(const std::string& /*uri*/, std::wstring& /*path*/) { return true; }
 
 // The fatal report's description of a window that could not be created.
-std::string WindowErrorDescription(HRESULT code) {
-  return "OsError(" + WindowsErrorDescription(code) + ")";
+std::string window_error_description(HRESULT code) {
+  return "OsError(" + windows_error_description(code) + ")";
 }
 
 }  // namespace
@@ -34,15 +34,15 @@ void App::on_resumed(EventLoop& loop) try {
   attributes.icon = load_window_icon();
 
   std::unique_ptr<MainWindow> newWindow;
-  if (const HRESULT hr = MainWindow::Create(loop, attributes, newWindow); FAILED(hr)) {
-    MIRVOT_FATAL(WindowErrorDescription(hr));
+  if (const HRESULT hr = MainWindow::create(loop, attributes, newWindow); FAILED(hr)) {
+    MIRVOT_FATAL(window_error_description(hr));
   }
 
   if (!web_context) {
     web_context.emplace(BrowserContext{profile_folder()});
   }
 
-  const ViewOptions options{*web_context, kLoginUrl, AcceptDownload};
+  const ViewOptions options{*web_context, kLoginUrl, accept_download};
   BrowserViewResult created = BrowserView::create(newWindow->hwnd(), options);
   if (const auto* error = std::get_if<WebView2Error>(&created)) {
     MIRVOT_FATAL(error->description());
@@ -65,7 +65,7 @@ void App::on_window_event(EventLoop& /*loop*/, WindowId /*window*/, const Window
       }
       // Through logical units: the host window may sit at another DPI than the main window
       // for a moment while the window moves between monitors.
-      const PhysicalSize size = ViewSizeForResize(event.width, event.height, window->scale_factor(),
+      const PhysicalSize size = view_size_for_resize(event.width, event.height, window->scale_factor(),
                                                   host_window_dpi(webview->host()));
       // A failure (the page closed the host, for one) changes nothing until the next resize.
       static_cast<void>(webview->set_bounds(size.width, size.height));

@@ -22,13 +22,10 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-// SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS.
-constexpr UINT kResizeFlags = 0x4014;
-
 // A later settings interface the runtime may lack: the setting is then skipped. A runtime that
 // has it but refuses the value fails the view.
 template <typename Later, typename Setter>
-HRESULT WriteLaterSetting(ICoreWebView2Settings* settings, Setter write) {
+HRESULT write_later_setting(ICoreWebView2Settings* settings, Setter write) {
   ComPtr<Later> later;
   if (FAILED(QueryInterfaceTo(settings, later))) {
     return S_OK;
@@ -37,63 +34,63 @@ HRESULT WriteLaterSetting(ICoreWebView2Settings* settings, Setter write) {
 }
 
 // The per-view settings, in this order. Every setting not written keeps the engine's default.
-HRESULT WriteSettings(ICoreWebView2Settings* settings) {
+HRESULT write_settings(ICoreWebView2Settings* settings) {
   MIRVOT_RETURN_IF_FAILED(settings->put_IsStatusBarEnabled(FALSE));
   MIRVOT_RETURN_IF_FAILED(settings->put_AreDefaultContextMenusEnabled(TRUE));
   MIRVOT_RETURN_IF_FAILED(settings->put_IsZoomControlEnabled(FALSE));
   MIRVOT_RETURN_IF_FAILED(settings->put_AreDevToolsEnabled(FALSE));
   MIRVOT_RETURN_IF_FAILED(settings->put_IsScriptEnabled(TRUE));
-  MIRVOT_RETURN_IF_FAILED(WriteLaterSetting<ICoreWebView2Settings4>(
+  MIRVOT_RETURN_IF_FAILED(write_later_setting<ICoreWebView2Settings4>(
       settings, [](ICoreWebView2Settings4* s) { return s->put_IsGeneralAutofillEnabled(TRUE); }));
-  MIRVOT_RETURN_IF_FAILED(WriteLaterSetting<ICoreWebView2Settings5>(
+  MIRVOT_RETURN_IF_FAILED(write_later_setting<ICoreWebView2Settings5>(
       settings, [](ICoreWebView2Settings5* s) { return s->put_IsPinchZoomEnabled(FALSE); }));
-  MIRVOT_RETURN_IF_FAILED(WriteLaterSetting<ICoreWebView2Settings6>(
+  MIRVOT_RETURN_IF_FAILED(write_later_setting<ICoreWebView2Settings6>(
       settings, [](ICoreWebView2Settings6* s) { return s->put_IsSwipeNavigationEnabled(FALSE); }));
-  MIRVOT_RETURN_IF_FAILED(WriteLaterSetting<ICoreWebView2Settings9>(settings, [](ICoreWebView2Settings9* s) {
+  MIRVOT_RETURN_IF_FAILED(write_later_setting<ICoreWebView2Settings9>(settings, [](ICoreWebView2Settings9* s) {
     return s->put_IsNonClientRegionSupportEnabled(TRUE);
   }));
   return S_OK;
 }
 
 template <typename Completion>
-ComPtr<Completion> MakeCompletion() noexcept {
+ComPtr<Completion> make_completion() noexcept {
   return AdoptComReference(new (std::nothrow) Completion());
 }
 
 // An outcome of one creation stage: nothing when it worked.
 using StageError = std::optional<WebView2Error>;
 
-StageError Failure(HRESULT hr) noexcept { return WebView2Error::FromHResult(hr); }
+StageError failure(HRESULT hr) noexcept { return WebView2Error::from_h_result(hr); }
 
 // Creates the environment through the loader with this program's options and waits for it.
-StageError CreateEnvironment(const BrowserContext& context,
+StageError create_environment(const BrowserContext& context,
                              ComPtr<ICoreWebView2Environment>& environment) {
-  const ComPtr<EnvironmentOptions> options = EnvironmentOptions::CreateForBrowserView();
-  const ComPtr<EnvironmentCompletion> completion = MakeCompletion<EnvironmentCompletion>();
+  const ComPtr<EnvironmentOptions> options = EnvironmentOptions::create_for_browser_view();
+  const ComPtr<EnvironmentCompletion> completion = make_completion<EnvironmentCompletion>();
   if (!options || !completion) {
-    return Failure(E_OUTOFMEMORY);
+    return failure(E_OUTOFMEMORY);
   }
   // No profile folder is passed as the empty string, not as null.
   const std::wstring userDataFolder = context.profile_folder.value_or(std::wstring());
   const HRESULT hr = CreateCoreWebView2EnvironmentWithOptions(
       nullptr, userDataFolder.c_str(), options.Get(), completion.Get());
   if (FAILED(hr)) {
-    return Failure(hr);
+    return failure(hr);
   }
-  if (StageError canceled = WaitForCompletion(*completion.Get())) {
+  if (StageError canceled = wait_for_completion(*completion.Get())) {
     return canceled;
   }
-  const HRESULT delivered = completion->Take(environment);
-  return FAILED(delivered) ? Failure(delivered) : std::nullopt;
+  const HRESULT delivered = completion->take(environment);
+  return FAILED(delivered) ? failure(delivered) : std::nullopt;
 }
 
 // Asks the environment for a controller in `host` and waits for it. A runtime that knows
 // controller options gets them with private mode off; an older one the plain call.
-StageError CreateController(ICoreWebView2Environment* environment, HWND host,
+StageError create_controller(ICoreWebView2Environment* environment, HWND host,
                             ComPtr<ICoreWebView2Controller>& controller) {
-  const ComPtr<ControllerCompletion> completion = MakeCompletion<ControllerCompletion>();
+  const ComPtr<ControllerCompletion> completion = make_completion<ControllerCompletion>();
   if (!completion) {
-    return Failure(E_OUTOFMEMORY);
+    return failure(E_OUTOFMEMORY);
   }
   ComPtr<ICoreWebView2Environment10> environment10;
   if (SUCCEEDED(QueryInterfaceTo(environment, environment10))) {
@@ -103,43 +100,43 @@ StageError CreateController(ICoreWebView2Environment* environment, HWND host,
       hr = E_POINTER;
     }
     if (FAILED(hr)) {
-      return Failure(hr);
+      return failure(hr);
     }
     hr = controllerOptions->put_IsInPrivateModeEnabled(FALSE);
     if (FAILED(hr)) {
-      return Failure(hr);
+      return failure(hr);
     }
     hr = environment10->CreateCoreWebView2ControllerWithOptions(host, controllerOptions.Get(),
                                                                 completion.Get());
     if (FAILED(hr)) {
-      return Failure(hr);
+      return failure(hr);
     }
   } else {
     const HRESULT hr = environment->CreateCoreWebView2Controller(host, completion.Get());
     if (FAILED(hr)) {
-      return Failure(hr);
+      return failure(hr);
     }
   }
-  if (StageError canceled = WaitForCompletion(*completion.Get())) {
+  if (StageError canceled = wait_for_completion(*completion.Get())) {
     return canceled;
   }
-  const HRESULT delivered = completion->Take(controller);
-  return FAILED(delivered) ? Failure(delivered) : std::nullopt;
+  const HRESULT delivered = completion->take(controller);
+  return FAILED(delivered) ? failure(delivered) : std::nullopt;
 }
 
 // Settings, event responses and the start navigation of a new core view.
-HRESULT ConfigureWebView(ICoreWebView2* webview, HWND host, const ViewOptions& options) {
+HRESULT configure_web_view(ICoreWebView2* webview, HWND host, const ViewOptions& options) {
   ComPtr<ICoreWebView2Settings> settings;
   MIRVOT_RETURN_IF_FAILED(webview->get_Settings(settings.GetAddressOf()));
   if (!settings) {
     return E_POINTER;
   }
-  MIRVOT_RETURN_IF_FAILED(WriteSettings(settings.Get()));
+  MIRVOT_RETURN_IF_FAILED(write_settings(settings.Get()));
 
   // The registrations last as long as the view; they are never removed.
   EventRegistrationToken token{};
-  const auto closeResponse = MakeCloseRequestResponse(host);
-  const auto newWindowResponse = MakeNewWindowResponse();
+  const auto closeResponse = make_close_request_response(host);
+  const auto newWindowResponse = make_new_window_response();
   if (!closeResponse || !newWindowResponse) {
     return E_OUTOFMEMORY;
   }
@@ -148,7 +145,7 @@ HRESULT ConfigureWebView(ICoreWebView2* webview, HWND host, const ViewOptions& o
   if (options.on_download_started) {
     ComPtr<ICoreWebView2_4> webview4;
     MIRVOT_RETURN_IF_FAILED(QueryInterfaceTo(webview, webview4));
-    const auto downloadResponse = MakeDownloadResponse(options.on_download_started);
+    const auto downloadResponse = make_download_response(options.on_download_started);
     if (!downloadResponse) {
       return E_OUTOFMEMORY;
     }
@@ -162,46 +159,46 @@ HRESULT ConfigureWebView(ICoreWebView2* webview, HWND host, const ViewOptions& o
 BrowserViewResult BrowserView::create(HWND parent, const ViewOptions& options) {
   // An apartment that already exists is fine; the main window's OLE set one up.
   static_cast<void>(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-  RegisterHostWindowClass();
+  register_host_window_class();
 
   HWND hostWindow = nullptr;
-  if (const HRESULT hr = CreateHostWindow(parent, &hostWindow); FAILED(hr)) {
-    return WebView2Error::FromHResult(hr);
+  if (const HRESULT hr = create_host_window(parent, &hostWindow); FAILED(hr)) {
+    return WebView2Error::from_h_result(hr);
   }
   // Destroyed if creation fails: declared before the view, so the view is torn down first.
   UniqueHostWindow host(hostWindow);
   BrowserView view(parent, hostWindow);
 
-  if (StageError error = CreateEnvironment(options.context, view.environment_)) {
+  if (StageError error = create_environment(options.context, view.environment_)) {
     return *error;
   }
-  if (StageError error = CreateController(view.environment_.Get(), hostWindow, view.controller_)) {
+  if (StageError error = create_controller(view.environment_.Get(), hostWindow, view.controller_)) {
     return *error;
   }
   if (const HRESULT hr = view.controller_->get_CoreWebView2(view.webview_.GetAddressOf());
       FAILED(hr) || !view.webview_) {
-    return WebView2Error::FromHResult(FAILED(hr) ? hr : E_POINTER);
+    return WebView2Error::from_h_result(FAILED(hr) ? hr : E_POINTER);
   }
-  if (const HRESULT hr = ConfigureWebView(view.webview_.Get(), hostWindow, options); FAILED(hr)) {
-    return WebView2Error::FromHResult(hr);
+  if (const HRESULT hr = configure_web_view(view.webview_.Get(), hostWindow, options); FAILED(hr)) {
+    return WebView2Error::from_h_result(hr);
   }
 
-  InstallParentHook(parent, view.controller_.Get());
+  install_parent_hook(parent, view.controller_.Get());
   view.hooked_ = true;
 
   if (const HRESULT hr = view.controller_->put_IsVisible(TRUE); FAILED(hr)) {
-    return WebView2Error::FromHResult(hr);
+    return WebView2Error::from_h_result(hr);
   }
   // Focus is a courtesy: a view that cannot take it now still works.
   static_cast<void>(view.controller_->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC));
 
   RECT client{};
   if (!::GetClientRect(parent, &client)) {
-    return WebView2Error::FromHResult(LastErrorAsFailure());
+    return WebView2Error::from_h_result(LastErrorAsFailure());
   }
   if (const HRESULT hr = view.set_bounds(client.right - client.left, client.bottom - client.top);
       FAILED(hr)) {
-    return WebView2Error::FromHResult(hr);
+    return WebView2Error::from_h_result(hr);
   }
 
   static_cast<void>(host.release());
@@ -218,7 +215,7 @@ BrowserView::BrowserView(BrowserView&& other) noexcept
 
 BrowserView& BrowserView::operator=(BrowserView&& other) noexcept {
   if (this != &other) {
-    TearDown();
+    tear_down();
     controller_ = std::move(other.controller_);
     webview_ = std::move(other.webview_);
     environment_ = std::move(other.environment_);
@@ -229,17 +226,17 @@ BrowserView& BrowserView::operator=(BrowserView&& other) noexcept {
   return *this;
 }
 
-BrowserView::~BrowserView() { TearDown(); }
+BrowserView::~BrowserView() { tear_down(); }
 
-void BrowserView::TearDown() noexcept {
+void BrowserView::tear_down() noexcept {
   if (controller_) {
     static_cast<void>(controller_->Close());
   }
   if (hooked_) {
     // The hook removes itself and drops its controller reference; removing it once more
     // covers a hook that could not be reached by the message.
-    RequestParentHookRemoval(parent_);
-    RemoveParentHook(parent_);
+    request_parent_hook_removal(parent_);
+    remove_parent_hook(parent_);
     hooked_ = false;
   }
   controller_.Reset();
@@ -252,7 +249,7 @@ HRESULT BrowserView::set_bounds(std::int32_t width, std::int32_t height) noexcep
     return E_UNEXPECTED;
   }
   MIRVOT_RETURN_IF_FAILED(controller_->put_Bounds(RECT{0, 0, width, height}));
-  if (!::SetWindowPos(host_, nullptr, 0, 0, width, height, kResizeFlags)) {
+  if (!::SetWindowPos(host_, nullptr, 0, 0, width, height, kHostResizeFlags)) {
     return LastErrorAsFailure();
   }
   return S_OK;

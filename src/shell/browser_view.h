@@ -38,12 +38,11 @@ class BrowserView {
   [[nodiscard]] HRESULT set_bounds(std::int32_t width, std::int32_t height) noexcept;
 
   [[nodiscard]] HWND host() const noexcept { return host_; }
-  [[nodiscard]] HWND parent() const noexcept { return parent_; }
 
  private:
   BrowserView(HWND parent, HWND host) noexcept : parent_(parent), host_(host) {}
 
-  void TearDown() noexcept;
+  void tear_down() noexcept;
 
   Microsoft::WRL::ComPtr<ICoreWebView2Controller> controller_;
   Microsoft::WRL::ComPtr<ICoreWebView2> webview_;

@@ -5,13 +5,13 @@
 #include <string_view>
 
 #include "common/wide_text.h"
-#include "loader/core/hresult_format.h"
+#include "common/core/hresult_format.h"
 
 namespace mirvot {
 namespace {
 
 // Quotes text the way the report's debug notation writes a string value.
-std::string Quoted(std::string_view text) {
+std::string quoted(std::string_view text) {
   std::string quoted = "\"";
   for (const char c : text) {
     if (c == '"' || c == '\\') {
@@ -23,13 +23,13 @@ std::string Quoted(std::string_view text) {
   return quoted;
 }
 
-bool IsTrailingSpace(wchar_t c) noexcept {
+bool is_trailing_space(wchar_t c) noexcept {
   return c == L'\r' || c == L'\n' || c == L' ' || c == L'\t';
 }
 
 }  // namespace
 
-std::string SystemMessageForHResult(HRESULT code) {
+std::string system_message_for_h_result(HRESULT code) {
   // System messages are short; one that does not fit is reported as none rather than cut.
   std::array<wchar_t, 1024> buffer{};
   DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -38,7 +38,7 @@ std::string SystemMessageForHResult(HRESULT code) {
   if (length == 0 || length >= buffer.size()) {
     return {};
   }
-  while (length > 0 && IsTrailingSpace(buffer[length - 1])) {
+  while (length > 0 && is_trailing_space(buffer[length - 1])) {
     --length;
   }
   return WideToUtf8(std::wstring_view(buffer.data(), length));
@@ -48,12 +48,12 @@ std::string WebView2Error::description() const {
   if (kind_ == WebView2ErrorKind::TaskCanceled) {
     return "WebView2Error(TaskCanceled)";
   }
-  return "WebView2Error(WindowsError(" + WindowsErrorDescription(code_) + "))";
+  return "WebView2Error(WindowsError(" + windows_error_description(code_) + "))";
 }
 
-std::string WindowsErrorDescription(HRESULT code) {
+std::string windows_error_description(HRESULT code) {
   return "Error { code: HRESULT(0x" + FormatHResultHex(static_cast<std::uint32_t>(code)) +
-         "), message: " + Quoted(SystemMessageForHResult(code)) + " }";
+         "), message: " + quoted(system_message_for_h_result(code)) + " }";
 }
 
 }  // namespace mirvot

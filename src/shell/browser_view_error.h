@@ -16,10 +16,10 @@ enum class WebView2ErrorKind {
 
 class WebView2Error {
  public:
-  [[nodiscard]] static WebView2Error FromHResult(HRESULT code) noexcept {
+  [[nodiscard]] static WebView2Error from_h_result(HRESULT code) noexcept {
     return WebView2Error(WebView2ErrorKind::WindowsError, code);
   }
-  [[nodiscard]] static WebView2Error Canceled() noexcept {
+  [[nodiscard]] static WebView2Error canceled() noexcept {
     return WebView2Error(WebView2ErrorKind::TaskCanceled, E_ABORT);
   }
 
@@ -46,10 +46,10 @@ class WebView2Error {
 
 // An HRESULT in the notation of the fatal report:
 //   Error { code: HRESULT(0x80070002), message: "The system cannot find the file specified." }
-[[nodiscard]] std::string WindowsErrorDescription(HRESULT code);
+[[nodiscard]] std::string windows_error_description(HRESULT code);
 
 // The system's message for an HRESULT as UTF-8, trailing white space removed; empty when
 // there is none.
-[[nodiscard]] std::string SystemMessageForHResult(HRESULT code);
+[[nodiscard]] std::string system_message_for_h_result(HRESULT code);
 
 }  // namespace mirvot

@@ -5,38 +5,40 @@
 
 namespace mirvot {
 
-DpiAwarenessFunctions FindDpiAwarenessFunctions() noexcept {
+const DpiAwarenessFunctions& system_dpi_awareness_functions() noexcept {
+  static const DpiAwarenessFunctions found = [] {
   DpiAwarenessFunctions functions;
-  functions.setProcessDpiAwarenessContext =
-      FindFunction<decltype(functions.setProcessDpiAwarenessContext)>(
-          User32Module(), "SetProcessDpiAwarenessContext");
+  functions.set_process_dpi_awareness_context =
+      FindFunction<decltype(functions.set_process_dpi_awareness_context)>(
+          user32_module(), "SetProcessDpiAwarenessContext");
   // shcore is loaded only on systems that lack the newer user32 function: the chain would not
   // reach it otherwise, and loading it costs start-up time.
-  if (functions.setProcessDpiAwarenessContext == nullptr) {
-    functions.setProcessDpiAwareness = FindFunction<decltype(functions.setProcessDpiAwareness)>(
-        ShcoreModule(), "SetProcessDpiAwareness");
+  if (functions.set_process_dpi_awareness_context == nullptr) {
+    functions.set_process_dpi_awareness = FindFunction<decltype(functions.set_process_dpi_awareness)>(
+        shcore_module(), "SetProcessDpiAwareness");
   }
-  functions.setProcessDpiAware =
-      FindFunction<decltype(functions.setProcessDpiAware)>(User32Module(), "SetProcessDPIAware");
+  functions.set_process_dpi_aware =
+      FindFunction<decltype(functions.set_process_dpi_aware)>(user32_module(), "SetProcessDPIAware");
   return functions;
+  }();
+  return found;
 }
 
-void DeclareDpiAwareness(const DpiAwarenessFunctions& functions) noexcept {
-  constexpr int kProcessPerMonitorDpiAware = 2;  // PROCESS_PER_MONITOR_DPI_AWARE
-  if (functions.setProcessDpiAwarenessContext != nullptr) {
+void declare_dpi_awareness(const DpiAwarenessFunctions& functions) noexcept {
+  if (functions.set_process_dpi_awareness_context != nullptr) {
     // Systems before Windows 10 1703 know only the first per-monitor mode and refuse v2.
-    if (!functions.setProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
-      functions.setProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+    if (!functions.set_process_dpi_awareness_context(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
+      functions.set_process_dpi_awareness_context(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
     }
-  } else if (functions.setProcessDpiAwareness != nullptr) {
-    functions.setProcessDpiAwareness(kProcessPerMonitorDpiAware);
-  } else if (functions.setProcessDpiAware != nullptr) {
-    functions.setProcessDpiAware();
+  } else if (functions.set_process_dpi_awareness != nullptr) {
+    functions.set_process_dpi_awareness(PROCESS_PER_MONITOR_DPI_AWARE);
+  } else if (functions.set_process_dpi_aware != nullptr) {
+    functions.set_process_dpi_aware();
   }
 }
 
-void DeclareProcessDpiAwareness() noexcept {
-  static const bool declared = (DeclareDpiAwareness(FindDpiAwarenessFunctions()), true);
+void declare_process_dpi_awareness() noexcept {
+  static const bool declared = (declare_dpi_awareness(system_dpi_awareness_functions()), true);
   static_cast<void>(declared);
 }
 

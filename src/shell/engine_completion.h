@@ -22,7 +22,7 @@ class CompletionRecorder final : public ComObject<Handler> {
   HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, Result* result) noexcept override {
     if (!delivered_) {
       delivered_ = true;
-      errorCode_ = errorCode;
+      error_code_ = errorCode;
       result_ = result;
     }
     return S_OK;
@@ -32,9 +32,9 @@ class CompletionRecorder final : public ComObject<Handler> {
 
   // The delivered outcome: the error code when it failed, E_POINTER when it succeeded without
   // an object, otherwise S_OK and the object.
-  [[nodiscard]] HRESULT Take(Microsoft::WRL::ComPtr<Result>& result) noexcept {
-    if (FAILED(errorCode_)) {
-      return errorCode_;
+  [[nodiscard]] HRESULT take(Microsoft::WRL::ComPtr<Result>& result) noexcept {
+    if (FAILED(error_code_)) {
+      return error_code_;
     }
     if (!result_) {
       return E_POINTER;
@@ -47,7 +47,7 @@ class CompletionRecorder final : public ComObject<Handler> {
   ~CompletionRecorder() override = default;
 
   bool delivered_ = false;
-  HRESULT errorCode_ = E_UNEXPECTED;
+  HRESULT error_code_ = E_UNEXPECTED;
   Microsoft::WRL::ComPtr<Result> result_;
 };
 
@@ -64,15 +64,15 @@ using ControllerCompletion =
 // (HRESULT_FROM_WIN32 of the last error) or takes WM_QUIT from the queue (TaskCanceled; the
 // quit message is consumed).
 template <typename Completion>
-[[nodiscard]] std::optional<WebView2Error> WaitForCompletion(const Completion& completion);
+[[nodiscard]] std::optional<WebView2Error> wait_for_completion(const Completion& completion);
 
 // The pump itself: one GetMessageA turn. Nothing when a message was dispatched.
-[[nodiscard]] std::optional<WebView2Error> PumpOneMessage();
+[[nodiscard]] std::optional<WebView2Error> pump_one_message();
 
 template <typename Completion>
-std::optional<WebView2Error> WaitForCompletion(const Completion& completion) {
+std::optional<WebView2Error> wait_for_completion(const Completion& completion) {
   while (!completion.delivered()) {
-    if (auto error = PumpOneMessage()) {
+    if (auto error = pump_one_message()) {
       return error;
     }
   }

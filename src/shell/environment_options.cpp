@@ -16,7 +16,7 @@ namespace {
 constexpr int kLocaleNameBufferUnits = 32;
 
 // A new CoTaskMemAlloc copy of a string, as the getters hand out.
-HRESULT CopyToTaskMemory(const std::wstring& text, LPWSTR* value) noexcept {
+HRESULT copy_to_task_memory(const std::wstring& text, LPWSTR* value) noexcept {
   if (value == nullptr) {
     return E_POINTER;
   }
@@ -32,7 +32,7 @@ HRESULT CopyToTaskMemory(const std::wstring& text, LPWSTR* value) noexcept {
 }
 
 template <typename T>
-HRESULT GetValue(T stored, T* value) noexcept {
+HRESULT get_value(T stored, T* value) noexcept {
   if (value == nullptr) {
     return E_POINTER;
   }
@@ -42,7 +42,7 @@ HRESULT GetValue(T stored, T* value) noexcept {
 
 }  // namespace
 
-std::wstring BuildBrowserArguments(bool autoplay) {
+std::wstring build_browser_arguments(bool autoplay) {
   std::wstring arguments = kDisabledBrowserFeatures;
   if (autoplay) {
     arguments += kAutoplaySwitch;
@@ -50,7 +50,7 @@ std::wstring BuildBrowserArguments(bool autoplay) {
   return arguments;
 }
 
-std::wstring LocaleNameForLanguage(LANGID language) {
+std::wstring locale_name_for_language(LANGID language) {
   std::array<wchar_t, kLocaleNameBufferUnits> name{};
   if (::LCIDToLocaleName(language, name.data(), kLocaleNameBufferUnits,
                          LOCALE_ALLOW_NEUTRAL_NAMES) == 0) {
@@ -61,18 +61,18 @@ std::wstring LocaleNameForLanguage(LANGID language) {
   return std::wstring(name.data());
 }
 
-std::wstring UserUiLocaleName() { return LocaleNameForLanguage(::GetUserDefaultUILanguage()); }
+std::wstring user_ui_locale_name() { return locale_name_for_language(::GetUserDefaultUILanguage()); }
 
-Microsoft::WRL::ComPtr<EnvironmentOptions> EnvironmentOptions::CreateForBrowserView() noexcept {
+Microsoft::WRL::ComPtr<EnvironmentOptions> EnvironmentOptions::create_for_browser_view() noexcept {
   Microsoft::WRL::ComPtr<EnvironmentOptions> options =
       AdoptComReference(new (std::nothrow) EnvironmentOptions());
   if (!options) {
     return nullptr;
   }
   try {
-    options->additionalBrowserArguments_ = BuildBrowserArguments(/*autoplay=*/true);
-    options->language_ = UserUiLocaleName();
-    options->targetCompatibleBrowserVersion_ = kTargetCompatibleBrowserVersion;
+    options->additional_browser_arguments_ = build_browser_arguments(/*autoplay=*/true);
+    options->language_ = user_ui_locale_name();
+    options->target_compatible_browser_version_ = kTargetCompatibleBrowserVersion;
   } catch (...) {
     return nullptr;
   }
@@ -83,7 +83,7 @@ Microsoft::WRL::ComPtr<EnvironmentOptions> EnvironmentOptions::CreateForBrowserV
   return options;
 }
 
-HRESULT EnvironmentOptions::Store(std::wstring& field, LPCWSTR value) noexcept {
+HRESULT EnvironmentOptions::store(std::wstring& field, LPCWSTR value) noexcept {
   try {
     field = value != nullptr ? value : L"";
   } catch (...) {
@@ -93,51 +93,51 @@ HRESULT EnvironmentOptions::Store(std::wstring& field, LPCWSTR value) noexcept {
 }
 
 HRESULT EnvironmentOptions::get_AdditionalBrowserArguments(LPWSTR* value) noexcept {
-  return CopyToTaskMemory(additionalBrowserArguments_, value);
+  return copy_to_task_memory(additional_browser_arguments_, value);
 }
 
 HRESULT EnvironmentOptions::put_AdditionalBrowserArguments(LPCWSTR value) noexcept {
-  return Store(additionalBrowserArguments_, value);
+  return store(additional_browser_arguments_, value);
 }
 
 HRESULT EnvironmentOptions::get_Language(LPWSTR* value) noexcept {
-  return CopyToTaskMemory(language_, value);
+  return copy_to_task_memory(language_, value);
 }
 
-HRESULT EnvironmentOptions::put_Language(LPCWSTR value) noexcept { return Store(language_, value); }
+HRESULT EnvironmentOptions::put_Language(LPCWSTR value) noexcept { return store(language_, value); }
 
 HRESULT EnvironmentOptions::get_TargetCompatibleBrowserVersion(LPWSTR* value) noexcept {
-  return CopyToTaskMemory(targetCompatibleBrowserVersion_, value);
+  return copy_to_task_memory(target_compatible_browser_version_, value);
 }
 
 HRESULT EnvironmentOptions::put_TargetCompatibleBrowserVersion(LPCWSTR value) noexcept {
-  return Store(targetCompatibleBrowserVersion_, value);
+  return store(target_compatible_browser_version_, value);
 }
 
 HRESULT EnvironmentOptions::get_AllowSingleSignOnUsingOSPrimaryAccount(BOOL* allow) noexcept {
-  return GetValue(allowSingleSignOnUsingOSPrimaryAccount_, allow);
+  return get_value(allow_single_sign_on_using_os_primary_account_, allow);
 }
 
 HRESULT EnvironmentOptions::put_AllowSingleSignOnUsingOSPrimaryAccount(BOOL allow) noexcept {
-  allowSingleSignOnUsingOSPrimaryAccount_ = allow;
+  allow_single_sign_on_using_os_primary_account_ = allow;
   return S_OK;
 }
 
 HRESULT EnvironmentOptions::get_ExclusiveUserDataFolderAccess(BOOL* value) noexcept {
-  return GetValue(exclusiveUserDataFolderAccess_, value);
+  return get_value(exclusive_user_data_folder_access_, value);
 }
 
 HRESULT EnvironmentOptions::put_ExclusiveUserDataFolderAccess(BOOL value) noexcept {
-  exclusiveUserDataFolderAccess_ = value;
+  exclusive_user_data_folder_access_ = value;
   return S_OK;
 }
 
 HRESULT EnvironmentOptions::get_IsCustomCrashReportingEnabled(BOOL* value) noexcept {
-  return GetValue(isCustomCrashReportingEnabled_, value);
+  return get_value(is_custom_crash_reporting_enabled_, value);
 }
 
 HRESULT EnvironmentOptions::put_IsCustomCrashReportingEnabled(BOOL value) noexcept {
-  isCustomCrashReportingEnabled_ = value;
+  is_custom_crash_reporting_enabled_ = value;
   return S_OK;
 }
 
@@ -148,21 +148,21 @@ HRESULT EnvironmentOptions::GetCustomSchemeRegistrations(
   }
   *count = 0;
   *schemeRegistrations = nullptr;
-  if (customSchemeRegistrations_.empty()) {
+  if (custom_scheme_registrations_.empty()) {
     return S_OK;
   }
   auto* array = static_cast<ICoreWebView2CustomSchemeRegistration**>(::CoTaskMemAlloc(
-      customSchemeRegistrations_.size() * sizeof(ICoreWebView2CustomSchemeRegistration*)));
+      custom_scheme_registrations_.size() * sizeof(ICoreWebView2CustomSchemeRegistration*)));
   if (array == nullptr) {
     return E_OUTOFMEMORY;
   }
-  for (size_t i = 0; i < customSchemeRegistrations_.size(); ++i) {
+  for (size_t i = 0; i < custom_scheme_registrations_.size(); ++i) {
     // Each element carries its own reference, which the receiver releases.
     Microsoft::WRL::ComPtr<ICoreWebView2CustomSchemeRegistration> copy =
-        customSchemeRegistrations_[i];
+        custom_scheme_registrations_[i];
     array[i] = copy.Detach();
   }
-  *count = static_cast<UINT32>(customSchemeRegistrations_.size());
+  *count = static_cast<UINT32>(custom_scheme_registrations_.size());
   *schemeRegistrations = array;
   return S_OK;
 }
@@ -175,7 +175,7 @@ HRESULT EnvironmentOptions::SetCustomSchemeRegistrations(
   try {
     std::vector<Microsoft::WRL::ComPtr<ICoreWebView2CustomSchemeRegistration>> stored(
         schemeRegistrations, schemeRegistrations + count);
-    customSchemeRegistrations_ = std::move(stored);
+    custom_scheme_registrations_ = std::move(stored);
   } catch (...) {
     return E_OUTOFMEMORY;
   }
@@ -183,47 +183,47 @@ HRESULT EnvironmentOptions::SetCustomSchemeRegistrations(
 }
 
 HRESULT EnvironmentOptions::get_EnableTrackingPrevention(BOOL* value) noexcept {
-  return GetValue(enableTrackingPrevention_, value);
+  return get_value(enable_tracking_prevention_, value);
 }
 
 HRESULT EnvironmentOptions::put_EnableTrackingPrevention(BOOL value) noexcept {
-  enableTrackingPrevention_ = value;
+  enable_tracking_prevention_ = value;
   return S_OK;
 }
 
 HRESULT EnvironmentOptions::get_AreBrowserExtensionsEnabled(BOOL* value) noexcept {
-  return GetValue(areBrowserExtensionsEnabled_, value);
+  return get_value(are_browser_extensions_enabled_, value);
 }
 
 HRESULT EnvironmentOptions::put_AreBrowserExtensionsEnabled(BOOL value) noexcept {
-  areBrowserExtensionsEnabled_ = value;
+  are_browser_extensions_enabled_ = value;
   return S_OK;
 }
 
 HRESULT EnvironmentOptions::get_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND* value) noexcept {
-  return GetValue(channelSearchKind_, value);
+  return get_value(channel_search_kind_, value);
 }
 
 HRESULT EnvironmentOptions::put_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND value) noexcept {
-  channelSearchKind_ = value;
+  channel_search_kind_ = value;
   return S_OK;
 }
 
 HRESULT EnvironmentOptions::get_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS* value) noexcept {
-  return GetValue(releaseChannels_, value);
+  return get_value(release_channels_, value);
 }
 
 HRESULT EnvironmentOptions::put_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS value) noexcept {
-  releaseChannels_ = value;
+  release_channels_ = value;
   return S_OK;
 }
 
 HRESULT EnvironmentOptions::get_ScrollBarStyle(COREWEBVIEW2_SCROLLBAR_STYLE* value) noexcept {
-  return GetValue(scrollBarStyle_, value);
+  return get_value(scroll_bar_style_, value);
 }
 
 HRESULT EnvironmentOptions::put_ScrollBarStyle(COREWEBVIEW2_SCROLLBAR_STYLE value) noexcept {
-  scrollBarStyle_ = value;
+  scroll_bar_style_ = value;
   return S_OK;
 }
 
@@ -245,7 +245,7 @@ HRESULT EnvironmentOptions::GetRuntimeClassName(HSTRING* className) noexcept {
 }
 
 HRESULT EnvironmentOptions::GetTrustLevel(TrustLevel* trustLevel) noexcept {
-  return GetValue(BaseTrust, trustLevel);
+  return get_value(BaseTrust, trustLevel);
 }
 
 HRESULT EnvironmentOptions::QueryExtraInterface(REFIID riid, void** object) noexcept {

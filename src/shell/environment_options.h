@@ -25,14 +25,14 @@ inline constexpr wchar_t kTargetCompatibleBrowserVersion[] = L"145.0.3800.47";
 
 // The browser arguments: the disabled features and, when autoplay is on, the autoplay switch.
 // No proxy is configured, so no proxy switch is ever added.
-[[nodiscard]] std::wstring BuildBrowserArguments(bool autoplay);
+[[nodiscard]] std::wstring build_browser_arguments(bool autoplay);
 
 // The locale name of a UI language ("en-US"), or empty when it has none or the name needs more
 // than 31 characters.
-[[nodiscard]] std::wstring LocaleNameForLanguage(LANGID language);
+[[nodiscard]] std::wstring locale_name_for_language(LANGID language);
 
 // The locale name of the user's UI language.
-[[nodiscard]] std::wstring UserUiLocaleName();
+[[nodiscard]] std::wstring user_ui_locale_name();
 
 // The options object. It is agile: it answers IAgileObject and hands out the free-threaded
 // marshaler as its IMarshal, so the engine may read it from any thread. Setters store what
@@ -48,7 +48,7 @@ class EnvironmentOptions final
   // user's UI language, target version 145.0.3800.47, tracking prevention on, the four
   // public release channels searched most stable first, everything else off. Null when memory
   // or the marshaler cannot be had.
-  [[nodiscard]] static Microsoft::WRL::ComPtr<EnvironmentOptions> CreateForBrowserView() noexcept;
+  [[nodiscard]] static Microsoft::WRL::ComPtr<EnvironmentOptions> create_for_browser_view() noexcept;
 
   // ICoreWebView2EnvironmentOptions
   HRESULT STDMETHODCALLTYPE get_AdditionalBrowserArguments(LPWSTR* value) noexcept override;
@@ -103,22 +103,22 @@ class EnvironmentOptions final
   ~EnvironmentOptions() override = default;
 
   // Stores a copy of a caller's string; a null string stores the empty one.
-  static HRESULT Store(std::wstring& field, LPCWSTR value) noexcept;
+  static HRESULT store(std::wstring& field, LPCWSTR value) noexcept;
 
-  std::wstring additionalBrowserArguments_;
+  std::wstring additional_browser_arguments_;
   std::wstring language_;
-  std::wstring targetCompatibleBrowserVersion_;
-  std::vector<Microsoft::WRL::ComPtr<ICoreWebView2CustomSchemeRegistration>> customSchemeRegistrations_;
-  BOOL allowSingleSignOnUsingOSPrimaryAccount_ = FALSE;
-  BOOL exclusiveUserDataFolderAccess_ = FALSE;
-  BOOL isCustomCrashReportingEnabled_ = FALSE;
-  BOOL enableTrackingPrevention_ = TRUE;
-  BOOL areBrowserExtensionsEnabled_ = FALSE;
-  COREWEBVIEW2_CHANNEL_SEARCH_KIND channelSearchKind_ = COREWEBVIEW2_CHANNEL_SEARCH_KIND_MOST_STABLE;
-  COREWEBVIEW2_RELEASE_CHANNELS releaseChannels_ =
+  std::wstring target_compatible_browser_version_;
+  std::vector<Microsoft::WRL::ComPtr<ICoreWebView2CustomSchemeRegistration>> custom_scheme_registrations_;
+  BOOL allow_single_sign_on_using_os_primary_account_ = FALSE;
+  BOOL exclusive_user_data_folder_access_ = FALSE;
+  BOOL is_custom_crash_reporting_enabled_ = FALSE;
+  BOOL enable_tracking_prevention_ = TRUE;
+  BOOL are_browser_extensions_enabled_ = FALSE;
+  COREWEBVIEW2_CHANNEL_SEARCH_KIND channel_search_kind_ = COREWEBVIEW2_CHANNEL_SEARCH_KIND_MOST_STABLE;
+  COREWEBVIEW2_RELEASE_CHANNELS release_channels_ =
       COREWEBVIEW2_RELEASE_CHANNELS_STABLE | COREWEBVIEW2_RELEASE_CHANNELS_BETA |
       COREWEBVIEW2_RELEASE_CHANNELS_DEV | COREWEBVIEW2_RELEASE_CHANNELS_CANARY;
-  COREWEBVIEW2_SCROLLBAR_STYLE scrollBarStyle_ = COREWEBVIEW2_SCROLLBAR_STYLE_DEFAULT;
+  COREWEBVIEW2_SCROLLBAR_STYLE scroll_bar_style_ = COREWEBVIEW2_SCROLLBAR_STYLE_DEFAULT;
   // The free-threaded marshaler's own (inner) unknown, aggregated with this object as outer.
   Microsoft::WRL::ComPtr<IUnknown> marshaler_;
 };

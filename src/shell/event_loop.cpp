@@ -28,7 +28,7 @@ class HandlerScope {
 
 }  // namespace
 
-EventLoop::EventLoop() noexcept : threadId_(::GetCurrentThreadId()) {}
+EventLoop::EventLoop() noexcept : thread_id_(::GetCurrentThreadId()) {}
 
 EventLoop::~EventLoop() {
   // Windows that outlive the loop have nobody to report to any more; their events are dropped.
@@ -37,13 +37,13 @@ EventLoop::~EventLoop() {
   }
 }
 
-HRESULT EventLoop::Create(std::unique_ptr<EventLoop>& loop) noexcept {
+HRESULT EventLoop::create(std::unique_ptr<EventLoop>& loop) noexcept {
   if (g_loop != nullptr) {
     return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
   }
   loop.reset();
   // Before any window exists: the awareness of a window is fixed when it is created.
-  DeclareProcessDpiAwareness();
+  declare_process_dpi_awareness();
   loop.reset(new (std::nothrow) EventLoop());
   if (!loop) {
     return E_OUTOFMEMORY;
@@ -54,48 +54,48 @@ HRESULT EventLoop::Create(std::unique_ptr<EventLoop>& loop) noexcept {
 
 EventLoop* EventLoop::current() noexcept {
   EventLoop* const loop = g_loop;
-  return loop != nullptr && loop->threadId_ == ::GetCurrentThreadId() ? loop : nullptr;
+  return loop != nullptr && loop->thread_id_ == ::GetCurrentThreadId() ? loop : nullptr;
 }
 
 void EventLoop::send_window_event(WindowId window, const WindowEvent& event) {
   queue_.push_back({window, event});
-  if (handler_ != nullptr && !handlerRunning_) {
-    DeliverQueuedEvents();
+  if (handler_ != nullptr && !handler_running_) {
+    deliver_queued_events();
   }
 }
 
-void EventLoop::DeliverQueuedEvents() {
+void EventLoop::deliver_queued_events() {
   // A handler may cause further events (a SendMessage, a nested pump); they join the queue
   // behind the ones already waiting and are handed over by this same loop once it returns.
   while (!queue_.empty() && handler_ != nullptr) {
     const QueuedEvent next = queue_.front();
     queue_.pop_front();
-    const HandlerScope scope(handlerRunning_);
+    const HandlerScope scope(handler_running_);
     handler_->on_window_event(*this, next.window, next.event);
   }
 }
 
 HRESULT EventLoop::run(ApplicationHandler& handler) {
-  if (::GetCurrentThreadId() != threadId_) {
+  if (::GetCurrentThreadId() != thread_id_) {
     return RPC_E_WRONG_THREAD;
   }
   if (handler_ != nullptr) {
     return kLoopAlreadyRunning;
   }
   handler_ = &handler;
-  exitRequested_ = false;
+  exit_requested_ = false;
   struct EndOfRun {
     EventLoop& loop;
     ~EndOfRun() { loop.handler_ = nullptr; }
   } const endOfRun{*this};
 
   {
-    const HandlerScope scope(handlerRunning_);
+    const HandlerScope scope(handler_running_);
     handler.on_resumed(*this);
   }
-  DeliverQueuedEvents();
+  deliver_queued_events();
 
-  while (!exitRequested_) {
+  while (!exit_requested_) {
     // Sleeps until a message or input arrives; no timeout, no polling.
     const DWORD wait = ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT,
                                                      MWMO_INPUTAVAILABLE);
@@ -103,8 +103,8 @@ HRESULT EventLoop::run(ApplicationHandler& handler) {
       return LastErrorAsFailure();
     }
     MSG message{};
-    while (!exitRequested_ && ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (IsForgedSystemMessage(message)) {
+    while (!exit_requested_ && ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (is_forged_system_message(message)) {
         continue;
       }
       ::TranslateMessage(&message);

@@ -2,7 +2,7 @@
 // The shell's event loop, written directly on Win32.
 //
 // One loop exists at a time, on the thread that created it (the main thread); its windows are
-// created on that thread through it (MainWindow::Create). The loop turns the main window's
+// created on that thread through it (MainWindow::create). The loop turns the main window's
 // messages into window events and hands them to one ApplicationHandler, never re-entrantly:
 // an event that arises while a handler runs (through a nested message pump inside it, or a
 // message the handler sends itself) is queued and handed over, in order of arrival, as soon as
@@ -51,7 +51,7 @@ class EventLoop {
   // Declares the process per-monitor DPI aware (once per process) and creates the loop on the
   // calling thread. Fails with HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) while a loop exists,
   // leaving `loop` as it was.
-  [[nodiscard]] static HRESULT Create(std::unique_ptr<EventLoop>& loop) noexcept;
+  [[nodiscard]] static HRESULT create(std::unique_ptr<EventLoop>& loop) noexcept;
 
   ~EventLoop();
   EventLoop(const EventLoop&) = delete;
@@ -61,17 +61,17 @@ class EventLoop {
   // and dispatches them until exit() is called, which the program never does: its loop runs
   // for the life of the process. Every queued message is dispatched, WM_QUIT included (it ends
   // nothing: any program can post one to this thread), except forged copies of the messages
-  // the system only ever sends (IsForgedSystemMessage). Returns S_OK after exit(); fails with
+  // the system only ever sends (is_forged_system_message). Returns S_OK after exit(); fails with
   // RPC_E_WRONG_THREAD on another thread than the loop's and kLoopAlreadyRunning when the loop
   // is already running; a failed wait is returned as its error.
   [[nodiscard]] HRESULT run(ApplicationHandler& handler);
 
   // Makes run() return once the handler call or the message being dispatched has finished.
   // A call on the loop, not a message, so that nothing outside the process can end the loop.
-  void exit() noexcept { exitRequested_ = true; }
+  void exit() noexcept { exit_requested_ = true; }
 
   // The thread that owns the loop and its windows.
-  [[nodiscard]] DWORD thread_id() const noexcept { return threadId_; }
+  [[nodiscard]] DWORD thread_id() const noexcept { return thread_id_; }
 
   // The loop of the calling thread; null when there is none. Window procedures use it.
   [[nodiscard]] static EventLoop* current() noexcept;
@@ -87,12 +87,12 @@ class EventLoop {
   };
 
   EventLoop() noexcept;
-  void DeliverQueuedEvents();
+  void deliver_queued_events();
 
-  DWORD threadId_;
+  DWORD thread_id_;
   ApplicationHandler* handler_ = nullptr;  // set only while run() is active
-  bool handlerRunning_ = false;
-  bool exitRequested_ = false;
+  bool handler_running_ = false;
+  bool exit_requested_ = false;
   std::deque<QueuedEvent> queue_;
 };
 

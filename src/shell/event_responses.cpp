@@ -45,7 +45,7 @@ class NewWindowResponse final : public ComObject<ICoreWebView2NewWindowRequested
 class DownloadResponse final : public ComObject<ICoreWebView2DownloadStartingEventHandler> {
  public:
   explicit DownloadResponse(DownloadStartedCallback onDownloadStarted) noexcept
-      : onDownloadStarted_(std::move(onDownloadStarted)) {}
+      : on_download_started_(std::move(onDownloadStarted)) {}
 
   HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* /*sender*/,
                                    ICoreWebView2DownloadStartingEventArgs* args) noexcept override {
@@ -53,7 +53,7 @@ class DownloadResponse final : public ComObject<ICoreWebView2DownloadStartingEve
       return E_INVALIDARG;
     }
     try {
-      return Respond(*args);
+      return respond(*args);
     } catch (const std::bad_alloc&) {
       return E_OUTOFMEMORY;
     } catch (...) {
@@ -65,7 +65,7 @@ class DownloadResponse final : public ComObject<ICoreWebView2DownloadStartingEve
  private:
   ~DownloadResponse() override = default;
 
-  HRESULT Respond(ICoreWebView2DownloadStartingEventArgs& args) {
+  HRESULT respond(ICoreWebView2DownloadStartingEventArgs& args) {
     ComPtr<ICoreWebView2DownloadOperation> operation;
     MIRVOT_RETURN_IF_FAILED(args.get_DownloadOperation(operation.GetAddressOf()));
     if (!operation) {
@@ -78,30 +78,30 @@ class DownloadResponse final : public ComObject<ICoreWebView2DownloadStartingEve
 
     const std::string uriText = WideToUtf8(TextOf(uri));
     std::wstring path = TextOf(proposedPath);
-    const bool accepted = onDownloadStarted_ && onDownloadStarted_(uriText, path);
+    const bool accepted = on_download_started_ && on_download_started_(uriText, path);
     if (!accepted) {
       return args.put_Cancel(TRUE);
     }
-    const std::wstring destination = ToWideString(NormalizeDownloadPath(AsUtf16(path)));
+    const std::wstring destination = ToWideString(normalize_download_path(AsUtf16(path)));
     MIRVOT_RETURN_IF_FAILED(args.put_ResultFilePath(destination.c_str()));
     return args.put_Handled(TRUE);
   }
 
-  DownloadStartedCallback onDownloadStarted_;
+  DownloadStartedCallback on_download_started_;
 };
 
 }  // namespace
 
-ComPtr<ICoreWebView2WindowCloseRequestedEventHandler> MakeCloseRequestResponse(HWND host) noexcept {
+ComPtr<ICoreWebView2WindowCloseRequestedEventHandler> make_close_request_response(HWND host) noexcept {
   return AdoptComReference<ICoreWebView2WindowCloseRequestedEventHandler>(
       new (std::nothrow) CloseRequestResponse(host));
 }
 
-ComPtr<ICoreWebView2NewWindowRequestedEventHandler> MakeNewWindowResponse() noexcept {
+ComPtr<ICoreWebView2NewWindowRequestedEventHandler> make_new_window_response() noexcept {
   return AdoptComReference<ICoreWebView2NewWindowRequestedEventHandler>(new (std::nothrow) NewWindowResponse());
 }
 
-ComPtr<ICoreWebView2DownloadStartingEventHandler> MakeDownloadResponse(
+ComPtr<ICoreWebView2DownloadStartingEventHandler> make_download_response(
     DownloadStartedCallback onDownloadStarted) noexcept {
   return AdoptComReference<ICoreWebView2DownloadStartingEventHandler>(
       new (std::nothrow) DownloadResponse(std::move(onDownloadStarted)));

@@ -13,18 +13,18 @@ namespace mirvot {
 // window.close() from the page: destroys the host window (the main window stays). S_OK, or the
 // Win32 failure of DestroyWindow.
 [[nodiscard]] Microsoft::WRL::ComPtr<ICoreWebView2WindowCloseRequestedEventHandler>
-MakeCloseRequestResponse(HWND host) noexcept;
+make_close_request_response(HWND host) noexcept;
 
 // window.open or a link targeting a new window: marked handled without a window, so the engine
 // opens none. Returns put_Handled's result.
 [[nodiscard]] Microsoft::WRL::ComPtr<ICoreWebView2NewWindowRequestedEventHandler>
-MakeNewWindowResponse() noexcept;
+make_new_window_response() noexcept;
 
 // A download: the callback sees the URI and the proposed path. Accepted, the (normalised) path
 // is written back and the download marked handled, so the engine saves it there without its
 // own download UI; refused, the download is cancelled. The first failing engine call's
 // HRESULT is returned.
 [[nodiscard]] Microsoft::WRL::ComPtr<ICoreWebView2DownloadStartingEventHandler>
-MakeDownloadResponse(DownloadStartedCallback onDownloadStarted) noexcept;
+make_download_response(DownloadStartedCallback onDownloadStarted) noexcept;
 
 }  // namespace mirvot

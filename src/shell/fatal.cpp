@@ -15,7 +15,7 @@ namespace {
 
 // The report is written piece by piece, without building it in memory first: the process may
 // be failing for lack of memory.
-void WriteToStandardError(HANDLE stream, std::string_view text) noexcept {
+void write_to_standard_error(HANDLE stream, std::string_view text) noexcept {
   while (!text.empty()) {
     const DWORD chunk = text.size() > 0x10000 ? 0x10000 : static_cast<DWORD>(text.size());
     DWORD written = 0;
@@ -27,7 +27,7 @@ void WriteToStandardError(HANDLE stream, std::string_view text) noexcept {
 }
 
 // "./src/shell/app.cpp" (as the build's path mapping leaves it) reads "src/shell/app.cpp".
-std::string_view SourceLocationText(const char* file) noexcept {
+std::string_view source_location_text(const char* file) noexcept {
   std::string_view path = file != nullptr ? std::string_view(file) : std::string_view("<unknown>");
   while (path.size() > 2 && path[0] == '.' && (path[1] == '/' || path[1] == '\\')) {
     path.remove_prefix(2);
@@ -36,28 +36,28 @@ std::string_view SourceLocationText(const char* file) noexcept {
 }
 
 // Writes the report, its description given in pieces, and fails fast.
-[[noreturn]] void ReportAndFailFast(const char* file, int line,
+[[noreturn]] void report_and_fail_fast(const char* file, int line,
                                     std::initializer_list<std::string_view> description) noexcept {
   const HANDLE stream = ::GetStdHandle(STD_ERROR_HANDLE);
   if (stream != nullptr && stream != INVALID_HANDLE_VALUE) {
     char lineDigits[16] = {};
     const std::to_chars_result digits =
         std::to_chars(lineDigits, lineDigits + sizeof(lineDigits), line);
-    WriteToStandardError(stream, "thread 'main' panicked at ");
-    WriteToStandardError(stream, SourceLocationText(file));
-    WriteToStandardError(stream, ":");
-    WriteToStandardError(stream, std::string_view(lineDigits, digits.ptr - lineDigits));
-    WriteToStandardError(stream, ":\ncalled `Result::unwrap()` on an `Err` value: ");
+    write_to_standard_error(stream, "thread 'main' panicked at ");
+    write_to_standard_error(stream, source_location_text(file));
+    write_to_standard_error(stream, ":");
+    write_to_standard_error(stream, std::string_view(lineDigits, digits.ptr - lineDigits));
+    write_to_standard_error(stream, ":\ncalled `Result::unwrap()` on an `Err` value: ");
     for (const std::string_view piece : description) {
-      WriteToStandardError(stream, piece);
+      write_to_standard_error(stream, piece);
     }
-    WriteToStandardError(stream, "\n");
+    write_to_standard_error(stream, "\n");
   }
   FailFastFatalAppExit();
 }
 
 // The text of the exception being handled; none when no exception is being handled.
-const char* CurrentExceptionText() noexcept {
+const char* current_exception_text() noexcept {
   const std::exception_ptr current = std::current_exception();
   if (!current) {
     return nullptr;
@@ -71,28 +71,28 @@ const char* CurrentExceptionText() noexcept {
   }
 }
 
-[[noreturn]] void TerminateThroughFatalPath() noexcept {
-  const char* const text = CurrentExceptionText();
-  ReportAndFailFast(__FILE__, __LINE__,
+[[noreturn]] void terminate_through_fatal_path() noexcept {
+  const char* const text = current_exception_text();
+  report_and_fail_fast(__FILE__, __LINE__,
                     {"std::terminate: ", text != nullptr ? text : "no exception"});
 }
 
-void AbortThroughFatalPath(int /*signal*/) { ReportAndFailFast(__FILE__, __LINE__, {"abort"}); }
+void abort_through_fatal_path(int /*signal*/) { report_and_fail_fast(__FILE__, __LINE__, {"abort"}); }
 
 }  // namespace
 
 void fatal_error(const char* file, int line, std::string_view description) noexcept {
-  ReportAndFailFast(file, line, {description});
+  report_and_fail_fast(file, line, {description});
 }
 
 void fatal_exception(const char* file, int line, std::string_view step) noexcept {
-  const char* const text = CurrentExceptionText();
-  ReportAndFailFast(file, line, {step, ": ", text != nullptr ? text : "no exception"});
+  const char* const text = current_exception_text();
+  report_and_fail_fast(file, line, {step, ": ", text != nullptr ? text : "no exception"});
 }
 
 void route_termination_to_fatal_path() noexcept {
-  std::set_terminate(&TerminateThroughFatalPath);
-  std::signal(SIGABRT, &AbortThroughFatalPath);
+  std::set_terminate(&terminate_through_fatal_path);
+  std::signal(SIGABRT, &abort_through_fatal_path);
 }
 
 void exit_on_close() noexcept {

@@ -5,7 +5,7 @@
 namespace mirvot {
 namespace {
 
-bool CarriesFiles(IDataObject* data) noexcept {
+bool carries_files(IDataObject* data) noexcept {
   if (data == nullptr) {
     return false;
   }
@@ -17,44 +17,44 @@ class FileDropTarget final : public ComObject<IDropTarget> {
  public:
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD /*keyState*/, POINTL /*point*/,
                                       DWORD* effect) noexcept override {
-    carriesFiles_ = CarriesFiles(data);
-    return Answer(effect);
+    carries_files_ = carries_files(data);
+    return answer(effect);
   }
 
   HRESULT STDMETHODCALLTYPE DragOver(DWORD /*keyState*/, POINTL /*point*/,
                                      DWORD* effect) noexcept override {
-    return Answer(effect);
+    return answer(effect);
   }
 
   HRESULT STDMETHODCALLTYPE DragLeave() noexcept override {
-    carriesFiles_ = false;
+    carries_files_ = false;
     return S_OK;
   }
 
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD /*keyState*/, POINTL /*point*/,
                                  DWORD* effect) noexcept override {
     // The files are accepted and left alone.
-    carriesFiles_ = CarriesFiles(data);
-    const HRESULT result = Answer(effect);
-    carriesFiles_ = false;
+    carries_files_ = carries_files(data);
+    const HRESULT result = answer(effect);
+    carries_files_ = false;
     return result;
   }
 
  private:
-  HRESULT Answer(DWORD* effect) const noexcept {
+  HRESULT answer(DWORD* effect) const noexcept {
     if (effect == nullptr) {
       return E_INVALIDARG;
     }
-    *effect = carriesFiles_ ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+    *effect = carries_files_ ? DROPEFFECT_COPY : DROPEFFECT_NONE;
     return S_OK;
   }
 
-  bool carriesFiles_ = false;
+  bool carries_files_ = false;
 };
 
 }  // namespace
 
-Microsoft::WRL::ComPtr<IDropTarget> MakeFileDropTarget() noexcept {
+Microsoft::WRL::ComPtr<IDropTarget> make_file_drop_target() noexcept {
   return AdoptComReference<IDropTarget>(MakeComObject<FileDropTarget>());
 }
 

@@ -10,6 +10,6 @@
 namespace mirvot {
 
 // A new drop target with its first reference owned by the result; null when memory runs out.
-[[nodiscard]] Microsoft::WRL::ComPtr<IDropTarget> MakeFileDropTarget() noexcept;
+[[nodiscard]] Microsoft::WRL::ComPtr<IDropTarget> make_file_drop_target() noexcept;
 
 }  // namespace mirvot

@@ -3,7 +3,7 @@
 namespace mirvot {
 namespace {
 
-bool IsSentOnlyMessage(UINT message) noexcept {
+bool is_sent_only_message(UINT message) noexcept {
   switch (message) {
     case WM_SIZE:
     case WM_MOVE:
@@ -17,7 +17,7 @@ bool IsSentOnlyMessage(UINT message) noexcept {
 }
 
 // Windows whose class this executable registered: the main window and the view's host window.
-bool IsOwnWindow(HWND window) noexcept {
+bool is_own_window(HWND window) noexcept {
   return window != nullptr &&
          ::GetClassLongPtrW(window, GCLP_HMODULE) ==
              reinterpret_cast<ULONG_PTR>(::GetModuleHandleW(nullptr));
@@ -25,8 +25,8 @@ bool IsOwnWindow(HWND window) noexcept {
 
 }  // namespace
 
-bool IsForgedSystemMessage(const MSG& message) noexcept {
-  return IsSentOnlyMessage(message.message) && IsOwnWindow(message.hwnd);
+bool is_forged_system_message(const MSG& message) noexcept {
+  return is_sent_only_message(message.message) && is_own_window(message.hwnd);
 }
 
 }  // namespace mirvot

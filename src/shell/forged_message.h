@@ -12,6 +12,6 @@
 
 namespace mirvot {
 
-[[nodiscard]] bool IsForgedSystemMessage(const MSG& message) noexcept;
+[[nodiscard]] bool is_forged_system_message(const MSG& message) noexcept;
 
 }  // namespace mirvot

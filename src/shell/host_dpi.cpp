@@ -1,28 +1,11 @@
 #include "shell/host_dpi.h"
 
-#include <shellscalingapi.h>
-
 #include "common/optional_function.h"
 #include "shell/core/view_size.h"
 #include "shell/system_modules.h"
 
 namespace mirvot {
 namespace {
-
-using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*);
-
-GetDpiForWindowFunction GetDpiForWindowIfPresent() noexcept {
-  static const auto function =
-      FindFunction<GetDpiForWindowFunction>(User32Module(), "GetDpiForWindow");
-  return function;
-}
-
-GetDpiForMonitorFunction GetDpiForMonitorIfPresent() noexcept {
-  static const auto function =
-      FindFunction<GetDpiForMonitorFunction>(ShcoreModule(), "GetDpiForMonitor");
-  return function;
-}
 
 // The window's device context, released again when the probe is done.
 class WindowDeviceContext {
@@ -42,33 +25,56 @@ class WindowDeviceContext {
   HDC dc_;
 };
 
+int device_context_dpi(HWND window) noexcept {
+  const WindowDeviceContext dc(window);
+  return dc.get() != nullptr ? ::GetDeviceCaps(dc.get(), LOGPIXELSX) : 0;
+}
+
+std::uint32_t dpi_or_default(UINT dpi) noexcept { return dpi == 0 ? kDefaultDpi : dpi; }
+
 }  // namespace
 
+const HostDpiFunctions& system_host_dpi_functions() noexcept {
+  static const HostDpiFunctions functions = [] {
+    HostDpiFunctions found;
+    found.get_dpi_for_window =
+        FindFunction<decltype(found.get_dpi_for_window)>(user32_module(), "GetDpiForWindow");
+    if (found.get_dpi_for_window == nullptr) {
+      found.get_dpi_for_monitor =
+          FindFunction<decltype(found.get_dpi_for_monitor)>(shcore_module(), "GetDpiForMonitor");
+    }
+    found.monitor_from_window = &::MonitorFromWindow;
+    found.is_process_dpi_aware = &::IsProcessDPIAware;
+    found.device_context_dpi = &device_context_dpi;
+    return found;
+  }();
+  return functions;
+}
+
+std::uint32_t host_window_dpi(HWND window, const HostDpiFunctions& functions) noexcept {
+  if (functions.get_dpi_for_window != nullptr) {
+    return dpi_or_default(functions.get_dpi_for_window(window));
+  }
+  if (functions.get_dpi_for_monitor != nullptr && functions.monitor_from_window != nullptr) {
+    const HMONITOR monitor = functions.monitor_from_window(window, MONITOR_DEFAULTTONEAREST);
+    UINT dpiX = 0;
+    UINT dpiY = 0;
+    if (monitor == nullptr ||
+        FAILED(functions.get_dpi_for_monitor(monitor, MDT_EFFECTIVE_DPI, &dpiX, &dpiY))) {
+      return kDefaultDpi;
+    }
+    return dpi_or_default(dpiX);
+  }
+  if (functions.is_process_dpi_aware != nullptr && functions.is_process_dpi_aware() &&
+      functions.device_context_dpi != nullptr) {
+    const int dpi = functions.device_context_dpi(window);
+    return dpi > 0 ? static_cast<std::uint32_t>(dpi) : kDefaultDpi;
+  }
+  return kDefaultDpi;
+}
+
 std::uint32_t host_window_dpi(HWND window) noexcept {
-  HostDpiProbes probes;
-  if (const GetDpiForWindowFunction dpiForWindow = GetDpiForWindowIfPresent()) {
-    probes.dpiForWindow = [=]() -> std::optional<std::uint32_t> { return dpiForWindow(window); };
-  }
-  if (const GetDpiForMonitorFunction dpiForMonitor = GetDpiForMonitorIfPresent()) {
-    probes.dpiForMonitor = [=]() -> std::optional<std::uint32_t> {
-      const HMONITOR monitor = ::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
-      if (monitor == nullptr) {
-        return 0u;
-      }
-      UINT dpiX = 0;
-      UINT dpiY = 0;
-      if (FAILED(dpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &dpiX, &dpiY))) {
-        return 0u;
-      }
-      return dpiX;
-    };
-  }
-  probes.isProcessDpiAware = [] { return ::IsProcessDPIAware() != FALSE; };
-  probes.deviceCapsDpi = [=]() -> std::int32_t {
-    const WindowDeviceContext dc(window);
-    return dc.get() != nullptr ? ::GetDeviceCaps(dc.get(), LOGPIXELSX) : 0;
-  };
-  return ResolveHostDpi(probes);
+  return host_window_dpi(window, system_host_dpi_functions());
 }
 
 }  // namespace mirvot

@@ -5,24 +5,27 @@
 namespace mirvot {
 namespace {
 
-HINSTANCE ProgramModule() noexcept { return ::GetModuleHandleW(nullptr); }
+HINSTANCE program_module() noexcept { return ::GetModuleHandleW(nullptr); }
 
-WNDCLASSEXW HostWindowClass() noexcept {
+WNDCLASSEXW host_window_class() noexcept {
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = HostWindowProc;
-  windowClass.hInstance = ProgramModule();
+  windowClass.lpfnWndProc = host_window_proc;
+  windowClass.hInstance = program_module();
   windowClass.lpszClassName = kHostWindowClassName;
   return windowClass;
 }
 
-// SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_ASYNCWINDOWPOS.
-constexpr UINT kRaiseToTopFlags = 0x4213;
+// Raises the host to the top of its siblings without moving, sizing or activating anything, and
+// without waiting for the window's thread.
+constexpr UINT kRaiseToTopFlags =
+    SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_ASYNCWINDOWPOS;
+static_assert(kRaiseToTopFlags == 0x4213);
 
 }  // namespace
 
-LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK host_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SETFOCUS) {
     const HWND child = ::GetWindow(window, GW_CHILD);
     if (child != nullptr) {
@@ -32,8 +35,8 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-void RegisterHostWindowClass() noexcept {
-  const WNDCLASSEXW windowClass = HostWindowClass();
+void register_host_window_class() noexcept {
+  const WNDCLASSEXW windowClass = host_window_class();
   if (::RegisterClassExW(&windowClass) != 0) {
     return;
   }
@@ -42,14 +45,14 @@ void RegisterHostWindowClass() noexcept {
   if (::GetClassInfoExW(windowClass.hInstance, kHostWindowClassName, &existing) == 0) {
     return;
   }
-  if (existing.lpfnWndProc == HostWindowProc) {
+  if (existing.lpfnWndProc == host_window_proc) {
     return;
   }
   ::UnregisterClassW(kHostWindowClassName, windowClass.hInstance);
   ::RegisterClassExW(&windowClass);
 }
 
-HRESULT CreateHostWindow(HWND parent, HWND* host) noexcept {
+HRESULT create_host_window(HWND parent, HWND* host) noexcept {
   *host = nullptr;
   RECT client{};
   if (!::GetClientRect(parent, &client)) {
@@ -57,7 +60,7 @@ HRESULT CreateHostWindow(HWND parent, HWND* host) noexcept {
   }
   const HWND window = ::CreateWindowExW(
       0, kHostWindowClassName, nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
-      client.right - client.left, client.bottom - client.top, parent, nullptr, ProgramModule(),
+      client.right - client.left, client.bottom - client.top, parent, nullptr, program_module(),
       nullptr);
   if (window == nullptr) {
     return LastErrorAsFailure();

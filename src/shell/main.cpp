@@ -14,13 +14,13 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
                    int /*show*/) try {
   mirvot::route_termination_to_fatal_path();
   std::unique_ptr<mirvot::EventLoop> loop;
-  if (const HRESULT hr = mirvot::EventLoop::Create(loop); FAILED(hr)) {
-    MIRVOT_FATAL("EventLoopError(" + mirvot::WindowsErrorDescription(hr) + ")");
+  if (const HRESULT hr = mirvot::EventLoop::create(loop); FAILED(hr)) {
+    MIRVOT_FATAL("EventLoopError(" + mirvot::windows_error_description(hr) + ")");
   }
   mirvot::App app;
   // The loop runs for the life of the process: closing the window ends it from inside.
   if (const HRESULT hr = loop->run(app); FAILED(hr)) {
-    MIRVOT_FATAL("EventLoopError(" + mirvot::WindowsErrorDescription(hr) + ")");
+    MIRVOT_FATAL("EventLoopError(" + mirvot::windows_error_description(hr) + ")");
   }
   return 0;
 } catch (...) {

@@ -20,26 +20,28 @@
 namespace mirvot {
 
 struct MainWindowState {
-  double scaleFactor = 1.0;
+  double scale_factor = 1.0;
   // Set by ~MainWindow just before it posts kDestroyRequest. The request's number is one that
   // any program can post to any window; only a request this flag confirms is carried out.
-  bool destroyRequested = false;
+  bool destroy_requested = false;
   // The window shows this icon; it must live as long as the window can.
   UniqueIcon icon;
   // Registered with OLE for the window's life; revoked when the window is destroyed.
-  Microsoft::WRL::ComPtr<IDropTarget> dropTarget;
+  Microsoft::WRL::ComPtr<IDropTarget> drop_target;
 };
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"Window Class";
-// WS_EX_WINDOWEDGE | WS_EX_ACCEPTFILES | WS_EX_APPWINDOW
-constexpr DWORD kExtendedStyle = 0x00040110;
-// WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_SIZEBOX; the minimise and
-// maximise boxes are added once the window exists.
-constexpr DWORD kStyle = 0x06CC0000;
+// A desktop window with a taskbar button that takes dropped files.
+constexpr DWORD kExtendedStyle = WS_EX_WINDOWEDGE | WS_EX_ACCEPTFILES | WS_EX_APPWINDOW;
+static_assert(kExtendedStyle == 0x00040110);
+// Captioned, resizable, with the system menu; the minimise and maximise boxes are added once the
+// window exists.
+constexpr DWORD kStyle = WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_SIZEBOX;
+static_assert(kStyle == 0x06CC0000);
 // Posted by ~MainWindow: the window destroys itself when the loop dispatches it, provided its
-// state says the request is its owner's (MainWindowState::destroyRequested).
+// state says the request is its owner's (MainWindowState::destroy_requested).
 constexpr UINT kDestroyRequest = WM_APP + 1;
 // The largest client extent asked for, leaving room for the frame in a 32-bit rectangle.
 constexpr std::uint32_t kLargestClientExtent = 0x3FFFFFFF;
@@ -48,12 +50,12 @@ using SharedState = std::shared_ptr<MainWindowState>;
 
 // The window's own reference to its state, kept in GWLP_USERDATA from WM_NCCREATE to
 // WM_NCDESTROY.
-SharedState* StateHolder(HWND hwnd) noexcept {
+SharedState* state_holder(HWND hwnd) noexcept {
   return reinterpret_cast<SharedState*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
-MainWindowState* StateOf(HWND hwnd) noexcept {
-  SharedState* const holder = StateHolder(hwnd);
+MainWindowState* state_of(HWND hwnd) noexcept {
+  SharedState* const holder = state_holder(hwnd);
   return holder != nullptr ? holder->get() : nullptr;
 }
 
@@ -63,17 +65,13 @@ void ReportEvent(HWND hwnd, const WindowEvent& event) {
   }
 }
 
-double ScaleFromDpi(std::uint32_t dpi) noexcept {
-  return static_cast<double>(dpi) / static_cast<double>(kDefaultDpi);
-}
-
-LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT handle_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCREATE: {
       const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
       const auto* creator = static_cast<const SharedState*>(create->lpCreateParams);
       if (creator == nullptr) {
-        break;  // not made by MainWindow::Create: a window without state
+        break;  // not made by MainWindow::create: a window without state
       }
       auto* holder = new (std::nothrow) SharedState(*creator);
       if (holder == nullptr) {
@@ -83,13 +81,13 @@ LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     }
     case WM_NCDESTROY: {
-      SharedState* const holder = StateHolder(hwnd);
+      SharedState* const holder = state_holder(hwnd);
       ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       delete holder;
       break;
     }
     case WM_DESTROY:
-      if (MainWindowState* const state = StateOf(hwnd); state != nullptr && state->dropTarget) {
+      if (MainWindowState* const state = state_of(hwnd); state != nullptr && state->drop_target) {
         ::RevokeDragDrop(hwnd);
       }
       break;
@@ -106,8 +104,8 @@ LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       ReportEvent(hwnd, {WindowEvent::Kind::CloseRequested});
       return 0;
     case WM_DPICHANGED: {
-      if (MainWindowState* const state = StateOf(hwnd)) {
-        state->scaleFactor = ScaleFromDpi(LOWORD(wParam));
+      if (MainWindowState* const state = state_of(hwnd)) {
+        state->scale_factor = scale_from_dpi(LOWORD(wParam));
       }
       // The system suggests a rectangle that keeps the window's logical size on the new
       // monitor.
@@ -119,8 +117,8 @@ LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case kDestroyRequest:
-      if (const MainWindowState* const state = StateOf(hwnd);
-          state != nullptr && state->destroyRequested) {
+      if (const MainWindowState* const state = state_of(hwnd);
+          state != nullptr && state->destroy_requested) {
         ::DestroyWindow(hwnd);
       }
       return 0;
@@ -132,20 +130,20 @@ LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 // Window procedures are called from the system, where no exception may pass: one escaping
 // from the application's handler ends the program as any fatal failure does.
-LRESULT CALLBACK MainWindowProcedure(HWND hwnd, UINT message, WPARAM wParam,
+LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wParam,
                                      LPARAM lParam) noexcept {
   try {
-    return HandleMessage(hwnd, message, wParam, lParam);
+    return handle_message(hwnd, message, wParam, lParam);
   } catch (...) {
     MIRVOT_FATAL_EXCEPTION("the main window's procedure");
   }
 }
 
-void RegisterMainWindowClass(HINSTANCE module) noexcept {
+void register_main_window_class(HINSTANCE module) noexcept {
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = MainWindowProcedure;
+  windowClass.lpfnWndProc = main_window_procedure;
   windowClass.hInstance = module;
   windowClass.lpszClassName = kClassName;
   // Fails harmlessly when the class exists from an earlier window: that class is used.
@@ -154,24 +152,24 @@ void RegisterMainWindowClass(HINSTANCE module) noexcept {
 
 // OLE keeps the drop target until the window is destroyed. A thread that cannot host OLE
 // (already in the multithreaded apartment) gets a window without file drops.
-void RegisterFileDropTarget(HWND hwnd, MainWindowState& state) noexcept {
-  Microsoft::WRL::ComPtr<IDropTarget> target = MakeFileDropTarget();
+void register_file_drop_target(HWND hwnd, MainWindowState& state) noexcept {
+  Microsoft::WRL::ComPtr<IDropTarget> target = make_file_drop_target();
   if (target && SUCCEEDED(::RegisterDragDrop(hwnd, target.Get()))) {
-    state.dropTarget = std::move(target);
+    state.drop_target = std::move(target);
   }
 }
 
-void AddMinimizeAndMaximizeBoxes(HWND hwnd) noexcept {
+void add_minimize_and_maximize_boxes(HWND hwnd) noexcept {
   const LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE);
   ::SetWindowLongPtrW(hwnd, GWL_STYLE, style | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
   ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void AdjustFrameForClient(RECT& rect, DWORD style, DWORD extendedStyle, UINT dpi) noexcept {
+void adjust_frame_for_client(RECT& rect, DWORD style, DWORD extendedStyle, UINT dpi) noexcept {
   using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
   static const auto adjustForDpi =
-      FindFunction<AdjustForDpi>(User32Module(), "AdjustWindowRectExForDpi");
+      FindFunction<AdjustForDpi>(user32_module(), "AdjustWindowRectExForDpi");
   if (adjustForDpi != nullptr) {
     adjustForDpi(&rect, style, FALSE, extendedStyle, dpi);
   } else {
@@ -180,25 +178,25 @@ void AdjustFrameForClient(RECT& rect, DWORD style, DWORD extendedStyle, UINT dpi
 }
 
 // Sizes the window so that its client area is the logical size at the window's scale.
-void SetInnerSize(HWND hwnd, double logicalWidth, double logicalHeight,
+void set_inner_size(HWND hwnd, double logicalWidth, double logicalHeight,
                   std::uint32_t dpi) noexcept {
-  const double scale = ScaleFromDpi(dpi);
+  const double scale = scale_from_dpi(dpi);
   const std::uint32_t width =
-      std::min(ClientSizeForLogical(logicalWidth, scale), kLargestClientExtent);
+      std::min(client_size_for_logical(logicalWidth, scale), kLargestClientExtent);
   const std::uint32_t height =
-      std::min(ClientSizeForLogical(logicalHeight, scale), kLargestClientExtent);
+      std::min(client_size_for_logical(logicalHeight, scale), kLargestClientExtent);
   RECT rect{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
   const auto style = static_cast<DWORD>(::GetWindowLongPtrW(hwnd, GWL_STYLE));
   const auto extendedStyle = static_cast<DWORD>(::GetWindowLongPtrW(hwnd, GWL_EXSTYLE));
-  AdjustFrameForClient(rect, style, extendedStyle, dpi);
+  adjust_frame_for_client(rect, style, extendedStyle, dpi);
   ::SetWindowPos(hwnd, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
 // The icon given is the small one (caption and taskbar); there is no separate big one.
-void SetWindowIcon(HWND hwnd, const std::optional<IconImage>& image,
+void set_window_icon(HWND hwnd, const std::optional<IconImage>& image,
                    MainWindowState& state) noexcept {
-  UniqueIcon icon = image ? CreateIconFromRgba(*image) : UniqueIcon();
+  UniqueIcon icon = image ? create_icon_from_rgba(*image) : UniqueIcon();
   ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon.get()));
   ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, 0);
   state.icon = std::move(icon);
@@ -206,7 +204,7 @@ void SetWindowIcon(HWND hwnd, const std::optional<IconImage>& image,
 
 }  // namespace
 
-HRESULT MainWindow::Create(EventLoop& loop, const WindowAttributes& attributes,
+HRESULT MainWindow::create(EventLoop& loop, const WindowAttributes& attributes,
                            std::unique_ptr<MainWindow>& window) noexcept {
   window.reset();
   if (::GetCurrentThreadId() != loop.thread_id()) {
@@ -224,7 +222,7 @@ HRESULT MainWindow::Create(EventLoop& loop, const WindowAttributes& attributes,
   static_cast<void>(::OleInitialize(nullptr));
 
   const HINSTANCE module = ::GetModuleHandleW(nullptr);
-  RegisterMainWindowClass(module);
+  register_main_window_class(module);
   const HWND hwnd =
       ::CreateWindowExW(kExtendedStyle, kClassName, attributes.title.c_str(), kStyle,
                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
@@ -233,14 +231,14 @@ HRESULT MainWindow::Create(EventLoop& loop, const WindowAttributes& attributes,
     return LastErrorAsFailure();
   }
 
-  RegisterFileDropTarget(hwnd, *state);
-  AddMinimizeAndMaximizeBoxes(hwnd);
+  register_file_drop_target(hwnd, *state);
+  add_minimize_and_maximize_boxes(hwnd);
   const std::uint32_t dpi = host_window_dpi(hwnd);
-  state->scaleFactor = ScaleFromDpi(dpi);
-  SetInnerSize(hwnd, attributes.inner_width, attributes.inner_height, dpi);
+  state->scale_factor = scale_from_dpi(dpi);
+  set_inner_size(hwnd, attributes.inner_width, attributes.inner_height, dpi);
   // The icon goes on before the window is shown, so the first frame already has it and
   // showing does not wait for a second caption redraw.
-  SetWindowIcon(hwnd, attributes.icon, *state);
+  set_window_icon(hwnd, attributes.icon, *state);
   ::ShowWindow(hwnd, SW_SHOW);
 
   window.reset(new (std::nothrow) MainWindow(hwnd, std::move(state)));
@@ -257,12 +255,12 @@ MainWindow::MainWindow(HWND hwnd, std::shared_ptr<MainWindowState> state) noexce
 MainWindow::~MainWindow() {
   // Only while the handle still names this window: a window destroyed meanwhile may have
   // handed its handle on to another one.
-  if (StateOf(hwnd_) == state_.get()) {
-    state_->destroyRequested = true;
+  if (state_of(hwnd_) == state_.get()) {
+    state_->destroy_requested = true;
     ::PostMessageW(hwnd_, kDestroyRequest, 0, 0);
   }
 }
 
-double MainWindow::scale_factor() const noexcept { return state_->scaleFactor; }
+double MainWindow::scale_factor() const noexcept { return state_->scale_factor; }
 
 }  // namespace mirvot

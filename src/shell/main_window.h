@@ -29,7 +29,7 @@ class MainWindow {
   // before every creation (an existing registration is reused). Fails with the creation's
   // Win32 error as an HRESULT, or RPC_E_WRONG_THREAD on another thread than the loop's; a
   // missing icon or a failed drop-target registration is not a failure.
-  [[nodiscard]] static HRESULT Create(EventLoop& loop, const WindowAttributes& attributes,
+  [[nodiscard]] static HRESULT create(EventLoop& loop, const WindowAttributes& attributes,
                                       std::unique_ptr<MainWindow>& window) noexcept;
 
   // Asks the window to destroy itself on a later turn of the loop: the window outlives this

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "common/optional_function.h"
+#include "shell/host_window.h"
 
 namespace mirvot {
 namespace {
@@ -14,13 +15,10 @@ namespace {
 // its reference data.
 struct ParentHookCell {
   Microsoft::WRL::ComPtr<ICoreWebView2Controller> controller;
-  // Set by RequestParentHookRemoval right before it sends kRemoveParentHookMessage. Any program
+  // Set by request_parent_hook_removal right before it sends kRemoveParentHookMessage. Any program
   // can post that number to the main window; only a removal this flag confirms takes place.
-  bool removalRequested = false;
+  bool removal_requested = false;
 };
-
-// SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS.
-constexpr UINT kResizeFlags = 0x4014;
 
 // The window-subclass functions of comctl32. The library is loaded when the first view hooks
 // its parent instead of being imported: its start-up registers all its window classes, which
@@ -29,10 +27,10 @@ struct SubclassFunctions {
   decltype(&::SetWindowSubclass) set = nullptr;
   BOOL(WINAPI* get)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*) = nullptr;
   decltype(&::RemoveWindowSubclass) remove = nullptr;
-  decltype(&::DefSubclassProc) defaultProc = nullptr;
+  decltype(&::DefSubclassProc) default_proc = nullptr;
 };
 
-const SubclassFunctions& Subclassing() noexcept {
+const SubclassFunctions& system_subclass_functions() noexcept {
   static const SubclassFunctions functions = [] {
     const HMODULE module =
         ::LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -40,33 +38,33 @@ const SubclassFunctions& Subclassing() noexcept {
     found.set = FindFunction<decltype(found.set)>(module, "SetWindowSubclass");
     found.get = FindFunction<decltype(found.get)>(module, "GetWindowSubclass");
     found.remove = FindFunction<decltype(found.remove)>(module, "RemoveWindowSubclass");
-    found.defaultProc = FindFunction<decltype(found.defaultProc)>(module, "DefSubclassProc");
+    found.default_proc = FindFunction<decltype(found.default_proc)>(module, "DefSubclassProc");
     return found;
   }();
   return functions;
 }
 
-BOOL RemoveSubclass(HWND window, UINT_PTR id) noexcept {
-  const auto remove = Subclassing().remove;
-  return remove != nullptr ? remove(window, ParentHookProc, id) : FALSE;
+BOOL remove_subclass(HWND window, UINT_PTR id) noexcept {
+  const auto remove = system_subclass_functions().remove;
+  return remove != nullptr ? remove(window, parent_hook_proc, id) : FALSE;
 }
 
-bool FindHook(HWND window, ParentHookCell** cell) noexcept {
-  const auto getWindowSubclass = Subclassing().get;
+bool find_hook(HWND window, ParentHookCell** cell) noexcept {
+  const auto getWindowSubclass = system_subclass_functions().get;
   DWORD_PTR referenceData = 0;
   if (getWindowSubclass == nullptr ||
-      !getWindowSubclass(window, ParentHookProc, kParentHookId, &referenceData)) {
+      !getWindowSubclass(window, parent_hook_proc, kParentHookId, &referenceData)) {
     return false;
   }
   *cell = reinterpret_cast<ParentHookCell*>(referenceData);
   return true;
 }
 
-ParentHookCell* CellOf(DWORD_PTR referenceData) noexcept {
+ParentHookCell* cell_of(DWORD_PTR referenceData) noexcept {
   return reinterpret_cast<ParentHookCell*>(referenceData);
 }
 
-void FitToClientArea(HWND window, ICoreWebView2Controller* controller) noexcept {
+void fit_to_client_area(HWND window, ICoreWebView2Controller* controller) noexcept {
   RECT client{};
   if (!::GetClientRect(window, &client)) {
     return;
@@ -76,20 +74,20 @@ void FitToClientArea(HWND window, ICoreWebView2Controller* controller) noexcept 
   controller->put_Bounds(RECT{0, 0, width, height});
   HWND engineParent = nullptr;
   if (SUCCEEDED(controller->get_ParentWindow(&engineParent)) && engineParent != nullptr) {
-    ::SetWindowPos(engineParent, nullptr, 0, 0, width, height, kResizeFlags);
+    ::SetWindowPos(engineParent, nullptr, 0, 0, width, height, kHostResizeFlags);
   }
 }
 
 }  // namespace
 
-LRESULT CALLBACK ParentHookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+LRESULT CALLBACK parent_hook_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                 UINT_PTR id, DWORD_PTR referenceData) {
-  ParentHookCell* const cell = CellOf(referenceData);
+  ParentHookCell* const cell = cell_of(referenceData);
   ICoreWebView2Controller* const controller = cell != nullptr ? cell->controller.Get() : nullptr;
   switch (message) {
     case WM_SIZE:
       if (wParam != SIZE_MINIMIZED && controller != nullptr) {
-        FitToClientArea(window, controller);
+        fit_to_client_area(window, controller);
       }
       break;
     case WM_MOVE:
@@ -104,23 +102,23 @@ LRESULT CALLBACK ParentHookProc(HWND window, UINT message, WPARAM wParam, LPARAM
       }
       break;
     case kRemoveParentHookMessage:
-      if (cell == nullptr || !cell->removalRequested) {
+      if (cell == nullptr || !cell->removal_requested) {
         break;
       }
       [[fallthrough]];
     case WM_DESTROY:
-      RemoveSubclass(window, id);
+      remove_subclass(window, id);
       delete cell;
       break;
     default:
       break;
   }
-  const auto defaultProc = Subclassing().defaultProc;
+  const auto defaultProc = system_subclass_functions().default_proc;
   return defaultProc != nullptr ? defaultProc(window, message, wParam, lParam)
                                 : ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-void InstallParentHook(HWND parent, ICoreWebView2Controller* controller) noexcept {
+void install_parent_hook(HWND parent, ICoreWebView2Controller* controller) noexcept {
   auto* cell = new (std::nothrow) ParentHookCell{controller};
   if (cell == nullptr) {
     return;
@@ -128,10 +126,10 @@ void InstallParentHook(HWND parent, ICoreWebView2Controller* controller) noexcep
   // A hook that is already there (a view built earlier on the same window) would be replaced
   // along with its reference data; its reference is dropped here instead of leaking.
   ParentHookCell* previous = nullptr;
-  const bool hadHook = FindHook(parent, &previous);
-  const auto setWindowSubclass = Subclassing().set;
+  const bool hadHook = find_hook(parent, &previous);
+  const auto setWindowSubclass = system_subclass_functions().set;
   if (setWindowSubclass == nullptr ||
-      !setWindowSubclass(parent, ParentHookProc, kParentHookId, reinterpret_cast<DWORD_PTR>(cell))) {
+      !setWindowSubclass(parent, parent_hook_proc, kParentHookId, reinterpret_cast<DWORD_PTR>(cell))) {
     delete cell;
     return;
   }
@@ -140,23 +138,18 @@ void InstallParentHook(HWND parent, ICoreWebView2Controller* controller) noexcep
   }
 }
 
-void RequestParentHookRemoval(HWND parent) noexcept {
+void request_parent_hook_removal(HWND parent) noexcept {
   ParentHookCell* cell = nullptr;
-  if (FindHook(parent, &cell) && cell != nullptr) {
-    cell->removalRequested = true;
+  if (find_hook(parent, &cell) && cell != nullptr) {
+    cell->removal_requested = true;
   }
   ::SendMessageW(parent, kRemoveParentHookMessage, 0, 0);
 }
 
-bool IsParentHookInstalled(HWND parent) noexcept {
+void remove_parent_hook(HWND parent) noexcept {
   ParentHookCell* cell = nullptr;
-  return FindHook(parent, &cell);
-}
-
-void RemoveParentHook(HWND parent) noexcept {
-  ParentHookCell* cell = nullptr;
-  const bool present = FindHook(parent, &cell);
-  const bool removed = RemoveSubclass(parent, kParentHookId) != FALSE;
+  const bool present = find_hook(parent, &cell);
+  const bool removed = remove_subclass(parent, kParentHookId) != FALSE;
   if (present && removed) {
     delete cell;
   }

@@ -9,7 +9,7 @@ namespace mirvot {
 
 inline constexpr UINT_PTR kParentHookId = 0x464;
 // Sent to the main window to make the hook remove itself (WM_USER + 101). The hook obeys it only
-// when RequestParentHookRemoval sent it: the same number from anyone else changes nothing.
+// when request_parent_hook_removal sent it: the same number from anyone else changes nothing.
 inline constexpr UINT kRemoveParentHookMessage = WM_USER + 101;
 
 // The hook procedure. WM_SIZE (unless minimised) fits the controller's bounds and its parent
@@ -17,22 +17,19 @@ inline constexpr UINT kRemoveParentHookMessage = WM_USER + 101;
 // WM_SETFOCUS moves the focus into the view; WM_DESTROY and a requested kRemoveParentHookMessage
 // remove the hook and drop its controller reference. Every message then goes on to the next
 // procedure. Failures of the controller calls are ignored.
-LRESULT CALLBACK ParentHookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+LRESULT CALLBACK parent_hook_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                 UINT_PTR id, DWORD_PTR referenceData);
 
 // Subclasses `parent` with the hook, which keeps a reference to `controller` of its own
 // until it is removed. A failure leaves the window without the hook and takes no reference.
-void InstallParentHook(HWND parent, ICoreWebView2Controller* controller) noexcept;
+void install_parent_hook(HWND parent, ICoreWebView2Controller* controller) noexcept;
 
 // Tells the hook on `parent` to remove itself: marks the request as the view's own, then sends
 // kRemoveParentHookMessage, which the hook answers by removing itself and dropping its
 // controller reference.
-void RequestParentHookRemoval(HWND parent) noexcept;
-
-// Whether the hook is on `parent`.
-[[nodiscard]] bool IsParentHookInstalled(HWND parent) noexcept;
+void request_parent_hook_removal(HWND parent) noexcept;
 
 // Removes the hook from `parent` if it is still there, dropping its controller reference.
-void RemoveParentHook(HWND parent) noexcept;
+void remove_parent_hook(HWND parent) noexcept;
 
 }  // namespace mirvot

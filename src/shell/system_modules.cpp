@@ -4,12 +4,12 @@
 
 namespace mirvot {
 
-HMODULE User32Module() noexcept {
+HMODULE user32_module() noexcept {
   static const HMODULE module = ::GetModuleHandleW(L"user32.dll");
   return module;
 }
 
-HMODULE ShcoreModule() noexcept {
+HMODULE shcore_module() noexcept {
   static const UniqueModule module(
       ::LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
   return module.get();

@@ -6,8 +6,8 @@
 
 namespace mirvot {
 
-[[nodiscard]] HMODULE User32Module() noexcept;
+[[nodiscard]] HMODULE user32_module() noexcept;
 // Null where the system has no shcore.dll.
-[[nodiscard]] HMODULE ShcoreModule() noexcept;
+[[nodiscard]] HMODULE shcore_module() noexcept;
 
 }  // namespace mirvot

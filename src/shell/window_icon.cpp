@@ -34,12 +34,12 @@ using StbPixels = std::unique_ptr<stbi_uc, StbPixelsDeleter>;
 
 }  // namespace
 
-bool IconFitsDecodeLimit(std::uint32_t width, std::uint32_t height) noexcept {
+bool icon_fits_decode_limit(std::uint32_t width, std::uint32_t height) noexcept {
   // Both factors are below 2^32, so the product of the three fits 64 bits.
   return static_cast<std::uint64_t>(width) * height * 4 <= kIconDecodeLimitBytes;
 }
 
-std::optional<IconImage> DecodeWindowIcon(const std::uint8_t* data, std::size_t size) noexcept {
+std::optional<IconImage> decode_window_icon(const std::uint8_t* data, std::size_t size) noexcept {
   if (data == nullptr || size == 0 || size > static_cast<std::size_t>(INT_MAX)) {
     return std::nullopt;
   }
@@ -50,7 +50,7 @@ std::optional<IconImage> DecodeWindowIcon(const std::uint8_t* data, std::size_t 
   int channels = 0;
   if (!stbi_info_from_memory(data, length, &width, &height, &channels) || width <= 0 ||
       height <= 0 ||
-      !IconFitsDecodeLimit(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height))) {
+      !icon_fits_decode_limit(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height))) {
     return std::nullopt;
   }
   // Four channels requested: every colour type comes out as RGBA, and 16-bit samples are
@@ -76,12 +76,12 @@ std::optional<IconImage> DecodeWindowIcon(const std::uint8_t* data, std::size_t 
 }
 
 std::optional<IconImage> load_window_icon() noexcept {
-  return DecodeWindowIcon(kWindowIconPng, kWindowIconPngSize);
+  return decode_window_icon(kWindowIconPng, kWindowIconPngSize);
 }
 
-UniqueIcon CreateIconFromRgba(const IconImage& image) noexcept {
+UniqueIcon create_icon_from_rgba(const IconImage& image) noexcept {
   if (image.width == 0 || image.height == 0 || image.width > INT_MAX || image.height > INT_MAX ||
-      !IconFitsDecodeLimit(image.width, image.height)) {
+      !icon_fits_decode_limit(image.width, image.height)) {
     return UniqueIcon();
   }
   const std::size_t pixelCount = static_cast<std::size_t>(image.width) * image.height;

@@ -21,18 +21,18 @@ struct IconImage {
 inline constexpr std::uint64_t kIconDecodeLimitBytes = 0x20000000;
 
 // Whether a width x height image, as 8-bit RGBA, stays within kIconDecodeLimitBytes.
-[[nodiscard]] bool IconFitsDecodeLimit(std::uint32_t width, std::uint32_t height) noexcept;
+[[nodiscard]] bool icon_fits_decode_limit(std::uint32_t width, std::uint32_t height) noexcept;
 
 // The embedded application icon, decoded afresh on every call.
 [[nodiscard]] std::optional<IconImage> load_window_icon() noexcept;
 
 // Decodes PNG bytes of any colour type and bit depth to 8-bit RGBA; nothing when the data is
 // not a readable PNG or its pixels would exceed the decode limit.
-[[nodiscard]] std::optional<IconImage> DecodeWindowIcon(const std::uint8_t* data,
+[[nodiscard]] std::optional<IconImage> decode_window_icon(const std::uint8_t* data,
                                                         std::size_t size) noexcept;
 
 // A 32-bit icon with alpha from the pixels; empty when the image is empty, its pixel count does
 // not match its size, or the system cannot make the icon.
-[[nodiscard]] UniqueIcon CreateIconFromRgba(const IconImage& image) noexcept;
+[[nodiscard]] UniqueIcon create_icon_from_rgba(const IconImage& image) noexcept;
 
 }  // namespace mirvot

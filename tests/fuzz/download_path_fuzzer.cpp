@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ExactText exact(text);
   const std::u16string_view path = exact.view();
 
-  const std::u16string normalized = NormalizeDownloadPath(path);
+  const std::u16string normalized = normalize_download_path(path);
   const bool changed = normalized != path;
   if (changed) {
     MIRVOT_FUZZ_CHECK(path.starts_with(u"\\\\?\\"));
@@ -41,6 +41,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MIRVOT_FUZZ_CHECK(normalized == ReferenceNormalizeDownloadPath(text));
 
   const ExactText once(normalized);
-  MIRVOT_FUZZ_CHECK(NormalizeDownloadPath(once.view()) == normalized);
+  MIRVOT_FUZZ_CHECK(normalize_download_path(once.view()) == normalized);
   return 0;
 }

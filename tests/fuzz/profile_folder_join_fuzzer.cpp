@@ -1,13 +1,13 @@
 // The profile folder below LOCALAPPDATA, whose value the environment controls.
 // Input: UTF-16LE text, the variable's value. The first half is also used as a path and the
-// second half as a component for AppendPathComponent on its own.
+// second half as a component for append_path_component on its own.
 // Invariants:
 //   - the folder starts with the value unchanged and ends with "Mirvot\WebView2";
 //   - between them is one backslash or nothing: nothing exactly when the value is empty,
 //     already ends in '\' or '/', or is only an ASCII drive letter and ':' (so the join never
 //     doubles a separator and never roots a drive-relative path);
 //   - no variable gives no folder;
-//   - AppendPathComponent follows the same separator rule for any path and component.
+//   - append_path_component follows the same separator rule for any path and component.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -48,16 +48,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::u16string text = DecodeUtf16Le(data, size);
   const ExactText value(text);
 
-  const std::optional<std::u16string> folder = JoinProfileFolder(value.view());
+  const std::optional<std::u16string> folder = join_profile_folder(value.view());
   MIRVOT_FUZZ_CHECK(folder.has_value());
   CheckJoined(*folder, text, u"Mirvot\\WebView2");
-  MIRVOT_FUZZ_CHECK(!JoinProfileFolder(std::nullopt).has_value());
+  MIRVOT_FUZZ_CHECK(!join_profile_folder(std::nullopt).has_value());
 
   const std::u16string_view all(text);
   const std::u16string_view path = all.substr(0, text.size() / 2);
   const ExactText component(all.substr(text.size() / 2));
   std::u16string joined(path);
-  AppendPathComponent(joined, component.view());
+  append_path_component(joined, component.view());
   CheckJoined(joined, path, component.view());
   return 0;
 }

@@ -3,7 +3,7 @@
 // Input: fixed fields, little-endian, missing bytes 0: bytes 0-3 width, 4-7 height (uint32),
 // 8-15 window scale (the raw bits of a double: NaN, infinities, subnormals and negatives
 // included), 16-19 host DPI (uint32), 20-27 and 28-35 a logical length and a scale for
-// ClientSizeForLogical, 36-43 a value for RoundToPhysical (raw double bits).
+// client_size_for_logical, 36-43 a value for round_to_physical (raw double bits).
 // Invariants (UndefinedBehaviorSanitizer reports any out-of-range float-to-int conversion):
 //   - every result equals an independent computation: the documented double formula, then
 //     rounding half away from zero via trunc, clamped, NaN giving 0;
@@ -81,11 +81,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto logicalScale = ReadLittleEndianAt<double>(data, size, 28);
   const auto anyValue = ReadLittleEndianAt<double>(data, size, 36);
 
-  const PhysicalSize view = ViewSizeForResize(width, height, windowScale, hostDpi);
+  const PhysicalSize view = view_size_for_resize(width, height, windowScale, hostDpi);
   MIRVOT_FUZZ_CHECK(view.width == ReferenceSide(width, windowScale, hostDpi));
   MIRVOT_FUZZ_CHECK(view.height == ReferenceSide(height, windowScale, hostDpi));
 
-  const PhysicalSize swapped = ViewSizeForResize(height, width, windowScale, hostDpi);
+  const PhysicalSize swapped = view_size_for_resize(height, width, windowScale, hostDpi);
   MIRVOT_FUZZ_CHECK(swapped.width == view.height && swapped.height == view.width);
 
   if (std::isfinite(windowScale) && windowScale > 0.0) {
@@ -99,13 +99,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
 
-  MIRVOT_FUZZ_CHECK(ClientSizeForLogical(logical, logicalScale) ==
+  MIRVOT_FUZZ_CHECK(client_size_for_logical(logical, logicalScale) ==
                     ReferenceClientSize(logical, logicalScale));
-  MIRVOT_FUZZ_CHECK(RoundToPhysical(anyValue) == ReferenceRoundToPhysical(anyValue));
+  MIRVOT_FUZZ_CHECK(round_to_physical(anyValue) == ReferenceRoundToPhysical(anyValue));
   // Rounding is symmetric about zero wherever the clamped range is.
-  const std::int32_t rounded = RoundToPhysical(anyValue);
+  const std::int32_t rounded = round_to_physical(anyValue);
   if (rounded > INT32_MIN + 1 && rounded < INT32_MAX) {
-    MIRVOT_FUZZ_CHECK(RoundToPhysical(-anyValue) == -rounded);
+    MIRVOT_FUZZ_CHECK(round_to_physical(-anyValue) == -rounded);
   }
   return 0;
 }

@@ -13,7 +13,7 @@
 #include "engine/test_engine_client.h"
 #include "harness/host_paths.h"
 #include "hostile/hostile_fixture.h"
-#include "loader/core/hresult_format.h"
+#include "common/core/hresult_format.h"
 
 namespace mirvot::test {
 namespace {

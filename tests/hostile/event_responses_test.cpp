@@ -130,7 +130,7 @@ const std::vector<std::string> kAccepted{"put_ResultFilePath", "put_Handled 1"};
 
 TEST(HostileEventArgsTest, NullUriAndPathReportedAsSuccessReachTheCallbackAsEmpty) {
   SeenDownload seen;
-  const auto response = MakeDownloadResponse(Accepting(seen));
+  const auto response = make_download_response(Accepting(seen));
   ASSERT_TRUE(response);
   const auto args = MakeObject<HostileDownloadArgs>();
 
@@ -145,7 +145,7 @@ TEST(HostileEventArgsTest, NullUriAndPathReportedAsSuccessReachTheCallbackAsEmpt
 
 TEST(HostileEventArgsTest, UnpairedSurrogatesInTheUriBecomeReplacementCharacters) {
   SeenDownload seen;
-  const auto response = MakeDownloadResponse(Accepting(seen));
+  const auto response = make_download_response(Accepting(seen));
   const auto args = MakeObject<HostileDownloadArgs>();
   std::wstring uri = L"https://x/_a_";
   uri[10] = static_cast<wchar_t>(0xD800);  // a high surrogate without its low one
@@ -162,7 +162,7 @@ TEST(HostileEventArgsTest, UnpairedSurrogatesInTheUriBecomeReplacementCharacters
 
 TEST(HostileEventArgsTest, PathOfTheLargestLengthIsWrittenBackUnchanged) {
   SeenDownload seen;
-  const auto response = MakeDownloadResponse(Accepting(seen));
+  const auto response = make_download_response(Accepting(seen));
   const auto args = MakeObject<HostileDownloadArgs>();
   const std::wstring path = L"C:\\" + std::wstring(32764, L'd');
   args->proposedPath = &path;
@@ -179,7 +179,7 @@ TEST(HostileEventArgsTest, CutLongPathPrefixesAreWrittenBackWithoutACrash) {
                                   std::wstring(L"\\\\?\\\\")}) {
     SCOPED_TRACE(Utf8(path));
     SeenDownload seen;
-    const auto response = MakeDownloadResponse(Accepting(seen));
+    const auto response = make_download_response(Accepting(seen));
     const auto args = MakeObject<HostileDownloadArgs>();
     args->proposedPath = &path;
     EXPECT_EQ(response->Invoke(nullptr, args.Get()), S_OK);
@@ -193,7 +193,7 @@ TEST(HostileEventArgsTest, CutLongPathPrefixesAreWrittenBackWithoutACrash) {
 
 TEST(HostileEventArgsTest, FailingUriGetterEndsTheResponseBeforeTheCallback) {
   SeenDownload seen;
-  const auto response = MakeDownloadResponse(Accepting(seen));
+  const auto response = make_download_response(Accepting(seen));
   const auto args = MakeObject<HostileDownloadArgs>();
   args->operation->uriResult = E_OUTOFMEMORY;
 
@@ -204,7 +204,7 @@ TEST(HostileEventArgsTest, FailingUriGetterEndsTheResponseBeforeTheCallback) {
 }
 
 TEST(HostileEventArgsTest, ThrowingCallbackIsAnErrorToTheEngineNotAnException) {
-  const auto response = MakeDownloadResponse(
+  const auto response = make_download_response(
       [](const std::string&, std::wstring&) -> bool { throw std::runtime_error("callback"); });
   const auto args = MakeObject<HostileDownloadArgs>();
 
@@ -214,8 +214,8 @@ TEST(HostileEventArgsTest, ThrowingCallbackIsAnErrorToTheEngineNotAnException) {
 
 TEST(HostileEventArgsTest, MissingArgumentsAreInvalid) {
   SeenDownload seen;
-  EXPECT_EQ(MakeDownloadResponse(Accepting(seen))->Invoke(nullptr, nullptr), E_INVALIDARG);
-  EXPECT_EQ(MakeNewWindowResponse()->Invoke(nullptr, nullptr), E_INVALIDARG);
+  EXPECT_EQ(make_download_response(Accepting(seen))->Invoke(nullptr, nullptr), E_INVALIDARG);
+  EXPECT_EQ(make_new_window_response()->Invoke(nullptr, nullptr), E_INVALIDARG);
   EXPECT_EQ(seen.calls, 0);
 }
 
@@ -228,14 +228,14 @@ bool IsDestroyWindowFailure(HRESULT hr) {
 }
 
 TEST(HostileEventArgsTest, CloseRequestForAHostThatIsGoneFailsWithItsWin32Error) {
-  const HRESULT forNull = MakeCloseRequestResponse(nullptr)->Invoke(nullptr, nullptr);
+  const HRESULT forNull = make_close_request_response(nullptr)->Invoke(nullptr, nullptr);
   EXPECT_TRUE(IsDestroyWindowFailure(forNull)) << std::hex << forNull;
   // A handle that once named a window and no longer does.
   const HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr,
                                         nullptr, nullptr);
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(::DestroyWindow(window));
-  const HRESULT forGone = MakeCloseRequestResponse(window)->Invoke(nullptr, nullptr);
+  const HRESULT forGone = make_close_request_response(window)->Invoke(nullptr, nullptr);
   EXPECT_TRUE(IsDestroyWindowFailure(forGone)) << std::hex << forGone;
 }
 

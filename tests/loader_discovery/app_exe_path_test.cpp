@@ -30,7 +30,8 @@ FakeModuleFileName* moduleFileName = nullptr;
 
 // Like the system: a path that does not fit is cut to capacity - 1 units and a terminator,
 // the capacity is returned and the error is ERROR_INSUFFICIENT_BUFFER.
-DWORD FakeRead(wchar_t* buffer, DWORD capacity) {
+DWORD WINAPI FakeRead(HMODULE module, wchar_t* buffer, DWORD capacity) {
+  EXPECT_EQ(module, nullptr) << "the executable's module";
   moduleFileName->capacities.push_back(capacity);
   if (moduleFileName->fail) {
     ::SetLastError(moduleFileName->failWithError);
@@ -49,6 +50,8 @@ DWORD FakeRead(wchar_t* buffer, DWORD capacity) {
   return capacity;
 }
 
+constexpr AppExePathFunctions kFakeFunctions{&FakeRead};
+
 class ReadAppExePathTest : public ::testing::Test {
  protected:
   ReadAppExePathTest() { moduleFileName = &fake_; }
@@ -62,7 +65,7 @@ class ReadAppExePathTest : public ::testing::Test {
 
 TEST_F(ReadAppExePathTest, PathOf259UnitsFitsTheFirstBuffer) {
   fake_.path = PathOfLength(259);
-  EXPECT_EQ(ReadAppExePath(&FakeRead, path_), S_OK);
+  EXPECT_EQ(GetAppExePathWith(kFakeFunctions, path_), S_OK);
   EXPECT_EQ(path_, fake_.path);
   EXPECT_EQ(fake_.capacities, std::vector<DWORD>{260});
 }
@@ -71,7 +74,7 @@ TEST_F(ReadAppExePathTest, LongerPathIsReadAgainInto4096Units) {
   for (std::size_t units : {260u, 4095u}) {
     fake_.path = PathOfLength(units);
     fake_.capacities.clear();
-    EXPECT_EQ(ReadAppExePath(&FakeRead, path_), S_OK);
+    EXPECT_EQ(GetAppExePathWith(kFakeFunctions, path_), S_OK);
     EXPECT_EQ(path_, fake_.path);
     EXPECT_EQ(fake_.capacities, (std::vector<DWORD>{260, 4096}));
   }
@@ -79,13 +82,13 @@ TEST_F(ReadAppExePathTest, LongerPathIsReadAgainInto4096Units) {
 
 TEST_F(ReadAppExePathTest, PathOf4096UnitsOrMoreFailsWithInsufficientBuffer) {
   fake_.path = PathOfLength(4096);
-  EXPECT_EQ(ReadAppExePath(&FakeRead, path_), static_cast<HRESULT>(0x8007007A));
+  EXPECT_EQ(GetAppExePathWith(kFakeFunctions, path_), static_cast<HRESULT>(0x8007007A));
 }
 
 TEST_F(ReadAppExePathTest, FailedReadGivesItsError) {
   fake_.fail = true;
   fake_.failWithError = ERROR_ACCESS_DENIED;
-  EXPECT_EQ(ReadAppExePath(&FakeRead, path_), static_cast<HRESULT>(0x80070005));
+  EXPECT_EQ(GetAppExePathWith(kFakeFunctions, path_), static_cast<HRESULT>(0x80070005));
   EXPECT_EQ(fake_.capacities, std::vector<DWORD>{260});
 }
 
@@ -94,7 +97,7 @@ TEST_F(ReadAppExePathTest, FullBufferWithoutAnErrorIsNotReportedAsSuccess) {
   fake_.fail = true;
   fake_.failWithResult = 260;
   fake_.failWithError = ERROR_SUCCESS;
-  EXPECT_EQ(ReadAppExePath(&FakeRead, path_), E_FAIL);
+  EXPECT_EQ(GetAppExePathWith(kFakeFunctions, path_), E_FAIL);
   EXPECT_EQ(fake_.capacities, std::vector<DWORD>{260});
 }
 

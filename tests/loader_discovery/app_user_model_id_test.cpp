@@ -52,13 +52,9 @@ HRESULT WINAPI FakeExplicitId(PWSTR* id) {
   return ids->explicitResult;
 }
 
-constexpr AppUserModelIdFunctionLookups kBoth{[] { return &FakePackagedId; },
-                                              [] { return &FakeExplicitId; }};
-constexpr AppUserModelIdFunctionLookups kExplicitOnly{
-    [] { return GetCurrentApplicationUserModelIdFunction{}; }, [] { return &FakeExplicitId; }};
-constexpr AppUserModelIdFunctionLookups kNeither{
-    [] { return GetCurrentApplicationUserModelIdFunction{}; },
-    [] { return GetCurrentProcessExplicitAppUserModelIdFunction{}; }};
+constexpr AppUserModelIdFunctions kBoth{&FakePackagedId, &FakeExplicitId};
+constexpr AppUserModelIdFunctions kExplicitOnly{nullptr, &FakeExplicitId};
+constexpr AppUserModelIdFunctions kNeither{nullptr, nullptr};
 
 class AppUserModelIdFakes : public ::testing::Test {
  protected:

@@ -1,6 +1,6 @@
-// Runtime packages. Wine has none of the package dependency functions, so the system's lookups
+// Runtime packages. Wine has none of the package dependency functions, so the system's functions
 // take the missing-function path for real; the walk through the functions runs against fakes
-// handed in through the same lookup table the product uses.
+// handed in the same way the product hands in the system's.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -138,17 +138,15 @@ LONG WINAPI FakeGetCurrentPackageInfo(UINT32 flags, UINT32* length, BYTE* buffer
   return fake->secondInfoResult;
 }
 
-constexpr PackageFunctionLookups kFakeLookups{
-    [] { return &FakeTryCreate; }, [] { return &FakeAdd; },
-    [] { return &FakeGetCurrentPackageInfo; }};
+constexpr PackageFunctions kFakeFunctions{&FakeTryCreate, &FakeAdd, &FakeGetCurrentPackageInfo};
 
 class FindPackagedRuntimeTest : public LoaderRegistryTest {
  protected:
   FindPackagedRuntimeTest() { fake = &system_; }
   ~FindPackagedRuntimeTest() override { fake = nullptr; }
 
-  bool Find(ReleaseChannel channel, const PackageFunctionLookups& lookups = kFakeLookups) {
-    return FindPackagedRuntimeWith(lookups, channel, path_);
+  bool Find(ReleaseChannel channel, const PackageFunctions& functions = kFakeFunctions) {
+    return FindPackagedRuntimeWith(functions, channel, path_);
   }
 
   FakePackageSystem system_;
@@ -157,13 +155,13 @@ class FindPackagedRuntimeTest : public LoaderRegistryTest {
 
 TEST_F(FindPackagedRuntimeTest, SystemWithoutThePackageFunctionsHasNoPackagedRuntime) {
   const HMODULE kernelbase = ::GetModuleHandleW(L"kernelbase.dll");
-  const PackageFunctionLookups& system = SystemPackageFunctionLookups();
+  const PackageFunctions& system = SystemPackageFunctions();
   using AnyFunction = void (*)();
-  EXPECT_EQ(reinterpret_cast<AnyFunction>(system.tryCreatePackageDependency()),
+  EXPECT_EQ(reinterpret_cast<AnyFunction>(system.tryCreatePackageDependency),
             reinterpret_cast<AnyFunction>(::GetProcAddress(kernelbase, "TryCreatePackageDependency")));
-  EXPECT_EQ(reinterpret_cast<AnyFunction>(system.addPackageDependency()),
+  EXPECT_EQ(reinterpret_cast<AnyFunction>(system.addPackageDependency),
             reinterpret_cast<AnyFunction>(::GetProcAddress(kernelbase, "AddPackageDependency")));
-  if (system.tryCreatePackageDependency() != nullptr) {
+  if (system.tryCreatePackageDependency != nullptr) {
     GTEST_SKIP() << "this system has the package dependency functions";
   }
   for (int channel = 0; channel < 5; ++channel) {
@@ -173,12 +171,8 @@ TEST_F(FindPackagedRuntimeTest, SystemWithoutThePackageFunctionsHasNoPackagedRun
 }
 
 TEST_F(FindPackagedRuntimeTest, MissingDependencyFunctionMeansNoPackage) {
-  const PackageFunctionLookups noTryCreate{
-      [] { return package_api::TryCreatePackageDependencyFunction{}; }, [] { return &FakeAdd; },
-      [] { return &FakeGetCurrentPackageInfo; }};
-  const PackageFunctionLookups noAdd{[] { return &FakeTryCreate; },
-                                     [] { return package_api::AddPackageDependencyFunction{}; },
-                                     [] { return &FakeGetCurrentPackageInfo; }};
+  const PackageFunctions noTryCreate{nullptr, &FakeAdd, &FakeGetCurrentPackageInfo};
+  const PackageFunctions noAdd{&FakeTryCreate, nullptr, &FakeGetCurrentPackageInfo};
   EXPECT_FALSE(Find(ReleaseChannel::Stable, noTryCreate));
   EXPECT_FALSE(Find(ReleaseChannel::Stable, noAdd));
   EXPECT_EQ(system_.tryCreateCalls, 0);
@@ -223,9 +217,7 @@ TEST_F(FindPackagedRuntimeTest, FailedAddIsIgnored) {
 }
 
 TEST_F(FindPackagedRuntimeTest, MissingPackageInfoFunctionMeansNoPackage) {
-  const PackageFunctionLookups noInfo{
-      [] { return &FakeTryCreate; }, [] { return &FakeAdd; },
-      [] { return package_api::GetCurrentPackageInfoFunction{}; }};
+  const PackageFunctions noInfo{&FakeTryCreate, &FakeAdd, nullptr};
   EXPECT_FALSE(Find(ReleaseChannel::Stable, noInfo));
   EXPECT_EQ(system_.addCalls, 1);
 }

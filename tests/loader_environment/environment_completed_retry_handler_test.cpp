@@ -27,11 +27,14 @@ constexpr HRESULT kFileNotFound = static_cast<HRESULT>(0x80070002);
 constexpr HRESULT kEngineFailure = static_cast<HRESULT>(0x80004005);
 constexpr HRESULT kAccessDenied = static_cast<HRESULT>(0x80070005);
 
+// No event functions at all: reports go nowhere.
+const EventTracingFunctions kNoTracing{};
+
 // An instance on the stack with a chosen starting count, for the saturation edge.
 class CountedRetryHandler final : public EnvironmentCompletedRetryHandler {
  public:
   explicit CountedRetryHandler(LONG initialReferenceCount)
-      : EnvironmentCompletedRetryHandler(nullptr, initialReferenceCount) {}
+      : EnvironmentCompletedRetryHandler(nullptr, kNoTracing, initialReferenceCount) {}
   ~CountedRetryHandler() override = default;
 };
 
@@ -67,7 +70,7 @@ class RetryHandlerTest : public ::testing::Test {
   }
 
   ComPtr<EnvironmentCompletedRetryHandler> MakeHandler(const LoaderSettings& settings) {
-    return EnvironmentCompletedRetryHandler::Create(settings, caller.Get());
+    return EnvironmentCompletedRetryHandler::Create(settings, caller.Get(), events.functions());
   }
 
   TempFolder folder;
@@ -75,6 +78,7 @@ class RetryHandlerTest : public ::testing::Test {
   std::wstring acceptingRuntime = TestRuntimeFolder(L"fixed");
   ComPtr<RecordingCompletedHandler> caller;
   PosingObject environment{__uuidof(ICoreWebView2Environment)};
+  FakeEventTracing events;
 };
 
 // --- identity and references ---------------------------------------------------------------
@@ -251,7 +255,6 @@ TEST_F(RetryHandlerTest, FirstFailureRetriesWithCapturedSettingsAndReportsTheRet
 }
 
 TEST_F(RetryHandlerTest, RetryThatFailsAtOnceWritesItsOwnEvent) {
-  FakeEventTracing events;
   events.noticesAtRegistration = {ErrorLevelLoaderTrace()};
   const auto handler = MakeHandler(FailingRetrySettings(/*edgeView=*/false));
   ASSERT_TRUE(handler);

@@ -83,13 +83,9 @@ FakeEventTracing::FakeEventTracing() {
   functions_.eventSetInformation = &FakeEventSetInformation;
   functions_.eventWriteTransfer = &FakeEventWriteTransfer;
   functions_.eventUnregister = &FakeEventUnregister;
-  OverrideEventTracingFunctions(&functions_);
 }
 
-FakeEventTracing::~FakeEventTracing() {
-  OverrideEventTracingFunctions(nullptr);
-  g_active = nullptr;
-}
+FakeEventTracing::~FakeEventTracing() { g_active = nullptr; }
 
 std::optional<LoaderErrorPayload> PayloadOf(const RecordedWrite& write) {
   if (write.data.size() != 6 || write.data[2].bytes.size() != 4 ||

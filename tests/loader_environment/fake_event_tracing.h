@@ -44,13 +44,13 @@ struct RecordedTraits {
 
 class FakeEventTracing {
  public:
-  // Installs itself as the functions every loader report goes through, until destroyed.
+  // One at a time: the fake functions record into the newest instance.
   FakeEventTracing();
   ~FakeEventTracing();
   FakeEventTracing(const FakeEventTracing&) = delete;
   FakeEventTracing& operator=(const FakeEventTracing&) = delete;
 
-  // The functions, for the overload that takes them directly.
+  // The functions, for the code under test to report through.
   [[nodiscard]] const EventTracingFunctions& functions() const { return functions_; }
 
   // Notices the fake EventRegister passes to the enable callback, in order, at every

@@ -9,11 +9,11 @@ namespace mirvot {
 namespace {
 
 void ExpectUnchanged(std::u16string_view path) {
-  EXPECT_EQ(NormalizeDownloadPath(path), path);
+  EXPECT_EQ(normalize_download_path(path), path);
 }
 
 void ExpectPlain(std::u16string_view longPath, std::u16string_view plain) {
-  EXPECT_EQ(NormalizeDownloadPath(longPath), plain);
+  EXPECT_EQ(normalize_download_path(longPath), plain);
 }
 
 TEST(NormalizeDownloadPathTest, OrdinaryPathsAreWrittenBackExactly) {

@@ -1,4 +1,4 @@
-#include "loader/core/hresult_format.h"
+#include "common/core/hresult_format.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@ namespace mirvot {
 namespace {
 
 std::u16string Join(std::u16string_view localAppData) {
-  const std::optional<std::u16string> folder = JoinProfileFolder(localAppData);
+  const std::optional<std::u16string> folder = join_profile_folder(localAppData);
   EXPECT_TRUE(folder.has_value());
   return folder.value_or(u"<none>");
 }
@@ -53,16 +53,16 @@ TEST(JoinProfileFolderTest, OtherValuesAreUsedUnchanged) {
 }
 
 TEST(JoinProfileFolderTest, UnsetVariableGivesNoFolder) {
-  EXPECT_FALSE(JoinProfileFolder(std::nullopt).has_value());
+  EXPECT_FALSE(join_profile_folder(std::nullopt).has_value());
 }
 
 TEST(AppendPathComponentTest, SeparatorOnlyWhereNeeded) {
   std::u16string path = u"a";
-  AppendPathComponent(path, u"b");
+  append_path_component(path, u"b");
   EXPECT_EQ(path, uR"(a\b)");
-  AppendPathComponent(path, u"");
+  append_path_component(path, u"");
   EXPECT_EQ(path, uR"(a\b\)");
-  AppendPathComponent(path, u"c");
+  append_path_component(path, u"c");
   EXPECT_EQ(path, uR"(a\b\c)");
 }
 

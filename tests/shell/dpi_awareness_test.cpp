@@ -33,8 +33,8 @@ BOOL WINAPI FakeSetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT context) {
   return g_acceptV1;
 }
 
-HRESULT WINAPI FakeSetProcessDpiAwareness(int awareness) {
-  g_calls.push_back("shcore " + std::to_string(awareness));
+HRESULT WINAPI FakeSetProcessDpiAwareness(PROCESS_DPI_AWARENESS awareness) {
+  g_calls.push_back("shcore " + std::to_string(static_cast<int>(awareness)));
   return S_OK;
 }
 
@@ -53,9 +53,9 @@ class DpiAwarenessChain : public ::testing::Test {
 
   static DpiAwarenessFunctions AllFunctions() {
     DpiAwarenessFunctions functions;
-    functions.setProcessDpiAwarenessContext = FakeSetProcessDpiAwarenessContext;
-    functions.setProcessDpiAwareness = FakeSetProcessDpiAwareness;
-    functions.setProcessDpiAware = FakeSetProcessDpiAware;
+    functions.set_process_dpi_awareness_context = FakeSetProcessDpiAwarenessContext;
+    functions.set_process_dpi_awareness = FakeSetProcessDpiAwareness;
+    functions.set_process_dpi_aware = FakeSetProcessDpiAware;
     return functions;
   }
 };
@@ -63,52 +63,52 @@ class DpiAwarenessChain : public ::testing::Test {
 using Calls = std::vector<std::string>;
 
 TEST_F(DpiAwarenessChain, PerMonitorV2IsDeclaredWhenAccepted) {
-  DeclareDpiAwareness(AllFunctions());
+  declare_dpi_awareness(AllFunctions());
   EXPECT_EQ(g_calls, Calls({"context -4"}));
 }
 
 TEST_F(DpiAwarenessChain, RefusedV2IsRetriedOnceWithPerMonitorV1) {
   g_acceptV2 = FALSE;
-  DeclareDpiAwareness(AllFunctions());
+  declare_dpi_awareness(AllFunctions());
   EXPECT_EQ(g_calls, Calls({"context -4", "context -3"}));
 }
 
 TEST_F(DpiAwarenessChain, RefusedV1EndsTheChainWithoutOlderFunctions) {
   g_acceptV2 = FALSE;
   g_acceptV1 = FALSE;
-  DeclareDpiAwareness(AllFunctions());
+  declare_dpi_awareness(AllFunctions());
   EXPECT_EQ(g_calls, Calls({"context -4", "context -3"}));
 }
 
 TEST_F(DpiAwarenessChain, ShcoreIsUsedWhenContextsAreMissing) {
   DpiAwarenessFunctions functions = AllFunctions();
-  functions.setProcessDpiAwarenessContext = nullptr;
-  DeclareDpiAwareness(functions);
+  functions.set_process_dpi_awareness_context = nullptr;
+  declare_dpi_awareness(functions);
   EXPECT_EQ(g_calls, Calls({"shcore 2"}));
 }
 
 TEST_F(DpiAwarenessChain, PlainAwarenessIsTheLastResort) {
   DpiAwarenessFunctions functions;
-  functions.setProcessDpiAware = FakeSetProcessDpiAware;
-  DeclareDpiAwareness(functions);
+  functions.set_process_dpi_aware = FakeSetProcessDpiAware;
+  declare_dpi_awareness(functions);
   EXPECT_EQ(g_calls, Calls({"aware"}));
 }
 
 TEST_F(DpiAwarenessChain, NoFunctionsMeansNothingIsDeclared) {
-  DeclareDpiAwareness(DpiAwarenessFunctions{});
+  declare_dpi_awareness(DpiAwarenessFunctions{});
   EXPECT_TRUE(g_calls.empty());
 }
 
 TEST(DpiAwarenessFunctions, ThisSystemOffersTheContextFunction) {
   // Windows 10 and Wine both export it; the chain then never needs the older functions.
-  const DpiAwarenessFunctions functions = FindDpiAwarenessFunctions();
-  EXPECT_NE(functions.setProcessDpiAwarenessContext, nullptr);
-  EXPECT_NE(functions.setProcessDpiAware, nullptr);
+  const DpiAwarenessFunctions& functions = system_dpi_awareness_functions();
+  EXPECT_NE(functions.set_process_dpi_awareness_context, nullptr);
+  EXPECT_NE(functions.set_process_dpi_aware, nullptr);
 }
 
 TEST(DpiAwarenessFunctions, CreatingTheLoopLeavesTheThreadPerMonitorAware) {
   std::unique_ptr<EventLoop> loop;
-  ASSERT_EQ(EventLoop::Create(loop), S_OK);
+  ASSERT_EQ(EventLoop::create(loop), S_OK);
   EXPECT_EQ(::GetAwarenessFromDpiAwarenessContext(::GetThreadDpiAwarenessContext()),
             DPI_AWARENESS_PER_MONITOR_AWARE);
 }

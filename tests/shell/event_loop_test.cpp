@@ -22,7 +22,7 @@ std::unique_ptr<MainWindow> OpenWindow(EventLoop& loop, const wchar_t* title = L
   attributes.inner_width = 640.0;
   attributes.inner_height = 400.0;
   std::unique_ptr<MainWindow> window;
-  EXPECT_EQ(MainWindow::Create(loop, attributes, window), S_OK);
+  EXPECT_EQ(MainWindow::create(loop, attributes, window), S_OK);
   return window;
 }
 
@@ -30,7 +30,7 @@ class EventLoopTest : public ::testing::Test {
  protected:
   void SetUp() override {
     DrainThreadMessages();
-    ASSERT_EQ(EventLoop::Create(loop_), S_OK);
+    ASSERT_EQ(EventLoop::create(loop_), S_OK);
     ASSERT_TRUE(loop_);
   }
   void TearDown() override {
@@ -49,12 +49,12 @@ class EventLoopTest : public ::testing::Test {
 
 TEST_F(EventLoopTest, SecondLoopWhileOneExistsIsRefused) {
   std::unique_ptr<EventLoop> second;
-  EXPECT_EQ(EventLoop::Create(second), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(EventLoop::create(second), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
   EXPECT_FALSE(second);
   EXPECT_EQ(EventLoop::current(), loop_.get());
   // Also when asked to create it into the holder of the existing loop, which stays as it is.
   EventLoop* const existing = loop_.get();
-  EXPECT_EQ(EventLoop::Create(loop_), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(EventLoop::create(loop_), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
   EXPECT_EQ(loop_.get(), existing);
   EXPECT_EQ(EventLoop::current(), existing);
 }
@@ -62,7 +62,7 @@ TEST_F(EventLoopTest, SecondLoopWhileOneExistsIsRefused) {
 TEST_F(EventLoopTest, NewLoopCanBeCreatedOnceTheFirstIsGone) {
   loop_.reset();
   EXPECT_EQ(EventLoop::current(), nullptr);
-  ASSERT_EQ(EventLoop::Create(loop_), S_OK);
+  ASSERT_EQ(EventLoop::create(loop_), S_OK);
   EXPECT_EQ(EventLoop::current(), loop_.get());
 }
 
@@ -234,7 +234,7 @@ TEST_F(EventLoopTest, EventsOfAWindowWhoseLoopIsGoneAreDropped) {
   EXPECT_EQ(::SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(1, 2)), 0);
   EXPECT_EQ(::SendMessageW(hwnd, WM_CLOSE, 0, 0), 0);
   EXPECT_TRUE(::IsWindow(hwnd));
-  ASSERT_EQ(EventLoop::Create(loop_), S_OK);
+  ASSERT_EQ(EventLoop::create(loop_), S_OK);
   app_.onResumed = [](EventLoop& loop) { loop.exit(); };
   EXPECT_EQ(loop_->run(app_), S_OK);
   EXPECT_TRUE(app_.Events().empty());

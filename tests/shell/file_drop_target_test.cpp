@@ -52,7 +52,7 @@ ComPtr<FakeData> MakeData(bool files) {
 }
 
 TEST(FileDropTarget, FilesAreAcceptedAsACopyAndLeftAlone) {
-  const ComPtr<IDropTarget> target = MakeFileDropTarget();
+  const ComPtr<IDropTarget> target = make_file_drop_target();
   ASSERT_TRUE(target);
   const ComPtr<FakeData> files = MakeData(true);
   DWORD effect = DROPEFFECT_MOVE;
@@ -69,7 +69,7 @@ TEST(FileDropTarget, FilesAreAcceptedAsACopyAndLeftAlone) {
 }
 
 TEST(FileDropTarget, OtherDataIsRefused) {
-  const ComPtr<IDropTarget> target = MakeFileDropTarget();
+  const ComPtr<IDropTarget> target = make_file_drop_target();
   ASSERT_TRUE(target);
   const ComPtr<FakeData> text = MakeData(false);
   DWORD effect = DROPEFFECT_COPY;
@@ -84,7 +84,7 @@ TEST(FileDropTarget, OtherDataIsRefused) {
 }
 
 TEST(FileDropTarget, LeavingForgetsTheFiles) {
-  const ComPtr<IDropTarget> target = MakeFileDropTarget();
+  const ComPtr<IDropTarget> target = make_file_drop_target();
   ASSERT_TRUE(target);
   DWORD effect = 0;
   ASSERT_EQ(target->DragEnter(MakeData(true).Get(), 0, POINTL{0, 0}, &effect), S_OK);
@@ -95,7 +95,7 @@ TEST(FileDropTarget, LeavingForgetsTheFiles) {
 }
 
 TEST(FileDropTarget, MissingDataOrEffectIsHandled) {
-  const ComPtr<IDropTarget> target = MakeFileDropTarget();
+  const ComPtr<IDropTarget> target = make_file_drop_target();
   ASSERT_TRUE(target);
   DWORD effect = DROPEFFECT_COPY;
   EXPECT_EQ(target->DragEnter(nullptr, 0, POINTL{0, 0}, &effect), S_OK);
@@ -106,7 +106,7 @@ TEST(FileDropTarget, MissingDataOrEffectIsHandled) {
 }
 
 TEST(FileDropTarget, AnswersForItsOwnInterfacesOnly) {
-  const ComPtr<IDropTarget> target = MakeFileDropTarget();
+  const ComPtr<IDropTarget> target = make_file_drop_target();
   ASSERT_TRUE(target);
   ComPtr<IUnknown> unknown;
   EXPECT_EQ(target.As(&unknown), S_OK);

@@ -33,7 +33,7 @@ class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     DrainThreadMessages();
-    ASSERT_EQ(EventLoop::Create(loop_), S_OK);
+    ASSERT_EQ(EventLoop::create(loop_), S_OK);
     attributes_.title = L"Mirvot";
     attributes_.inner_width = 1280.0;
     attributes_.inner_height = 800.0;
@@ -44,7 +44,7 @@ class MainWindowTest : public ::testing::Test {
     loop_.reset();
   }
 
-  HRESULT Open() { return MainWindow::Create(*loop_, attributes_, window_); }
+  HRESULT Open() { return MainWindow::create(*loop_, attributes_, window_); }
 
   // Creates the window in on_resumed, runs the actions from the loop's dispatch, then ends.
   void RunWith(const std::vector<std::function<void()>>& steps) {
@@ -88,7 +88,7 @@ TEST_F(MainWindowTest, ClassHasRedrawStylesAndNoIconCursorBrushOrMenu) {
 TEST_F(MainWindowTest, EveryWindowUsesTheSameClass) {
   ASSERT_EQ(Open(), S_OK);
   std::unique_ptr<MainWindow> second;
-  ASSERT_EQ(MainWindow::Create(*loop_, attributes_, second), S_OK);
+  ASSERT_EQ(MainWindow::create(*loop_, attributes_, second), S_OK);
   EXPECT_NE(second->hwnd(), window_->hwnd());
   EXPECT_EQ(::GetClassLongPtrW(second->hwnd(), GCW_ATOM),
             ::GetClassLongPtrW(window_->hwnd(), GCW_ATOM));
@@ -153,7 +153,7 @@ TEST_F(MainWindowTest, IconIsTheSmallIconAndThereIsNoBigIcon) {
 
 TEST_F(MainWindowTest, DamagedIconDataGivesAWindowWithoutIcon) {
   const std::vector<std::uint8_t> damaged(kWindowIconPng, kWindowIconPng + 1000);
-  attributes_.icon = DecodeWindowIcon(damaged.data(), damaged.size());
+  attributes_.icon = decode_window_icon(damaged.data(), damaged.size());
   EXPECT_FALSE(attributes_.icon.has_value());
   ASSERT_EQ(Open(), S_OK);
   EXPECT_TRUE(::IsWindowVisible(window_->hwnd()));
@@ -176,7 +176,7 @@ TEST_F(MainWindowTest, IconThatCannotBeMadeGivesAWindowWithoutIcon) {
 TEST_F(MainWindowTest, WindowIsRegisteredAsADropTarget) {
   ASSERT_EQ(Open(), S_OK);
   // A second registration is refused only for a window that already has a drop target.
-  const Microsoft::WRL::ComPtr<IDropTarget> another = MakeFileDropTarget();
+  const Microsoft::WRL::ComPtr<IDropTarget> another = make_file_drop_target();
   ASSERT_TRUE(another);
   const HRESULT second = ::RegisterDragDrop(window_->hwnd(), another.Get());
   if (SUCCEEDED(second)) {
@@ -188,7 +188,7 @@ TEST_F(MainWindowTest, WindowIsRegisteredAsADropTarget) {
 TEST_F(MainWindowTest, CreationOnAnotherThreadIsRefused) {
   HRESULT result = S_OK;
   std::unique_ptr<MainWindow> window;
-  std::thread other([&] { result = MainWindow::Create(*loop_, attributes_, window); });
+  std::thread other([&] { result = MainWindow::create(*loop_, attributes_, window); });
   other.join();
   EXPECT_EQ(result, RPC_E_WRONG_THREAD);
   EXPECT_FALSE(window);

@@ -52,7 +52,7 @@ std::unique_ptr<mirvot::MainWindow> OpenWindow(mirvot::EventLoop& loop, const st
   attributes.inner_height = 800.0;
   attributes.icon = mirvot::load_window_icon();
   std::unique_ptr<mirvot::MainWindow> window;
-  if (FAILED(mirvot::MainWindow::Create(loop, attributes, window))) {
+  if (FAILED(mirvot::MainWindow::create(loop, attributes, window))) {
     ::ExitProcess(kSetupFailed);
   }
   return window;
@@ -108,7 +108,7 @@ class ClosingApp final : public mirvot::ApplicationHandler {
 
 int RunApp(mirvot::ApplicationHandler& app) {
   std::unique_ptr<mirvot::EventLoop> loop;
-  if (FAILED(mirvot::EventLoop::Create(loop))) {
+  if (FAILED(mirvot::EventLoop::create(loop))) {
     return kSetupFailed;
   }
   return SUCCEEDED(loop->run(app)) ? 0 : kLoopEnded;
@@ -129,7 +129,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   if (arguments.size() == 2 && arguments[1] == L"app-without-memory") {
     std::unique_ptr<mirvot::EventLoop> loop;
-    if (FAILED(mirvot::EventLoop::Create(loop))) {
+    if (FAILED(mirvot::EventLoop::create(loop))) {
       return kSetupFailed;
     }
     mirvot::App app;

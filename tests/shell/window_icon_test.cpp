@@ -19,7 +19,7 @@ using test::BuildZeroFilledPng;
 using test::PngImage;
 
 std::optional<IconImage> Decode(const std::vector<std::uint8_t>& bytes) {
-  return DecodeWindowIcon(bytes.data(), bytes.size());
+  return decode_window_icon(bytes.data(), bytes.size());
 }
 
 std::vector<std::uint8_t> Pixel(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a) {
@@ -144,16 +144,16 @@ TEST(DecodeWindowIcon, OneBitGrayBecomesBlackAndWhite) {
 // --- The decode limit -----------------------------------------------------------------------
 
 TEST(IconDecodeLimit, ExactlyFiveHundredTwelveMebibytesFits) {
-  EXPECT_TRUE(IconFitsDecodeLimit(8192, 16384));  // 8192 * 16384 * 4 = 0x20000000
-  EXPECT_TRUE(IconFitsDecodeLimit(16384, 8192));
-  EXPECT_FALSE(IconFitsDecodeLimit(8192, 16385));
-  EXPECT_FALSE(IconFitsDecodeLimit(16385, 8192));
+  EXPECT_TRUE(icon_fits_decode_limit(8192, 16384));  // 8192 * 16384 * 4 = 0x20000000
+  EXPECT_TRUE(icon_fits_decode_limit(16384, 8192));
+  EXPECT_FALSE(icon_fits_decode_limit(8192, 16385));
+  EXPECT_FALSE(icon_fits_decode_limit(16385, 8192));
 }
 
 TEST(IconDecodeLimit, LargestDimensionsDoNotOverflow) {
-  EXPECT_FALSE(IconFitsDecodeLimit(0xFFFFFFFFu, 0xFFFFFFFFu));
-  EXPECT_FALSE(IconFitsDecodeLimit(0x80000000u, 2));
-  EXPECT_TRUE(IconFitsDecodeLimit(0xFFFFFFFFu, 0));
+  EXPECT_FALSE(icon_fits_decode_limit(0xFFFFFFFFu, 0xFFFFFFFFu));
+  EXPECT_FALSE(icon_fits_decode_limit(0x80000000u, 2));
+  EXPECT_TRUE(icon_fits_decode_limit(0xFFFFFFFFu, 0));
 }
 
 TEST(DecodeWindowIcon, ImageOneRowBeyondTheLimitGivesNothing) {
@@ -188,10 +188,10 @@ TEST(DecodeWindowIcon, DamagedDataGivesNothing) {
 }
 
 TEST(DecodeWindowIcon, EmptyOrMissingDataGivesNothing) {
-  EXPECT_FALSE(DecodeWindowIcon(nullptr, 0).has_value());
-  EXPECT_FALSE(DecodeWindowIcon(nullptr, 100).has_value());
+  EXPECT_FALSE(decode_window_icon(nullptr, 0).has_value());
+  EXPECT_FALSE(decode_window_icon(nullptr, 100).has_value());
   const std::uint8_t byte = 0x89;
-  EXPECT_FALSE(DecodeWindowIcon(&byte, 0).has_value());
+  EXPECT_FALSE(decode_window_icon(&byte, 0).has_value());
 }
 
 TEST(DecodeWindowIcon, ZeroWidthHeaderGivesNothing) {
@@ -246,7 +246,7 @@ TEST(CreateIconFromRgba, MakesA32BitIconWithThePixelsAndAlpha) {
   image.width = 2;
   image.height = 2;
   image.rgba = {10, 20, 30, 255, /**/ 40, 50, 60, 128, /**/ 70, 80, 90, 0, /**/ 1, 2, 3, 4};
-  const UniqueIcon icon = CreateIconFromRgba(image);
+  const UniqueIcon icon = create_icon_from_rgba(image);
   ASSERT_TRUE(icon.valid());
   const IconBitmaps bitmaps = ReadIcon(icon.get());
   EXPECT_TRUE(bitmaps.isIcon);
@@ -262,7 +262,7 @@ TEST(CreateIconFromRgba, MakesA32BitIconWithThePixelsAndAlpha) {
 TEST(CreateIconFromRgba, MakesAnIconFromTheEmbeddedImage) {
   const std::optional<IconImage> image = load_window_icon();
   ASSERT_TRUE(image.has_value());
-  const UniqueIcon icon = CreateIconFromRgba(*image);
+  const UniqueIcon icon = create_icon_from_rgba(*image);
   ASSERT_TRUE(icon.valid());
   const IconBitmaps bitmaps = ReadIcon(icon.get());
   EXPECT_EQ(bitmaps.color.bmWidth, 256);
@@ -274,23 +274,23 @@ TEST(CreateIconFromRgba, PixelCountThatDoesNotMatchTheSizeGivesNoIcon) {
   image.width = 2;
   image.height = 2;
   image.rgba.assign(15, 0xFF);
-  EXPECT_FALSE(CreateIconFromRgba(image).valid());
+  EXPECT_FALSE(create_icon_from_rgba(image).valid());
   image.rgba.assign(17, 0xFF);
-  EXPECT_FALSE(CreateIconFromRgba(image).valid());
+  EXPECT_FALSE(create_icon_from_rgba(image).valid());
   image.rgba.clear();
-  EXPECT_FALSE(CreateIconFromRgba(image).valid());
+  EXPECT_FALSE(create_icon_from_rgba(image).valid());
 }
 
 TEST(CreateIconFromRgba, EmptyOrOversizedImageGivesNoIcon) {
-  EXPECT_FALSE(CreateIconFromRgba(IconImage{}).valid());
+  EXPECT_FALSE(create_icon_from_rgba(IconImage{}).valid());
   IconImage wide;
   wide.width = 0x80000000u;
   wide.height = 1;
-  EXPECT_FALSE(CreateIconFromRgba(wide).valid());
+  EXPECT_FALSE(create_icon_from_rgba(wide).valid());
   IconImage zeroHeight;
   zeroHeight.width = 4;
   zeroHeight.height = 0;
-  EXPECT_FALSE(CreateIconFromRgba(zeroHeight).valid());
+  EXPECT_FALSE(create_icon_from_rgba(zeroHeight).valid());
 }
 
 }  // namespace

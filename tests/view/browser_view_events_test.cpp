@@ -17,7 +17,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-bool HasHook(HWND window) { return IsParentHookInstalled(window); }
+bool HasHook(HWND window) { return HasParentHook(window); }
 
 // Lines logged after the given point.
 std::vector<std::string> LinesAfter(const std::vector<std::string>& log, size_t count) {
@@ -201,7 +201,7 @@ TEST_F(BrowserViewEventsTest, HookFailuresAreIgnored) {
 
 TEST_F(BrowserViewEventsTest, RemoveRequestTakesTheHookAway) {
   ASSERT_TRUE(HasHook(parent_->get()));
-  RequestParentHookRemoval(parent_->get());
+  request_parent_hook_removal(parent_->get());
   EXPECT_FALSE(HasHook(parent_->get()));
   ::SendMessageW(parent_->get(), WM_MOVE, 0, 0);
   ::SendMessageW(parent_->get(), WM_SETFOCUS, 0, 0);

@@ -28,7 +28,7 @@ std::wstring ReadString(Getter get) {
 class EnvironmentOptionsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    options_ = EnvironmentOptions::CreateForBrowserView();
+    options_ = EnvironmentOptions::create_for_browser_view();
     ASSERT_TRUE(options_);
   }
 
@@ -49,13 +49,13 @@ class EnvironmentOptionsTest : public ::testing::Test {
 };
 
 TEST(BrowserArgumentsTest, FeaturesLiteralAloneIs62Characters) {
-  const std::wstring arguments = BuildBrowserArguments(false);
+  const std::wstring arguments = build_browser_arguments(false);
   EXPECT_EQ(arguments, L"--disable-features=msWebOOUI,msPdfOOUI,msSmartScreenProtection");
   EXPECT_EQ(arguments.size(), 62u);
 }
 
 TEST(BrowserArgumentsTest, AutoplayAppendsTheSwitchFor105Characters) {
-  const std::wstring arguments = BuildBrowserArguments(true);
+  const std::wstring arguments = build_browser_arguments(true);
   EXPECT_EQ(arguments,
             L"--disable-features=msWebOOUI,msPdfOOUI,msSmartScreenProtection"
             L" --autoplay-policy=no-user-gesture-required");
@@ -64,14 +64,14 @@ TEST(BrowserArgumentsTest, AutoplayAppendsTheSwitchFor105Characters) {
 }
 
 TEST(LocaleNameTest, KnownLanguagesGiveTheirNames) {
-  EXPECT_EQ(LocaleNameForLanguage(0x0409), L"en-US");
-  EXPECT_EQ(LocaleNameForLanguage(0x0407), L"de-DE");
-  EXPECT_EQ(LocaleNameForLanguage(0x0411), L"ja-JP");
+  EXPECT_EQ(locale_name_for_language(0x0409), L"en-US");
+  EXPECT_EQ(locale_name_for_language(0x0407), L"de-DE");
+  EXPECT_EQ(locale_name_for_language(0x0411), L"ja-JP");
 }
 
 TEST(LocaleNameTest, LanguageWithoutNameGivesEmpty) {
   // A primary language number no locale uses.
-  EXPECT_EQ(LocaleNameForLanguage(MAKELANGID(0x3FF, SUBLANG_DEFAULT)), L"");
+  EXPECT_EQ(locale_name_for_language(MAKELANGID(0x3FF, SUBLANG_DEFAULT)), L"");
 }
 
 TEST(LocaleNameTest, UserUiLanguageMatchesTheSystemsName) {
@@ -79,7 +79,7 @@ TEST(LocaleNameTest, UserUiLanguageMatchesTheSystemsName) {
   const int written = ::LCIDToLocaleName(::GetUserDefaultUILanguage(), expected,
                                          LOCALE_NAME_MAX_LENGTH, LOCALE_ALLOW_NEUTRAL_NAMES);
   ASSERT_GT(written, 0);
-  EXPECT_EQ(UserUiLocaleName(), expected);
+  EXPECT_EQ(user_ui_locale_name(), expected);
 }
 
 TEST_F(EnvironmentOptionsTest, AnswersEveryOptionsInterfaceAndTheAgileOnes) {
@@ -179,8 +179,8 @@ TEST_F(EnvironmentOptionsTest, InspectableAnswersHonestly) {
 TEST_F(EnvironmentOptionsTest, StartsWithThisProgramsValues) {
   EnvironmentOptions* o = options_.Get();
   EXPECT_EQ(ReadString([&](LPWSTR* v) { return o->get_AdditionalBrowserArguments(v); }),
-            BuildBrowserArguments(true));
-  EXPECT_EQ(ReadString([&](LPWSTR* v) { return o->get_Language(v); }), UserUiLocaleName());
+            build_browser_arguments(true));
+  EXPECT_EQ(ReadString([&](LPWSTR* v) { return o->get_Language(v); }), user_ui_locale_name());
   EXPECT_EQ(ReadString([&](LPWSTR* v) { return o->get_TargetCompatibleBrowserVersion(v); }),
             L"145.0.3800.47");
 

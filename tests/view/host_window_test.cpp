@@ -21,11 +21,11 @@ WNDPROC RegisteredProcedure() {
 }
 
 TEST(HostWindowClassTest, RegistersWithTheHostProcedureAndPlainFields) {
-  RegisterHostWindowClass();
+  register_host_window_class();
   WNDCLASSEXW info{};
   info.cbSize = sizeof(info);
   ASSERT_TRUE(::GetClassInfoExW(::GetModuleHandleW(nullptr), kHostWindowClassName, &info));
-  EXPECT_EQ(info.lpfnWndProc, HostWindowProc);
+  EXPECT_EQ(info.lpfnWndProc, host_window_proc);
   EXPECT_EQ(info.style, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW));
   EXPECT_EQ(info.cbClsExtra, 0);
   EXPECT_EQ(info.cbWndExtra, 0);
@@ -35,9 +35,9 @@ TEST(HostWindowClassTest, RegistersWithTheHostProcedureAndPlainFields) {
 }
 
 TEST(HostWindowClassTest, RegisteringTwiceReusesTheClass) {
-  RegisterHostWindowClass();
-  RegisterHostWindowClass();
-  EXPECT_EQ(RegisteredProcedure(), HostWindowProc);
+  register_host_window_class();
+  register_host_window_class();
+  EXPECT_EQ(RegisteredProcedure(), host_window_proc);
 }
 
 TEST(HostWindowClassTest, ClassWithAnotherProcedureIsReplaced) {
@@ -50,16 +50,16 @@ TEST(HostWindowClassTest, ClassWithAnotherProcedureIsReplaced) {
   ASSERT_NE(::RegisterClassExW(&foreign), 0);
   ASSERT_EQ(RegisteredProcedure(), &::DefWindowProcW);
 
-  RegisterHostWindowClass();
-  EXPECT_EQ(RegisteredProcedure(), HostWindowProc);
+  register_host_window_class();
+  EXPECT_EQ(RegisteredProcedure(), host_window_proc);
 }
 
 TEST(HostWindowTest, CoversTheParentsClientAreaAsAVisibleChild) {
   ParentWindow parent(500, 400);
   ASSERT_NE(parent.get(), nullptr);
-  RegisterHostWindowClass();
+  register_host_window_class();
   HWND host = nullptr;
-  ASSERT_EQ(CreateHostWindow(parent.get(), &host), S_OK);
+  ASSERT_EQ(create_host_window(parent.get(), &host), S_OK);
   ASSERT_NE(host, nullptr);
   EXPECT_EQ(::GetParent(host), parent.get());
   const LONG style = ::GetWindowLongW(host, GWL_STYLE);
@@ -80,28 +80,28 @@ TEST(HostWindowTest, CoversTheParentsClientAreaAsAVisibleChild) {
 
 TEST(HostWindowTest, NewHostGoesToTheTopOfItsSiblings) {
   ParentWindow parent(500, 400);
-  RegisterHostWindowClass();
+  register_host_window_class();
   HWND first = nullptr;
   HWND second = nullptr;
-  ASSERT_EQ(CreateHostWindow(parent.get(), &first), S_OK);
-  ASSERT_EQ(CreateHostWindow(parent.get(), &second), S_OK);
+  ASSERT_EQ(create_host_window(parent.get(), &first), S_OK);
+  ASSERT_EQ(create_host_window(parent.get(), &second), S_OK);
   test::PumpPendingMessages();
   EXPECT_EQ(::GetWindow(parent.get(), GW_CHILD), second);
 }
 
 TEST(HostWindowTest, InvalidParentFailsWithItsWin32Error) {
-  RegisterHostWindowClass();
+  register_host_window_class();
   HWND host = reinterpret_cast<HWND>(0x1);
-  EXPECT_EQ(CreateHostWindow(reinterpret_cast<HWND>(0x7777), &host),
+  EXPECT_EQ(create_host_window(reinterpret_cast<HWND>(0x7777), &host),
             static_cast<HRESULT>(0x80070578));  // ERROR_INVALID_WINDOW_HANDLE
   EXPECT_EQ(host, nullptr);
 }
 
 TEST(HostWindowTest, FocusGoesOnToTheFirstChild) {
   ParentWindow parent(500, 400);
-  RegisterHostWindowClass();
+  register_host_window_class();
   HWND host = nullptr;
-  ASSERT_EQ(CreateHostWindow(parent.get(), &host), S_OK);
+  ASSERT_EQ(create_host_window(parent.get(), &host), S_OK);
   const HWND child = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, host,
                                        nullptr, ::GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(child, nullptr);
@@ -112,9 +112,9 @@ TEST(HostWindowTest, FocusGoesOnToTheFirstChild) {
 
 TEST(HostWindowTest, FocusWithoutChildStaysOnTheHost) {
   ParentWindow parent(500, 400);
-  RegisterHostWindowClass();
+  register_host_window_class();
   HWND host = nullptr;
-  ASSERT_EQ(CreateHostWindow(parent.get(), &host), S_OK);
+  ASSERT_EQ(create_host_window(parent.get(), &host), S_OK);
   ::SetForegroundWindow(parent.get());
   ::SetFocus(host);
   EXPECT_EQ(::GetFocus(), host);

@@ -1,5 +1,9 @@
 #include "view/view_test_support.h"
 
+#include <commctrl.h>
+
+#include "shell/parent_hook.h"
+
 #include <stdexcept>
 #include <utility>
 
@@ -65,6 +69,16 @@ std::vector<std::string> LinesBetween(const std::vector<std::string>& lines,
     return {};
   }
   return std::vector<std::string>(lines.begin() + begin, lines.begin() + end + 1);
+}
+
+bool HasParentHook(HWND window) {
+  // The import library lacks GetWindowSubclass; the program looks it up by name too.
+  using GetWindowSubclassFunction = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*);
+  static const auto getWindowSubclass = reinterpret_cast<GetWindowSubclassFunction>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(::LoadLibraryW(L"comctl32.dll"), "GetWindowSubclass")));
+  DWORD_PTR referenceData = 0;
+  return getWindowSubclass != nullptr &&
+         getWindowSubclass(window, parent_hook_proc, kParentHookId, &referenceData) != FALSE;
 }
 
 std::string BoundsLine(const RECT& client) {

@@ -42,6 +42,9 @@ std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines
 std::vector<std::string> LinesBetween(const std::vector<std::string>& lines, const std::string& first,
                                       const std::string& lastPrefix);
 
+// Whether the view's hook is on `window`, asked of comctl32 itself.
+bool HasParentHook(HWND window);
+
 // "controller.put_Bounds 0 0 <width> <height>" for a client rectangle.
 std::string BoundsLine(const RECT& client);
 

@@ -10,27 +10,27 @@ constexpr std::u16string_view kLongPathPrefix = u"\\\\?\\";
 // A plain path must fit MAX_PATH (260 units) together with its terminator.
 constexpr std::size_t kMaxPlainPathUnits = 259;
 
-constexpr bool IsAsciiLetter(char16_t unit) noexcept {
+constexpr bool is_ascii_letter(char16_t unit) noexcept {
   return (unit >= u'A' && unit <= u'Z') || (unit >= u'a' && unit <= u'z');
 }
 
-constexpr char16_t AsciiUpper(char16_t unit) noexcept {
+constexpr char16_t ascii_upper(char16_t unit) noexcept {
   return (unit >= u'a' && unit <= u'z') ? static_cast<char16_t>(unit - u'a' + u'A') : unit;
 }
 
-bool EqualsAsciiCaseless(std::u16string_view text, std::u16string_view upperName) noexcept {
+bool equals_ascii_caseless(std::u16string_view text, std::u16string_view upperName) noexcept {
   if (text.size() != upperName.size()) {
     return false;
   }
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (AsciiUpper(text[i]) != upperName[i]) {
+    if (ascii_upper(text[i]) != upperName[i]) {
       return false;
     }
   }
   return true;
 }
 
-constexpr bool IsForbiddenUnit(char16_t unit) noexcept {
+constexpr bool is_forbidden_unit(char16_t unit) noexcept {
   switch (unit) {
     case u'<':
     case u'>':
@@ -45,7 +45,7 @@ constexpr bool IsForbiddenUnit(char16_t unit) noexcept {
   }
 }
 
-bool IsReservedDeviceName(std::u16string_view component) noexcept {
+bool is_reserved_device_name(std::u16string_view component) noexcept {
   std::u16string_view base = component.substr(0, component.find(u'.'));
   while (!base.empty() && base.back() == u' ') {
     base.remove_suffix(1);
@@ -53,14 +53,14 @@ bool IsReservedDeviceName(std::u16string_view component) noexcept {
   constexpr std::array<std::u16string_view, 6> kNames = {u"CON", u"PRN",    u"AUX",
                                                          u"NUL", u"CONIN$", u"CONOUT$"};
   for (const std::u16string_view name : kNames) {
-    if (EqualsAsciiCaseless(base, name)) {
+    if (equals_ascii_caseless(base, name)) {
       return true;
     }
   }
   // COMn and LPTn, with a decimal digit or a superscript one, two or three.
   if (base.size() == 4 &&
-      (EqualsAsciiCaseless(base.substr(0, 3), u"COM") ||
-       EqualsAsciiCaseless(base.substr(0, 3), u"LPT"))) {
+      (equals_ascii_caseless(base.substr(0, 3), u"COM") ||
+       equals_ascii_caseless(base.substr(0, 3), u"LPT"))) {
     const char16_t number = base[3];
     return (number >= u'0' && number <= u'9') || number == u'\u00B9' || number == u'\u00B2' ||
            number == u'\u00B3';
@@ -68,7 +68,7 @@ bool IsReservedDeviceName(std::u16string_view component) noexcept {
   return false;
 }
 
-bool IsPlainSafeComponent(std::u16string_view component) noexcept {
+bool is_plain_safe_component(std::u16string_view component) noexcept {
   if (component.empty() || component == u"." || component == u"..") {
     return false;
   }
@@ -76,15 +76,15 @@ bool IsPlainSafeComponent(std::u16string_view component) noexcept {
     return false;
   }
   for (const char16_t unit : component) {
-    if (IsForbiddenUnit(unit)) {
+    if (is_forbidden_unit(unit)) {
       return false;
     }
   }
-  return !IsReservedDeviceName(component);
+  return !is_reserved_device_name(component);
 }
 
 // Whether the plain form ("X:\...") names the same file as the long-path form it came from.
-bool IsPlainSafe(std::u16string_view plain) noexcept {
+bool is_plain_safe(std::u16string_view plain) noexcept {
   if (plain.size() < 3 || plain[2] != u'\\' || plain.size() > kMaxPlainPathUnits ||
       plain.find(u'/') != std::u16string_view::npos) {
     return false;
@@ -95,7 +95,7 @@ bool IsPlainSafe(std::u16string_view plain) noexcept {
   }
   while (true) {
     const std::size_t slash = rest.find(u'\\');
-    if (!IsPlainSafeComponent(rest.substr(0, slash))) {
+    if (!is_plain_safe_component(rest.substr(0, slash))) {
       return false;
     }
     if (slash == std::u16string_view::npos) {
@@ -107,17 +107,17 @@ bool IsPlainSafe(std::u16string_view plain) noexcept {
 
 }  // namespace
 
-std::u16string NormalizeDownloadPath(std::u16string_view path) {
+std::u16string normalize_download_path(std::u16string_view path) {
   const std::size_t prefixLength = kLongPathPrefix.size();
   const bool hasDrivePrefix = path.size() >= prefixLength + 2 &&
                               path.substr(0, prefixLength) == kLongPathPrefix &&
-                              IsAsciiLetter(path[prefixLength]) &&
+                              is_ascii_letter(path[prefixLength]) &&
                               path[prefixLength + 1] == u':';
   if (!hasDrivePrefix) {
     return std::u16string(path);
   }
   const std::u16string_view plain = path.substr(prefixLength);
-  return std::u16string(IsPlainSafe(plain) ? plain : path);
+  return std::u16string(is_plain_safe(plain) ? plain : path);
 }
 
 }  // namespace mirvot

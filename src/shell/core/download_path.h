@@ -29,6 +29,6 @@ namespace mirvot {
 //     CONIN$, CONOUT$, COM0-COM9, LPT0-LPT9 and COM/LPT followed by a superscript 1, 2 or 3
 //     (a plain path would name the device instead of the file).
 // The drive root itself, \\?\C:\, becomes C:\.
-[[nodiscard]] std::u16string NormalizeDownloadPath(std::u16string_view path);
+[[nodiscard]] std::u16string normalize_download_path(std::u16string_view path);
 
 }  // namespace mirvot

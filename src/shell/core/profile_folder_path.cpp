@@ -3,7 +3,7 @@
 namespace mirvot {
 namespace {
 
-bool IsBareDriveDesignator(std::u16string_view path) noexcept {
+bool is_bare_drive_designator(std::u16string_view path) noexcept {
   if (path.size() != 2 || path[1] != u':') {
     return false;
   }
@@ -13,22 +13,22 @@ bool IsBareDriveDesignator(std::u16string_view path) noexcept {
 
 }  // namespace
 
-void AppendPathComponent(std::u16string& path, std::u16string_view component) {
+void append_path_component(std::u16string& path, std::u16string_view component) {
   const bool needsSeparator = !path.empty() && path.back() != u'\\' && path.back() != u'/' &&
-                              !IsBareDriveDesignator(path);
+                              !is_bare_drive_designator(path);
   if (needsSeparator) {
     path.push_back(u'\\');
   }
   path.append(component);
 }
 
-std::optional<std::u16string> JoinProfileFolder(std::optional<std::u16string_view> localAppData) {
+std::optional<std::u16string> join_profile_folder(std::optional<std::u16string_view> localAppData) {
   if (!localAppData) {
     return std::nullopt;
   }
   std::u16string folder(*localAppData);
-  AppendPathComponent(folder, kProfileFolderApplicationName);
-  AppendPathComponent(folder, kProfileFolderEngineName);
+  append_path_component(folder, kProfileFolderApplicationName);
+  append_path_component(folder, kProfileFolderEngineName);
   return folder;
 }
 

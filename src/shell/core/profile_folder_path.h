@@ -14,11 +14,11 @@ inline constexpr char16_t kProfileFolderEngineName[] = u"WebView2";
 // Appends one component to a path. A backslash goes before it unless the path is empty,
 // already ends in '\' or '/', or is nothing but a drive designator (an ASCII letter and a
 // colon, as in "C:"), where a separator would change a drive-relative path into a rooted one.
-void AppendPathComponent(std::u16string& path, std::u16string_view component);
+void append_path_component(std::u16string& path, std::u16string_view component);
 
 // The profile folder below the local application data folder; nothing when that folder is
 // not known (the variable is not set).
-[[nodiscard]] std::optional<std::u16string> JoinProfileFolder(
+[[nodiscard]] std::optional<std::u16string> join_profile_folder(
     std::optional<std::u16string_view> localAppData);
 
 }  // namespace mirvot

@@ -14,13 +14,13 @@ constexpr double kInt32Max = 2147483647.0;
 constexpr double kInt32Min = -2147483648.0;
 constexpr double kUInt32Max = 4294967295.0;
 
-double ScaleFromDpi(std::uint32_t dpi) noexcept {
+}  // namespace
+
+double scale_from_dpi(std::uint32_t dpi) noexcept {
   return static_cast<double>(dpi) / static_cast<double>(kDefaultDpi);
 }
 
-}  // namespace
-
-std::int32_t RoundToPhysical(double value) noexcept {
+std::int32_t round_to_physical(double value) noexcept {
   if (std::isnan(value)) {
     return 0;
   }
@@ -34,15 +34,15 @@ std::int32_t RoundToPhysical(double value) noexcept {
   return static_cast<std::int32_t>(rounded);
 }
 
-PhysicalSize ViewSizeForResize(std::uint32_t width, std::uint32_t height, double windowScale,
+PhysicalSize view_size_for_resize(std::uint32_t width, std::uint32_t height, double windowScale,
                                std::uint32_t hostDpi) noexcept {
   const double logicalWidth = static_cast<double>(width) / windowScale;
   const double logicalHeight = static_cast<double>(height) / windowScale;
-  const double hostScale = ScaleFromDpi(hostDpi);
-  return {RoundToPhysical(logicalWidth * hostScale), RoundToPhysical(logicalHeight * hostScale)};
+  const double hostScale = scale_from_dpi(hostDpi);
+  return {round_to_physical(logicalWidth * hostScale), round_to_physical(logicalHeight * hostScale)};
 }
 
-std::uint32_t ClientSizeForLogical(double logical, double scale) noexcept {
+std::uint32_t client_size_for_logical(double logical, double scale) noexcept {
   const double physical = logical * scale;
   if (std::isnan(physical)) {
     return 0;
@@ -55,24 +55,6 @@ std::uint32_t ClientSizeForLogical(double logical, double scale) noexcept {
     return UINT32_MAX;
   }
   return static_cast<std::uint32_t>(rounded);
-}
-
-std::uint32_t ResolveHostDpi(const HostDpiProbes& probes) {
-  if (probes.dpiForWindow) {
-    if (const std::optional<std::uint32_t> dpi = probes.dpiForWindow()) {
-      return *dpi == 0 ? kDefaultDpi : *dpi;
-    }
-  }
-  if (probes.dpiForMonitor) {
-    if (const std::optional<std::uint32_t> dpi = probes.dpiForMonitor()) {
-      return *dpi == 0 ? kDefaultDpi : *dpi;
-    }
-  }
-  if (probes.isProcessDpiAware && probes.isProcessDpiAware() && probes.deviceCapsDpi) {
-    const std::int32_t dpi = probes.deviceCapsDpi();
-    return dpi > 0 ? static_cast<std::uint32_t>(dpi) : kDefaultDpi;
-  }
-  return kDefaultDpi;
 }
 
 }  // namespace mirvot

@@ -1,6 +1,7 @@
 #pragma once
-// HRESULTs in diagnostics are written as eight uppercase hexadecimal digits, most
-// significant first, after a literal "0x" that the message itself carries.
+// HRESULTs in the loader's diagnostics and the shell's fatal reports are written as eight
+// uppercase hexadecimal digits, most significant first, after a literal "0x" that the message
+// itself carries.
 #include <cstdint>
 #include <string>
 
