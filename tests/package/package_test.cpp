@@ -6,6 +6,9 @@
 #include <msi.h>
 #include <shlobj.h>
 
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
 
 #include <gmock/gmock.h>
@@ -35,8 +38,26 @@ std::wstring RegistrationKey(const wchar_t* channel) {
   return std::wstring(L"Software\\Microsoft\\EdgeUpdate\\ClientState\\") + channel;
 }
 
-std::string Bytes(const char* hostPath) {
-  return ReadBytes(WindowsPathFromHost(hostPath)).value_or("(unreadable)");
+// Whether the file at `path` holds exactly the bytes of the build output at `hostPath`; on a
+// difference, where it is rather than both files.
+::testing::AssertionResult SameBytes(const std::wstring& path, const char* hostPath) {
+  const std::optional<std::string> actual = ReadBytes(path);
+  const std::optional<std::string> expected = ReadBytes(WindowsPathFromHost(hostPath));
+  if (!actual || !expected) {
+    return ::testing::AssertionFailure()
+           << (actual ? hostPath : WideToUtf8(path)) << " cannot be read";
+  }
+  if (*actual == *expected) {
+    return ::testing::AssertionSuccess();
+  }
+  std::size_t offset = 0;
+  while (offset < actual->size() && offset < expected->size() &&
+         (*actual)[offset] == (*expected)[offset]) {
+    ++offset;
+  }
+  return ::testing::AssertionFailure()
+         << WideToUtf8(path) << " (" << actual->size() << " bytes) differs from " << hostPath
+         << " (" << expected->size() << " bytes) from offset " << offset;
 }
 
 class PackageTest : public ::testing::Test {
@@ -51,6 +72,7 @@ class PackageTest : public ::testing::Test {
 
   void TearDown() override {
     RemoveInstalledProducts();
+    ::DeleteFileW(PlantedProfileFile().c_str());
     if (!profileExisted_) {
       DeleteFolderTree(ProfileRoot());
     }
@@ -86,12 +108,8 @@ class PackageTest : public ::testing::Test {
 
   void PlantProfileFile() {
     ASSERT_TRUE(CreateFolders(ProfileRoot() + L"\\WebView2"));
-    HANDLE file = ::CreateFileW(PlantedProfileFile().c_str(), GENERIC_WRITE, 0, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    ::WriteFile(file, kProfileContent, sizeof(kProfileContent) - 1, &written, nullptr);
-    ::CloseHandle(file);
+    std::ofstream(std::filesystem::path(PlantedProfileFile()), std::ios::binary) << kProfileContent;
+    ASSERT_EQ(ReadBytes(PlantedProfileFile()), std::string(kProfileContent));
   }
 
   static std::wstring UserFolder() {
@@ -128,8 +146,8 @@ TEST_F(PackageTest, InstallsForTheUserStartsWithTheRegisteredRuntimeAndUninstall
   ASSERT_EQ(install.exitCode, ERROR_SUCCESS) << install.log;
 
   const std::wstring exe = UserFolder() + L"\\Mirvot.exe";
-  EXPECT_EQ(ReadBytes(exe), Bytes(MIRVOT_EXE));
-  EXPECT_EQ(ReadBytes(UserFolder() + L"\\THIRD-PARTY-NOTICES.txt"), Bytes(MIRVOT_NOTICES));
+  EXPECT_TRUE(SameBytes(exe, MIRVOT_EXE));
+  EXPECT_TRUE(SameBytes(UserFolder() + L"\\THIRD-PARTY-NOTICES.txt", MIRVOT_NOTICES));
   EXPECT_FALSE(PathExists(KnownFolder(FOLDERID_ProgramFilesX64) + L"\\Mirvot"));
   EXPECT_EQ(ShortcutTarget(UserShortcut()), exe);
 
@@ -141,7 +159,7 @@ TEST_F(PackageTest, InstallsForTheUserStartsWithTheRegisteredRuntimeAndUninstall
   // The entry's icon is the program's icon group, kept by Windows Installer for the entry.
   const auto icon = ProductInfo(productCode_, INSTALLPROPERTY_PRODUCTICON);
   ASSERT_TRUE(icon.has_value());
-  EXPECT_EQ(ReadBytes(*icon), Bytes(MIRVOT_ICON));
+  EXPECT_TRUE(SameBytes(*icon, MIRVOT_ICON));
   const auto entry = FindUninstallEntry(productCode_);
   ASSERT_TRUE(entry.has_value());
   EXPECT_EQ(entry->displayName, L"Mirvot");
@@ -178,7 +196,7 @@ TEST_F(PackageTest, NewerPackageReplacesTheProgramInPlaceAndOlderOneIsRefused) {
   EXPECT_THAT(RelatedProducts(upgradeCode_), ElementsAre(upgradeProductCode_));
   EXPECT_FALSE(FindUninstallEntry(productCode_).has_value());
   EXPECT_EQ(FindUninstallEntry(upgradeProductCode_)->displayVersion, L"" MIRVOT_UPGRADE_VERSION);
-  EXPECT_EQ(ReadBytes(UserFolder() + L"\\Mirvot.exe"), Bytes(MIRVOT_CHANGED_EXE));
+  EXPECT_TRUE(SameBytes(UserFolder() + L"\\Mirvot.exe", MIRVOT_CHANGED_EXE));
   EXPECT_EQ(ReadBytes(PlantedProfileFile()), std::string(kProfileContent));
 
   const MsiexecRun downgrade = Install(package_, L"", Ui::Basic);
@@ -186,7 +204,7 @@ TEST_F(PackageTest, NewerPackageReplacesTheProgramInPlaceAndOlderOneIsRefused) {
   EXPECT_THAT(downgrade.messages,
               ElementsAre(HasSubstr(L"A newer version of Mirvot is already installed.")));
   EXPECT_THAT(RelatedProducts(upgradeCode_), ElementsAre(upgradeProductCode_));
-  EXPECT_EQ(ReadBytes(UserFolder() + L"\\Mirvot.exe"), Bytes(MIRVOT_CHANGED_EXE));
+  EXPECT_TRUE(SameBytes(UserFolder() + L"\\Mirvot.exe", MIRVOT_CHANGED_EXE));
 
   const MsiexecRun uninstall = Uninstall(upgrade_);
   ASSERT_EQ(uninstall.exitCode, ERROR_SUCCESS) << uninstall.log;
@@ -203,7 +221,7 @@ TEST_F(PackageTest, RunningProgramIsClosedByUpgradeAndByRemoval) {
   const MsiexecRun upgrade = Install(upgrade_);
   EXPECT_EQ(upgrade.exitCode, ERROR_SUCCESS) << upgrade.log;
   EXPECT_EQ(before.WaitForExit(0), 0u);
-  EXPECT_EQ(ReadBytes(exe), Bytes(MIRVOT_CHANGED_EXE));
+  EXPECT_TRUE(SameBytes(exe, MIRVOT_CHANGED_EXE));
 
   InstalledProgram after(exe);
   ASSERT_NE(after.WaitForMainWindow(), nullptr);
@@ -226,7 +244,7 @@ TEST_F(PackageTest, ProgramThatDoesNotCloseStopsTheUpgradeBeforeAnythingChanges)
   EXPECT_THAT(upgrade.log, HasSubstr("Mirvot is still running and did not close. Close Mirvot, "
                                      "then run this setup again."));
   EXPECT_THAT(RelatedProducts(upgradeCode_), ElementsAre(productCode_));
-  EXPECT_EQ(ReadBytes(exe), Bytes(MIRVOT_EXE));
+  EXPECT_TRUE(SameBytes(exe, MIRVOT_EXE));
 
   // The close request waited in the program's queue.
   ASSERT_TRUE(hung.Resume());
@@ -244,7 +262,7 @@ TEST_F(PackageTest, WithoutRuntimeInstallationIsRefusedUnlessTheCheckIsSkipped) 
 
   const MsiexecRun skipped = Install(package_, L"MIRVOT_SKIP_RUNTIME_CHECK=1");
   EXPECT_EQ(skipped.exitCode, ERROR_SUCCESS) << skipped.log;
-  EXPECT_EQ(ReadBytes(UserFolder() + L"\\Mirvot.exe"), Bytes(MIRVOT_EXE));
+  EXPECT_TRUE(SameBytes(UserFolder() + L"\\Mirvot.exe", MIRVOT_EXE));
 }
 
 TEST_F(PackageTest, AdministratorInstallsForAllUsers) {
@@ -254,7 +272,7 @@ TEST_F(PackageTest, AdministratorInstallsForAllUsers) {
 
   const std::wstring folder = KnownFolder(FOLDERID_ProgramFilesX64) + L"\\Mirvot";
   const std::wstring exe = folder + L"\\Mirvot.exe";
-  EXPECT_EQ(ReadBytes(exe), Bytes(MIRVOT_EXE));
+  EXPECT_TRUE(SameBytes(exe, MIRVOT_EXE));
   EXPECT_FALSE(PathExists(UserFolder()));
   wchar_t version[64] = L"";
   DWORD size = 64;

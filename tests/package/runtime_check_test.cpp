@@ -1,7 +1,7 @@
 // The package's runtime check, case by case: the package's own search and launch conditions run
 // in Windows Installer (in this process, without installing anything) against registrations and
 // policies seeded the way the runtime's installer and administrators write them. The check must
-// accept exactly what Mirvot's runtime discovery would use.
+// accept what Mirvot's runtime discovery would consider, and nothing that it would not read.
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
@@ -46,7 +46,8 @@ struct RuntimeCheckCase {
   bool accepted;
 };
 
-// Whether the package's launch conditions pass on this machine as it is now.
+// The result of the package's launch conditions on this machine as it is now: ERROR_SUCCESS or
+// ERROR_INSTALL_FAILURE.
 UINT RunRuntimeCheck(const std::wstring& package, const wchar_t* skipProperty) {
   ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
   PMSIHANDLE session;
@@ -64,7 +65,7 @@ UINT RunRuntimeCheck(const std::wstring& package, const wchar_t* skipProperty) {
   return ::MsiDoActionW(session, L"LaunchConditions");
 }
 
-TEST(RuntimeCheckTest, AcceptsWhatTheProgramWouldFindAndNothingElse) {
+TEST(RuntimeCheckTest, AcceptsTheRegistrationsAndPoliciesTheProgramReads) {
   const std::wstring package = WindowsPathFromHost(MIRVOT_PACKAGE_MSI);
   const std::wstring runtime = TestRuntimeFolder(L"Application\\120.0.2210.91");
   const auto k32 = RegistryView::Wow64_32;
