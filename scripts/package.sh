@@ -13,6 +13,13 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${MIRVOT_BUILD_DIR:-$root/build}"
 version="${MIRVOT_PACKAGE_VERSION:-1.0.0}"
+# Checked before the build folder's configuration takes it, so that a mistyped version never
+# stays behind there for the test command.
+if [[ ! "$version" =~ ^(0|[1-9][0-9]{0,2})\.(0|[1-9][0-9]{0,2})\.(0|[1-9][0-9]{0,4})$ ]] ||
+  ((BASH_REMATCH[1] > 255 || BASH_REMATCH[2] > 255 || BASH_REMATCH[3] > 65535)); then
+  echo "MIRVOT_PACKAGE_VERSION must be major.minor.build, at most 255.255.65535; got '$version'" >&2
+  exit 1
+fi
 
 bash "$root/scripts/ensure-deps.sh"
 
