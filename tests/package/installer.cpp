@@ -39,21 +39,6 @@ void AnswerMessageBoxes(DWORD processId, std::vector<HWND>& answered,
   }
 }
 
-std::optional<std::wstring> RegistryString(HKEY hive, const std::wstring& key, const wchar_t* name) {
-  DWORD size = 0;
-  const DWORD flags = RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY;
-  if (::RegGetValueW(hive, key.c_str(), name, flags, nullptr, nullptr, &size) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  std::wstring value(size / sizeof(wchar_t), L'\0');
-  if (::RegGetValueW(hive, key.c_str(), name, flags, nullptr, value.data(), &size) !=
-      ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  value.resize(wcsnlen(value.c_str(), value.size()));
-  return value;
-}
-
 }  // namespace
 
 MsiexecRun RunMsiexec(const std::wstring& arguments, const std::wstring& logPath, Ui ui) {
@@ -137,17 +122,6 @@ std::optional<std::wstring> ProductInfo(const std::wstring& productCode, const w
   }
   value.resize(size);
   return value;
-}
-
-std::optional<UninstallEntry> FindUninstallEntry(const std::wstring& productCode) {
-  const std::wstring key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + productCode;
-  for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-    if (const auto name = RegistryString(hive, key, L"DisplayName")) {
-      return UninstallEntry{*name, RegistryString(hive, key, L"Publisher").value_or(L""),
-                            RegistryString(hive, key, L"DisplayVersion").value_or(L"")};
-    }
-  }
-  return std::nullopt;
 }
 
 std::wstring KnownFolder(REFKNOWNFOLDERID id) {

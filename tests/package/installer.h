@@ -32,16 +32,9 @@ std::wstring PackageProperty(const std::wstring& packagePath, const std::wstring
 // Products installed (for this user or for the machine) with the upgrade code.
 std::vector<std::wstring> RelatedProducts(const std::wstring& upgradeCode);
 
-// An installed product's property (INSTALLPROPERTY_*); nullopt when not available.
+// An installed product's property (INSTALLPROPERTY_*): what its uninstall entry shows; nullopt
+// when the product is not installed.
 std::optional<std::wstring> ProductInfo(const std::wstring& productCode, const wchar_t* property);
-
-// The uninstall entry ("Apps & features") of a product, from either hive.
-struct UninstallEntry {
-  std::wstring displayName;
-  std::wstring publisher;
-  std::wstring displayVersion;
-};
-std::optional<UninstallEntry> FindUninstallEntry(const std::wstring& productCode);
 
 std::wstring KnownFolder(REFKNOWNFOLDERID id);
 
