@@ -16,6 +16,7 @@ Usage: build_msi.py --exe Mirvot.exe --notices THIRD-PARTY-NOTICES.txt
 """
 
 import argparse
+import calendar
 import hashlib
 import os
 import pathlib
@@ -23,11 +24,12 @@ import re
 import shutil
 import subprocess
 import sys
+import time
 import uuid
 
 PACKAGING = pathlib.Path(__file__).resolve().parent
-PACKAGE_TIME = "2026-01-01 00:00:00"
-PACKAGE_EPOCH = 1767225600  # PACKAGE_TIME as seconds since 1970, UTC
+PACKAGE_TIME = "2026-01-01 00:00:00"  # UTC
+PACKAGE_EPOCH = calendar.timegm(time.strptime(PACKAGE_TIME, "%Y-%m-%d %H:%M:%S"))
 ZERO_CODE = "{00000000-0000-0000-0000-000000000000}"
 
 
@@ -128,6 +130,9 @@ def build(args):
     secure = "WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;MIRVOT_SKIP_RUNTIME_CHECK"
     run(["msibuild", str(package), "-q",
          f"UPDATE `Property` SET `Value` = '{secure}' WHERE `Property` = 'SecureCustomProperties'"])
+    properties = run(["msiinfo", "export", str(package), "Property"])
+    if f"SecureCustomProperties\t{secure}" not in properties:
+        raise BuildError(f"{package}: SecureCustomProperties was not set")
 
     set_package_code(package, ZERO_CODE)
     code = content_code(package)

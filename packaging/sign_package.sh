@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Signs Mirvot.exe and the setup's custom action DLL with Authenticode (SHA-256), builds the
 # package from the signed files and signs the package, all with Debian's osslsigncode.
-#   sign_package.sh <Mirvot.exe> <MirvotSetupActions.dll> <THIRD-PARTY-NOTICES.txt> <version> <output.msi>
+#   sign_package.sh <Mirvot.exe> <MirvotSetupActions.dll> <THIRD-PARTY-NOTICES.txt> <version>
+#                   <output.msi>
 # Environment:
 #   MIRVOT_SIGN_PKCS12          the certificate with its private key, a PKCS#12 file (required)
 #   MIRVOT_SIGN_PASSWORD        its password (optional)
@@ -11,7 +12,8 @@
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 if (($# != 5)); then
-  echo "usage: sign_package.sh <Mirvot.exe> <MirvotSetupActions.dll> <notices> <version> <output.msi>" >&2
+  echo "usage: sign_package.sh <Mirvot.exe> <MirvotSetupActions.dll> <notices> <version>" \
+    "<output.msi>" >&2
   exit 2
 fi
 exe="$1" actions="$2" notices="$3" version="$4" output="$5"
@@ -48,7 +50,8 @@ sign() {  # <input> <output>
 
 sign "$exe" "$work/Mirvot.exe"
 sign "$actions" "$work/MirvotSetupActions.dll"
-python3 "$here/build_msi.py" --exe "$work/Mirvot.exe" --setup-actions "$work/MirvotSetupActions.dll" \
-  --notices "$notices" --version "$version" --output "$work/unsigned.msi"
+python3 "$here/build_msi.py" --exe "$work/Mirvot.exe" \
+  --setup-actions "$work/MirvotSetupActions.dll" --notices "$notices" --version "$version" \
+  --output "$work/unsigned.msi"
 sign "$work/unsigned.msi" "$work/signed.msi"
 mv -f "$work/signed.msi" "$output"

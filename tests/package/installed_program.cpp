@@ -44,8 +44,12 @@ std::optional<DWORD> InstalledProgram::WaitForExit(DWORD timeoutMs) {
   return code;
 }
 
-bool InstalledProgram::Suspend() { return ::SuspendThread(mainThread_.get()) != static_cast<DWORD>(-1); }
+bool InstalledProgram::Suspend() {
+  return ::SuspendThread(mainThread_.get()) != static_cast<DWORD>(-1);
+}
 
-bool InstalledProgram::Resume() { return ::ResumeThread(mainThread_.get()) != static_cast<DWORD>(-1); }
+bool InstalledProgram::Resume() {
+  return ::ResumeThread(mainThread_.get()) != static_cast<DWORD>(-1);
+}
 
 }  // namespace mirvot::test

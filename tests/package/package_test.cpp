@@ -238,8 +238,9 @@ TEST_F(PackageTest, WithoutRuntimeInstallationIsRefusedUnlessTheCheckIsSkipped) 
   const MsiexecRun refused = Install(package_, L"", Ui::Basic);
   EXPECT_EQ(refused.exitCode, ERROR_INSTALL_FAILURE);
   EXPECT_THAT(refused.messages,
-              ElementsAre(AllOf(HasSubstr(L"Microsoft Edge WebView2 Runtime"),
-                                HasSubstr(L"https://developer.microsoft.com/microsoft-edge/webview2/"))));
+              ElementsAre(AllOf(
+                  HasSubstr(L"Microsoft Edge WebView2 Runtime"),
+                  HasSubstr(L"https://developer.microsoft.com/microsoft-edge/webview2/"))));
   EXPECT_THAT(RelatedProducts(upgradeCode_), IsEmpty());
   EXPECT_FALSE(PathExists(UserFolder()));
 

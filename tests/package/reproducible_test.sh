@@ -2,7 +2,8 @@
 # The package is reproducible: built again from copies of the same inputs, with other file times,
 # in another folder and time zone, it has the same bytes, and it holds no build path or host
 # name. Built from other content it gets another package code.
-#   reproducible_test.sh <source dir> <package> <Mirvot.exe> <setup actions> <notices> <version> <scratch>
+#   reproducible_test.sh <source dir> <package> <Mirvot.exe> <setup actions> <notices> <version>
+#                        <scratch>
 set -euo pipefail
 source_dir="$1" package="$2" exe="$3" actions="$4" notices="$5" version="$6" scratch="$7"
 fail() { echo "FAIL: $*"; exit 1; }
@@ -24,7 +25,8 @@ again "$scratch/again.msi"
 cmp "$package" "$scratch/again.msi" || fail "a second build of the package differs"
 
 for leak in "$source_dir" "$(dirname "$package")" "$(hostname)"; do
-  if strings -a "$package" | grep -q -F "$leak" || strings -a -e l "$package" | grep -q -F "$leak"; then
+  if strings -a "$package" | grep -q -F "$leak" ||
+    strings -a -e l "$package" | grep -q -F "$leak"; then
     fail "the package contains '$leak'"
   fi
 done

@@ -20,7 +20,8 @@
 namespace mirvot::test {
 namespace {
 
-const std::wstring kPolicyKey = L"Software\\Policies\\Microsoft\\Edge\\WebView2\\BrowserExecutableFolder";
+const std::wstring kPolicyKey =
+    L"Software\\Policies\\Microsoft\\Edge\\WebView2\\BrowserExecutableFolder";
 
 std::wstring Registration(const wchar_t* channel) {
   return std::wstring(L"Software\\Microsoft\\EdgeUpdate\\ClientState\\") + channel;

@@ -26,7 +26,8 @@ verified_sha256() {  # <file> <certificate name>
 MIRVOT_SIGN_PKCS12=signer.p12 MIRVOT_SIGN_PASSWORD=throwaway \
   bash "$source_dir/packaging/sign_package.sh" "$exe" "$actions" "$notices" "$version" signed.msi
 
-verified_sha256 signed.msi signer || fail "the package's signature does not verify: $(cat verify.log)"
+verified_sha256 signed.msi signer ||
+  fail "the package's signature does not verify: $(cat verify.log)"
 msiextract -C extracted signed.msi >/dev/null
 msidump -s signed.msi >/dev/null 2>&1 || true
 program=extracted/Programs/Mirvot/Mirvot.exe
