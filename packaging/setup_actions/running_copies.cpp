@@ -1,10 +1,13 @@
 #include "setup_actions/running_copies.h"
 
-#include <optional>
+#include <utility>
 
 namespace mirvot::setup {
 
 namespace {
+
+// Longer than any path Windows Installer installs to.
+constexpr DWORD kImagePathCapacity = 4096;
 
 // A file as the file system knows it: equal identities are the same file, whatever the path.
 struct FileIdentity {
@@ -14,79 +17,77 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 
-std::optional<FileIdentity> IdentityOf(const std::wstring& path) {
+bool IdentityOf(const wchar_t* path, FileIdentity& identity) {
   // No read access: the running image is open for execution and must not be disturbed.
-  UniqueFileHandle file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+  UniqueFileHandle file(::CreateFileW(path, FILE_READ_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    return std::nullopt;
-  }
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(file.get(), &info)) {
-    return std::nullopt;
+  if (!file || !::GetFileInformationByHandle(file.get(), &info)) {
+    return false;
   }
-  return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  identity = FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  return true;
 }
 
-std::optional<std::wstring> ImagePathOf(HANDLE process) {
-  // Long enough for any path the system can hand out.
-  std::wstring path(32768, L'\0');
-  DWORD size = static_cast<DWORD>(path.size());
-  if (!::QueryFullProcessImageNameW(process, 0, path.data(), &size)) {
-    return std::nullopt;
+bool Known(const RunningCopies& found, DWORD processId) {
+  for (DWORD i = 0; i < found.count; ++i) {
+    if (found.copies[i].processId == processId) {
+      return true;
+    }
   }
-  path.resize(size);
-  return path;
+  return false;
 }
 
 }  // namespace
 
-std::vector<RunningCopy> FindRunningCopies(const std::wstring& exePath) {
-  std::vector<RunningCopy> copies;
-  const std::optional<FileIdentity> installed = IdentityOf(exePath);
-  if (!installed) {
-    return copies;
+void FindRunningCopies(const wchar_t* exePath, RunningCopies& found) {
+  FileIdentity installed;
+  if (!IdentityOf(exePath, installed)) {
+    return;
   }
   HWND window = nullptr;
-  while ((window = ::FindWindowExW(nullptr, window, L"Window Class", L"Mirvot")) != nullptr) {
+  while (found.count < MAXIMUM_WAIT_OBJECTS &&
+         (window = ::FindWindowExW(nullptr, window, L"Window Class", L"Mirvot")) != nullptr) {
     DWORD processId = 0;
     ::GetWindowThreadProcessId(window, &processId);
-    bool known = false;
-    for (const RunningCopy& copy : copies) {
-      known = known || copy.processId == processId;
-    }
-    if (processId == 0 || known) {
+    if (processId == 0 || Known(found, processId)) {
       continue;
     }
     UniqueHandle process(
         ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId));
-    if (!process) {
+    wchar_t image[kImagePathCapacity];
+    DWORD size = kImagePathCapacity;
+    FileIdentity running;
+    if (!process || !::QueryFullProcessImageNameW(process.get(), 0, image, &size) ||
+        !IdentityOf(image, running) || !(running == installed)) {
       continue;
     }
-    const std::optional<std::wstring> image = ImagePathOf(process.get());
-    if (!image || IdentityOf(*image) != installed) {
-      continue;
-    }
-    copies.push_back(RunningCopy{processId, window, std::move(process)});
+    RunningCopy& copy = found.copies[found.count++];
+    copy.processId = processId;
+    copy.mainWindow = window;
+    copy.process = std::move(process);
   }
-  return copies;
 }
 
-std::vector<RunningCopy> CloseRunningCopies(std::vector<RunningCopy> copies, DWORD waitMs) {
-  for (const RunningCopy& copy : copies) {
-    ::PostMessageW(copy.mainWindow, WM_CLOSE, 0, 0);
+DWORD CloseRunningCopies(const RunningCopies& copies, DWORD waitMs) {
+  if (copies.count == 0) {
+    return 0;
   }
-  const ULONGLONG deadline = ::GetTickCount64() + waitMs;
-  std::vector<RunningCopy> remaining;
-  for (RunningCopy& copy : copies) {
-    const ULONGLONG now = ::GetTickCount64();
-    const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
-    if (::WaitForSingleObject(copy.process.get(), left) != WAIT_OBJECT_0) {
-      remaining.push_back(std::move(copy));
-    }
+  HANDLE processes[MAXIMUM_WAIT_OBJECTS];
+  for (DWORD i = 0; i < copies.count; ++i) {
+    ::PostMessageW(copies.copies[i].mainWindow, WM_CLOSE, 0, 0);
+    processes[i] = copies.copies[i].process.get();
   }
-  return remaining;
+  const DWORD waited = ::WaitForMultipleObjects(copies.count, processes, TRUE, waitMs);
+  if (waited < WAIT_OBJECT_0 + copies.count) {
+    return 0;  // every one has ended
+  }
+  DWORD running = 0;
+  for (DWORD i = 0; i < copies.count; ++i) {
+    running += ::WaitForSingleObject(processes[i], 0) == WAIT_TIMEOUT ? 1 : 0;
+  }
+  return running;
 }
 
 }  // namespace mirvot::setup

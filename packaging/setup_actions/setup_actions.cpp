@@ -12,68 +12,65 @@
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
-
-#include <string>
+#include <strsafe.h>
 
 #include "setup_actions/running_copies.h"
 
 namespace {
 
 constexpr DWORD kCloseWaitMs = 5000;
-
-std::wstring PropertyOf(MSIHANDLE install, const wchar_t* name) {
-  wchar_t empty[1] = L"";
-  DWORD size = 0;
-  if (::MsiGetPropertyW(install, name, empty, &size) != ERROR_MORE_DATA) {
-    return {};
-  }
-  std::wstring value(size, L'\0');
-  size += 1;
-  if (::MsiGetPropertyW(install, name, value.data(), &size) != ERROR_SUCCESS) {
-    return {};
-  }
-  value.resize(size);
-  return value;
-}
+// Windows Installer's folders stay far below this.
+constexpr DWORD kPathCapacity = 1024;
 
 // A line in the installation log; `kind` also decides whether the user sees it.
-void Report(MSIHANDLE install, INSTALLMESSAGE kind, const std::wstring& text) {
-  PMSIHANDLE record = ::MsiCreateRecord(0);
-  // Field 0 is a template: brackets in a path must not be read as property names.
-  std::wstring escaped;
-  for (const wchar_t c : text) {
-    if (c == L'[' || c == L']') {
-      escaped += L"[\\";
-      escaped += c;
-      escaped += L']';
+void Report(MSIHANDLE install, INSTALLMESSAGE kind, const wchar_t* text) {
+  // Field 0 is a template: brackets in a path must not be read as property names, so each
+  // becomes [\[] or [\]].
+  wchar_t escaped[4 * kPathCapacity];
+  DWORD length = 0;
+  for (const wchar_t* c = text; *c != L'\0' && length + 5 < ARRAYSIZE(escaped); ++c) {
+    if (*c == L'[' || *c == L']') {
+      escaped[length++] = L'[';
+      escaped[length++] = L'\\';
+      escaped[length++] = *c;
+      escaped[length++] = L']';
     } else {
-      escaped += c;
+      escaped[length++] = *c;
     }
   }
-  ::MsiRecordSetStringW(record, 0, escaped.c_str());
+  escaped[length] = L'\0';
+  PMSIHANDLE record = ::MsiCreateRecord(0);
+  ::MsiRecordSetStringW(record, 0, escaped);
   ::MsiProcessMessage(install, kind, record);
 }
 
 UINT CloseRunningCopiesOf(MSIHANDLE install) {
-  const std::wstring folder = PropertyOf(install, L"INSTALLDIR");
-  if (folder.empty()) {
+  constexpr wchar_t kExeName[] = L"Mirvot.exe";
+  wchar_t exe[kPathCapacity];
+  // Room for a backslash and the file name after the folder.
+  DWORD length = kPathCapacity - ARRAYSIZE(kExeName) - 1;
+  if (::MsiGetPropertyW(install, L"INSTALLDIR", exe, &length) != ERROR_SUCCESS || length == 0) {
     Report(install, INSTALLMESSAGE_INFO, L"CloseRunningMirvot: no installation folder known.");
     return ERROR_SUCCESS;
   }
-  const std::wstring exe =
-      folder + (folder.back() == L'\\' ? L"" : L"\\") + std::wstring(L"Mirvot.exe");
-  std::vector<mirvot::setup::RunningCopy> copies = mirvot::setup::FindRunningCopies(exe);
-  if (copies.empty()) {
+  if (exe[length - 1] != L'\\') {
+    exe[length++] = L'\\';
+  }
+  ::StringCchCopyW(exe + length, kPathCapacity - length, kExeName);
+
+  mirvot::setup::RunningCopies copies;
+  mirvot::setup::FindRunningCopies(exe, copies);
+  if (copies.count == 0) {
     return ERROR_SUCCESS;
   }
-  for (const mirvot::setup::RunningCopy& copy : copies) {
-    Report(install, INSTALLMESSAGE_INFO,
-           L"CloseRunningMirvot: closing Mirvot (process " + std::to_wstring(copy.processId) +
-               L") running from " + exe + L".");
+  for (DWORD i = 0; i < copies.count; ++i) {
+    wchar_t line[kPathCapacity + 100];
+    ::StringCchPrintfW(line, ARRAYSIZE(line),
+                       L"CloseRunningMirvot: closing Mirvot (process %lu) running from %ls.",
+                       copies.copies[i].processId, exe);
+    Report(install, INSTALLMESSAGE_INFO, line);
   }
-  const std::vector<mirvot::setup::RunningCopy> remaining =
-      mirvot::setup::CloseRunningCopies(std::move(copies), kCloseWaitMs);
-  if (remaining.empty()) {
+  if (mirvot::setup::CloseRunningCopies(copies, kCloseWaitMs) == 0) {
     Report(install, INSTALLMESSAGE_INFO, L"CloseRunningMirvot: Mirvot has ended.");
     return ERROR_SUCCESS;
   }
@@ -86,10 +83,5 @@ UINT CloseRunningCopiesOf(MSIHANDLE install) {
 }  // namespace
 
 extern "C" __declspec(dllexport) UINT __stdcall CloseRunningMirvot(MSIHANDLE install) noexcept {
-  try {
-    return CloseRunningCopiesOf(install);
-  } catch (...) {
-    // Out of memory: Windows Installer's own handling of files in use still applies.
-    return ERROR_SUCCESS;
-  }
+  return CloseRunningCopiesOf(install);
 }
