@@ -9,6 +9,7 @@ packages=(
   wine64 xvfb xauth x11-utils
   googletest libstb-dev
   clang-14 libclang-rt-14-dev
+  wixl msitools faketime osslsigncode openssl
 )
 if [[ "${MIRVOT_EXTRA_PACKAGES:-}" != "" ]]; then
   read -r -a extra <<<"${MIRVOT_EXTRA_PACKAGES}"

@@ -10,7 +10,7 @@ fail() { echo "FAIL: $*"; status=1; }
 
 # System DLLs this project may import; anything else (libstdc++, libgcc, winpthread...) would
 # have to be shipped beside the program.
-allowed='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|shcore|msvcrt|ucrtbase|shlwapi|version|uxtheme|dwmapi|imm32|winmm|ws2_32|bcrypt|ntdll|api-ms-win-[a-z0-9-]+)\.dll$'
+allowed='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|shcore|msvcrt|ucrtbase|shlwapi|version|uxtheme|dwmapi|imm32|winmm|ws2_32|bcrypt|ntdll|msi|api-ms-win-[a-z0-9-]+)\.dll$'
 
 for file in "$@"; do
   info="$("$objdump" -p "$file")"

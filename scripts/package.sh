@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Builds the release Mirvot.exe and its Windows Installer package; the last line printed is the
+# package's path, build/package/Mirvot-<version>-x64.msi. Unsigned packages are reproducible: two
+# runs on one commit give the same bytes.
+# Environment:
+#   MIRVOT_PACKAGE_VERSION      the package version, major.minor.build (default 1.0.0); the version
+#                               record inside Mirvot.exe stays 1.0.0.0
+#   MIRVOT_SIGN_PKCS12          sign Mirvot.exe and the package with this certificate (PKCS#12)
+#   MIRVOT_SIGN_PASSWORD        the certificate's password
+#   MIRVOT_SIGN_TIMESTAMP_URL   an RFC 3161 time stamp server for the signatures
+#   MIRVOT_BUILD_DIR            the build folder (default <repo>/build)
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${MIRVOT_BUILD_DIR:-$root/build}"
+version="${MIRVOT_PACKAGE_VERSION:-1.0.0}"
+# Checked before the build folder's configuration takes it, so that a mistyped version never
+# stays behind there for the test command.
+if [[ ! "$version" =~ ^(0|[1-9][0-9]{0,2})\.(0|[1-9][0-9]{0,2})\.(0|[1-9][0-9]{0,4})$ ]] ||
+  ((BASH_REMATCH[1] > 255 || BASH_REMATCH[2] > 255 || BASH_REMATCH[3] > 65535)); then
+  echo "MIRVOT_PACKAGE_VERSION must be major.minor.build, at most 255.255.65535; got '$version'" >&2
+  exit 1
+fi
+
+bash "$root/scripts/ensure-deps.sh"
+
+echo "== Building Mirvot.exe and the package, version $version"
+# The same configuration as the test command's, so that neither rebuilds what the other built.
+cmake -S "$root" -B "$build/win" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-w64-x86_64.cmake" \
+  -DMIRVOT_WARNINGS_AS_ERRORS=ON \
+  -DMIRVOT_PACKAGE_VERSION="$version" >/dev/null
+ninja --quiet -C "$build/win" mirvot_package
+
+name="Mirvot-$version-x64.msi"
+output="$build/package/$name"
+mkdir -p "$build/package"
+if [[ -n "${MIRVOT_SIGN_PKCS12:-}" ]]; then
+  echo "== Signing Mirvot.exe and the package with $MIRVOT_SIGN_PKCS12"
+  bash "$root/packaging/sign_package.sh" "$build/win/src/shell/Mirvot.exe" \
+    "$build/win/packaging/MirvotSetupActions.dll" "$build/win/packaging/THIRD-PARTY-NOTICES.txt" \
+    "$version" "$output"
+  echo "Signed (SHA-256 Authenticode): Mirvot.exe, the setup's custom action and the package."
+else
+  cp -f "$build/win/package/$name" "$output"
+  echo "Unsigned: no MIRVOT_SIGN_PKCS12 was given, so neither Mirvot.exe nor the package is signed."
+fi
+echo "$(stat -c %s "$output") bytes, SHA-256 $(sha256sum "$output" | cut -d' ' -f1)"
+realpath --relative-base="$PWD" "$output"

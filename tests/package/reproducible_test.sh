@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# The package is reproducible: built again from copies of the same inputs, with other file times,
+# in another folder and time zone, it has the same bytes, and it holds no build path or host
+# name. Built from other content it gets another package code.
+#   reproducible_test.sh <source dir> <package> <Mirvot.exe> <setup actions> <notices> <version>
+#                        <scratch>
+set -euo pipefail
+source_dir="$1" package="$2" exe="$3" actions="$4" notices="$5" version="$6" scratch="$7"
+fail() { echo "FAIL: $*"; exit 1; }
+package_code() { msiinfo suminfo "$1" | sed -n 's/^Revision number (UUID): //p'; }
+
+rm -rf "$scratch"
+mkdir -p "$scratch/inputs"
+cp "$exe" "$actions" "$notices" "$scratch/inputs/"
+touch -d '2001-02-03 04:05:06' "$scratch/inputs/"*
+chmod 755 "$scratch/inputs/"*
+copy() { echo "$scratch/inputs/$(basename "$1")"; }
+again() {  # <output>
+  TZ=Pacific/Auckland python3 "$source_dir/packaging/build_msi.py" --exe "$(copy "$exe")" \
+    --setup-actions "$(copy "$actions")" --notices "$(copy "$notices")" --version "$version" \
+    --output "$1"
+}
+
+again "$scratch/again.msi"
+cmp "$package" "$scratch/again.msi" || fail "a second build of the package differs"
+
+for leak in "$source_dir" "$(dirname "$package")" "$(hostname)"; do
+  if strings -a "$package" | grep -q -F "$leak" ||
+    strings -a -e l "$package" | grep -q -F "$leak"; then
+    fail "the package contains '$leak'"
+  fi
+done
+
+printf '\r\nOne line more.\r\n' >>"$(copy "$notices")"
+again "$scratch/changed.msi"
+[[ "$(package_code "$scratch/changed.msi")" != "$(package_code "$package")" ]] ||
+  fail "other content kept the package code $(package_code "$package")"
+
+echo "ok: $(stat -c %s "$package") bytes, package code $(package_code "$package")"
+rm -rf "$scratch"
