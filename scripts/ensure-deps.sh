@@ -30,6 +30,19 @@ install_missing() {
     installed "$p" || missing+=("$p")
   done
   ((${#missing[@]} > 0)) || return 0
+  # Two runs starting at once on a fresh machine: one installs, the other waits for it and
+  # then finds what is still missing (apt itself would refuse the second at once).
+  exec 201>/var/lock/mirvot-ensure-deps.lock
+  flock 201
+  local still_missing=()
+  for p in "${missing[@]}"; do
+    installed "$p" || still_missing+=("$p")
+  done
+  missing=("${still_missing[@]}")
+  if ((${#missing[@]} == 0)); then
+    flock -u 201
+    return 0
+  fi
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   if ((updated == 0)); then
@@ -37,6 +50,7 @@ install_missing() {
     updated=1
   fi
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  flock -u 201
 }
 
 # Wine from the release's package: wine64 where it exists, otherwise wine.
