@@ -1,8 +1,39 @@
 # Flags shared by the product and the tests. Kept in one interface target so that every
-# target states what it builds with in the same way.
+# target states what it builds with in the same way. One branch per compiler: MSVC, GCC
+# (MinGW-w64, the release build) and clang (MinGW-w64, cmake/toolchain-clang-mingw-w64-x86_64.cmake).
 add_library(mirvot_build_flags INTERFACE)
 
-if(MSVC)
+# Windows images from a GNU-style driver (GCC or clang for MinGW-w64).
+function(mirvot_add_mingw_image_flags)
+  target_compile_definitions(mirvot_build_flags INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN
+    NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+  # Reproducible output: no build paths in the binary, no link timestamp.
+  target_compile_options(mirvot_build_flags INTERFACE
+    -ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+  # Stack cookies and checked string functions. A detected overflow goes to the C runtime's
+  # __stack_chk_fail or __chk_fail; the link sends both to our own handlers
+  # (src/common/stack_check_failure.cpp), which end the process the way the platform's own
+  # stack-cookie check does instead of with the runtime's illegal-instruction trap.
+  target_compile_options(mirvot_build_flags INTERFACE -fstack-protector-strong)
+  target_compile_definitions(mirvot_build_flags INTERFACE _FORTIFY_SOURCE=2)
+  # The handlers are linked into every image built with these flags (program, test program
+  # or DLL). --undefined pulls them in up front: the C runtime's checked string functions,
+  # which call one of them, are only added at the end of the link.
+  add_library(mirvot_stack_check STATIC
+    ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../src/common/stack_check_failure.cpp)
+  target_link_libraries(mirvot_build_flags INTERFACE mirvot_stack_check)
+  target_link_options(mirvot_build_flags INTERFACE -fstack-protector-strong
+    -Wl,--wrap=__stack_chk_fail -Wl,--wrap=__chk_fail -Wl,--undefined=__wrap___chk_fail)
+  # Static runtime so the programs import only system DLLs; PE hardening made explicit.
+  target_link_options(mirvot_build_flags INTERFACE -static -static-libgcc -static-libstdc++
+    -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat)
+  # Release images carry no symbol table and no debugging sections: the static C++ runtime
+  # and the MinGW start-up code bring about 700 KB of both, which would treble Mirvot.exe.
+  target_link_options(mirvot_build_flags INTERFACE $<$<CONFIG:Release,MinSizeRel>:-s>)
+endfunction()
+
+if(CMAKE_CXX_COMPILER_ID STREQUAL "MSVC" OR CMAKE_CXX_COMPILER_FRONTEND_VARIANT STREQUAL "MSVC")
+  # MSVC, and clang-cl with its flags.
   target_compile_options(mirvot_build_flags INTERFACE /W4 /permissive- /utf-8 /Zc:__cplusplus)
   if(MIRVOT_WARNINGS_AS_ERRORS)
     target_compile_options(mirvot_build_flags INTERFACE /WX)
@@ -14,36 +45,28 @@ if(MSVC)
   # decide it behind its back.
   target_compile_options(mirvot_build_flags INTERFACE /GS /guard:cf)
   target_link_options(mirvot_build_flags INTERFACE /guard:cf /CETCOMPAT /MANIFEST:NO)
-else()
+elseif(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   target_compile_options(mirvot_build_flags INTERFACE -Wall -Wextra -Wpedantic -Wshadow)
   if(MIRVOT_WARNINGS_AS_ERRORS)
     target_compile_options(mirvot_build_flags INTERFACE -Werror)
   endif()
   if(WIN32)
-    target_compile_definitions(mirvot_build_flags INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN
-      NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
-    # Reproducible output: no build paths in the binary, no link timestamp.
-    target_compile_options(mirvot_build_flags INTERFACE
-      -ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
-    # Stack cookies and checked string functions. A detected overflow goes to the C runtime's
-    # __stack_chk_fail or __chk_fail; the link sends both to our own handlers
-    # (src/common/stack_check_failure.cpp), which end the process the way the platform's own
-    # stack-cookie check does instead of with the runtime's illegal-instruction trap.
-    target_compile_options(mirvot_build_flags INTERFACE -fstack-protector-strong)
-    target_compile_definitions(mirvot_build_flags INTERFACE _FORTIFY_SOURCE=2)
-    # The handlers are linked into every image built with these flags (program, test program
-    # or DLL). --undefined pulls them in up front: the C runtime's checked string functions,
-    # which call one of them, are only added at the end of the link.
-    add_library(mirvot_stack_check STATIC
-      ${CMAKE_CURRENT_LIST_DIR}/../src/common/stack_check_failure.cpp)
-    target_link_libraries(mirvot_build_flags INTERFACE mirvot_stack_check)
-    target_link_options(mirvot_build_flags INTERFACE -fstack-protector-strong
-      -Wl,--wrap=__stack_chk_fail -Wl,--wrap=__chk_fail -Wl,--undefined=__wrap___chk_fail)
-    # Static runtime so the programs import only system DLLs; PE hardening made explicit.
-    target_link_options(mirvot_build_flags INTERFACE -static -static-libgcc -static-libstdc++
-      -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat)
-    # Release images carry no symbol table and no debugging sections: the static C++ runtime
-    # and the MinGW start-up code bring about 700 KB of both, which would treble Mirvot.exe.
-    target_link_options(mirvot_build_flags INTERFACE $<$<CONFIG:Release,MinSizeRel>:-s>)
+    mirvot_add_mingw_image_flags()
   endif()
+elseif(CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND CMAKE_CXX_COMPILER_FRONTEND_VARIANT STREQUAL "GNU")
+  if(CMAKE_CXX_COMPILER_VERSION VERSION_LESS 14)
+    message(FATAL_ERROR "clang ${CMAKE_CXX_COMPILER_VERSION} is too old: clang 14 or later is needed")
+  endif()
+  target_compile_options(mirvot_build_flags INTERFACE -Wall -Wextra -Wpedantic -Wshadow)
+  if(MIRVOT_WARNINGS_AS_ERRORS)
+    target_compile_options(mirvot_build_flags INTERFACE -Werror)
+  endif()
+  if(WIN32)
+    # The same image flags as GCC's: clang's MinGW driver links the stack-protector library
+    # for -fstack-protector-strong as GCC does, and lld takes the same linker options.
+    mirvot_add_mingw_image_flags()
+  endif()
+else()
+  message(FATAL_ERROR "No build flags for the ${CMAKE_CXX_COMPILER_ID} compiler "
+                      "(${CMAKE_CXX_COMPILER_FRONTEND_VARIANT} front end): MSVC, GCC or clang expected")
 endif()

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Installs what building and testing need, on Debian, as root. Quiet and quick when everything
-# is already there; runs apt-get update at most once.
+# is already there; runs apt-get update at most once. Works with whichever clang (14 or later)
+# and Wine the release provides: an installed newer clang is used as it is, and clang's
+# companions (compiler-rt for the fuzz targets, lld) are installed for that version.
 set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# shellcheck source=llvm-tools.sh
+source "$root/scripts/llvm-tools.sh"
 
 packages=(
-  cmake ninja-build g++ python3
+  cmake ninja-build g++ python3 util-linux
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-  wine64 xvfb xauth x11-utils
+  xvfb xauth x11-utils
   googletest libstb-dev
-  clang-14 libclang-rt-14-dev
   wixl msitools faketime osslsigncode openssl
 )
 if [[ "${MIRVOT_EXTRA_PACKAGES:-}" != "" ]]; then
@@ -16,16 +20,56 @@ if [[ "${MIRVOT_EXTRA_PACKAGES:-}" != "" ]]; then
   packages+=("${extra[@]}")
 fi
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
 
-if ((${#missing[@]} > 0)); then
+updated=0
+install_missing() {
+  local missing=() p
+  for p in "$@"; do
+    installed "$p" || missing+=("$p")
+  done
+  ((${#missing[@]} > 0)) || return 0
+  # Two runs starting at once on a fresh machine: one installs, the other waits for it and
+  # then finds what is still missing (apt itself would refuse the second at once).
+  exec 201>/var/lock/mirvot-ensure-deps.lock
+  flock 201
+  local still_missing=()
+  for p in "${missing[@]}"; do
+    installed "$p" || still_missing+=("$p")
+  done
+  missing=("${still_missing[@]}")
+  if ((${#missing[@]} == 0)); then
+    flock -u 201
+    return 0
+  fi
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
+  if ((updated == 0)); then
+    apt-get update -qq
+    updated=1
+  fi
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  flock -u 201
+}
+
+# Wine from the release's package: wine64 where it exists, otherwise wine.
+if ! installed wine64 && ! installed wine; then
+  if apt-cache show wine64 >/dev/null 2>&1; then
+    packages+=(wine64)
+  else
+    apt-get update -qq && updated=1
+    if apt-cache show wine64 >/dev/null 2>&1; then packages+=(wine64); else packages+=(wine); fi
+  fi
 fi
+# clang, clang-format and clang-tidy: Debian's default version when none (14 or later) is there.
+mirvot_llvm_tool clang++ >/dev/null || packages+=(clang)
+mirvot_llvm_tool clang-format >/dev/null || packages+=(clang-format)
+mirvot_llvm_tool clang-tidy >/dev/null || packages+=(clang-tidy)
+install_missing "${packages[@]}"
+
+# The companions of the clang in use: libFuzzer and the sanitizers, and its linker.
+hash -r
+clang_version="$(mirvot_llvm_version "$(mirvot_llvm_tool clang++)")"
+install_missing "libclang-rt-$clang_version-dev" "lld-$clang_version"

@@ -1,45 +1,97 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the Windows-free core natively (plain and with
-# sanitizers), then the cross-built Windows test programs under Wine on a virtual display.
+# Builds everything and runs every test: the style checks (clang-format, clang-tidy), the
+# Windows-free core natively (plain and with sanitizers), the fuzz targets, the program and the
+# interface slot test with clang, then the GCC cross build (the release build) and every Windows
+# test program under Wine on a virtual display.
 # Usage: scripts/test.sh [extra ctest arguments]
+# Environment:
+#   MIRVOT_BUILD_DIR        build folder (default <repo>/build); one run at a time per folder
+#   MIRVOT_SKIP_STYLE=1     skips the format and tidy checks, for local runs in the middle of a
+#                           change; ignored in CI (CI set), which always runs them
+#   MIRVOT_KEEP_WINEPREFIX=1  keeps the run's Wine prefix for debugging (its path is printed)
+# A failed style check does not stop the run: everything else is still built and tested, and
+# the run fails at the end, naming the check.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${MIRVOT_BUILD_DIR:-$root/build}"
+export MIRVOT_BUILD_DIR="$build"
 jobs="$(nproc)"
 
 bash "$root/scripts/ensure-deps.sh"
+# shellcheck source=llvm-tools.sh
+source "$root/scripts/llvm-tools.sh"
+# shellcheck source=build-lock.sh
+source "$root/scripts/build-lock.sh"
+# shellcheck source=wine-env.sh
+source "$root/scripts/wine-env.sh"
+mirvot_lock_build "$build"
+# Prefixes of runs that were killed before they could remove them (the lock says no other run
+# is using this folder).
+rm -rf "$build"/wineprefix.* "$build"/.wine-session.*
+
+style_failed=()
+run_style=1
+if [[ "${MIRVOT_SKIP_STYLE:-0}" == 1 && -z "${CI:-}" ]]; then
+  run_style=0
+fi
+
+if ((run_style)); then
+  echo "== Format check (clang-format)"
+  bash "$root/scripts/check-format.sh" || style_failed+=("format: run scripts/format.sh")
+else
+  echo "== Format check skipped (MIRVOT_SKIP_STYLE=1)"
+fi
 
 echo "== Native build of the core"
 cmake -S "$root/tests/native" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 ninja --quiet -C "$build/native" -j "$jobs"
-if [[ -f "$root/tests/native/CMakeLists.txt" ]] && grep -q MIRVOT_SANITIZE "$root/tests/native/CMakeLists.txt"; then
-  echo "== Native build of the core with AddressSanitizer and UndefinedBehaviorSanitizer"
-  cmake -S "$root/tests/native" -B "$build/native-sanitize" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DMIRVOT_SANITIZE=ON >/dev/null
-  ninja --quiet -C "$build/native-sanitize" -j "$jobs"
+echo "== Native build of the core with AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S "$root/tests/native" -B "$build/native-sanitize" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DMIRVOT_SANITIZE=ON >/dev/null
+ninja --quiet -C "$build/native-sanitize" -j "$jobs"
+
+clangxx="$(mirvot_llvm_tool clang++)"
+echo "== Fuzz targets ($(basename "$clangxx"), libFuzzer)"
+cmake -S "$root/tests/fuzz" -B "$build/fuzz" -G Ninja -DCMAKE_CXX_COMPILER="$clangxx" >/dev/null
+ninja --quiet -C "$build/fuzz" -j "$jobs"
+
+echo "== Cross build for Windows x86-64 with $(basename "$clangxx"): Mirvot.exe and the slot test"
+cmake -S "$root" -B "$build/win-clang" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-clang-mingw-w64-x86_64.cmake" \
+  -DMIRVOT_CLANG_CXX="$clangxx" \
+  -DMIRVOT_WARNINGS_AS_ERRORS=ON >/dev/null
+ninja --quiet -C "$build/win-clang" -j "$jobs" Mirvot webview2_slot_test
+
+if ((run_style)); then
+  echo "== Static analysis (clang-tidy)"
+  bash "$root/scripts/tidy.sh" || style_failed+=("tidy: the findings are listed above")
+else
+  echo "== Static analysis skipped (MIRVOT_SKIP_STYLE=1)"
 fi
 
-if [[ -f "$root/tests/fuzz/CMakeLists.txt" ]]; then
-  echo "== Fuzz targets (clang, libFuzzer)"
-  cmake -S "$root/tests/fuzz" -B "$build/fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
-  ninja --quiet -C "$build/fuzz" -j "$jobs"
-fi
-
-echo "== Cross build for Windows x86-64"
+echo "== Cross build for Windows x86-64 with GCC"
 cmake -S "$root" -B "$build/win" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-w64-x86_64.cmake" \
   -DMIRVOT_WARNINGS_AS_ERRORS=ON \
   -DMIRVOT_NATIVE_BUILD_DIR="$build/native" \
   -DMIRVOT_NATIVE_SANITIZE_BUILD_DIR="$build/native-sanitize" \
-  -DMIRVOT_FUZZ_BUILD_DIR="$build/fuzz" >/dev/null
+  -DMIRVOT_FUZZ_BUILD_DIR="$build/fuzz" \
+  -DMIRVOT_CLANG_BUILD_DIR="$build/win-clang" >/dev/null
 ninja --quiet -C "$build/win" -j "$jobs"
 
 echo "== Private Wine prefix and virtual display"
-# shellcheck source=wine-env.sh
-source "$root/scripts/wine-env.sh"
 trap wine_env_stop EXIT
-wine_env_start "$build/wineprefix" own-display
+wine_env_start "$(mktemp -d "$build/wineprefix.XXXXXX")" own-display
 wine_env_keep_desktop "$build/win/tests/harness/harness_session_keeper.exe"
+echo "   prefix $WINEPREFIX, display $DISPLAY, $("$WINE64" --version 2>/dev/null)"
 
 echo "== Tests"
-ctest --test-dir "$build/win" --output-on-failure --timeout 120 "$@"
+status=0
+ctest --test-dir "$build/win" --output-on-failure --timeout 120 "$@" || status=$?
+
+if ((${#style_failed[@]} > 0)); then
+  echo "STYLE CHECKS FAILED (everything else ran; see above):"
+  printf '  %s\n' "${style_failed[@]}"
+  exit 1
+fi
+exit "$status"

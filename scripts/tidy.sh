@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Runs clang-tidy (the newest installed, 14 or later) over the product sources, src/**/*.cpp,
+# with the rules of .clang-tidy and src/*/.clang-tidy; our headers are checked where they are
+# included. Fails on any finding, listing each once.
+#   scripts/tidy.sh [--list]   --list prints one line per finding: check file:line message
+# The compile database comes from the clang cross build ($MIRVOT_BUILD_DIR/win-clang, default
+# build/win-clang), whose flags clang-tidy reads as clang does; it is configured here when it
+# does not exist yet (nothing needs to be built).
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${MIRVOT_BUILD_DIR:-$root/build}/win-clang"
+list_only=0
+[[ "${1:-}" == --list ]] && list_only=1
+# shellcheck source=llvm-tools.sh
+source "$root/scripts/llvm-tools.sh"
+
+if ! clang_tidy="$(mirvot_llvm_tool clang-tidy)"; then
+  echo "No clang-tidy (14 or later) found: install Debian's clang-tidy package" \
+       "(scripts/ensure-deps.sh does)." >&2
+  exit 2
+fi
+if [[ ! -f "$build/compile_commands.json" ]]; then
+  cmake -S "$root" -B "$build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-clang-mingw-w64-x86_64.cmake" >/dev/null
+fi
+
+cd "$root"
+mapfile -t sources < <(git ls-files --cached --others --exclude-standard -- 'src/*.cpp' | sort)
+if ((${#sources[@]} == 0)); then
+  echo "No sources under src/ to check" >&2
+  exit 2
+fi
+out="$(mktemp -d "${TMPDIR:-/tmp}/mirvot-tidy.XXXXXX")"
+trap 'rm -rf "$out"' EXIT
+
+# One clang-tidy per source, as many at once as there are cores; each writes its own report.
+status=0
+printf '%s\n' "${sources[@]}" | CLANG_TIDY="$clang_tidy" BUILD="$build" OUT="$out" \
+  xargs -r -P "$(nproc)" -I{} bash -c '
+    report="$OUT/$(tr / _ <<<"{}").txt"
+    "$CLANG_TIDY" -p "$BUILD" --quiet "{}" >"$report" 2>"$report.err" || echo "{}" >>"$report.failed"
+  ' || status=$?
+
+# A configuration that clang-tidy cannot read makes it fall back to its default checks: that is
+# a failure, not a pass.
+if grep -h -A2 'Error parsing\|error: .*clang-tidy' "$out"/*.err 2>/dev/null | sort -u | grep .; then
+  echo "TIDY: a .clang-tidy file could not be read (above)" >&2
+  exit 2
+fi
+
+# A header's findings come once per source that includes it: each is listed once.
+findings="$(cat "$out"/*.txt | grep -E '^[^ ].*:[0-9]+:[0-9]+: (warning|error): ' |
+  sed -e "s|^$root/||" -e 's/,-warnings-as-errors\]$/]/' | sort -u || true)"
+failed_runs="$(cat "$out"/*.failed 2>/dev/null || true)"
+if ((list_only)); then
+  sed -E 's/^([^:]+):([0-9]+):[0-9]+: (warning|error): (.*) \[([^]]+)\]$/\5 \1:\2 \4/' <<<"$findings" |
+    grep -v '^$' | sort -u || true
+  exit 0
+fi
+version="$(mirvot_llvm_version "$clang_tidy")"
+if [[ -z "$findings" && -z "$failed_runs" && $status == 0 ]]; then
+  echo "ok: ${#sources[@]} sources, no finding (clang-tidy $version)"
+  exit 0
+fi
+if [[ -n "$findings" ]]; then
+  echo "TIDY: $(wc -l <<<"$findings") findings in ${#sources[@]} sources (clang-tidy $version):"
+  echo "$findings"
+  echo "By check:"
+  grep -oE '\[[^]]+\]$' <<<"$findings" | sort | uniq -c | sort -rn | sed 's/^/  /'
+else
+  echo "TIDY: clang-tidy failed without a finding on:"
+  sed 's/^/  /' <<<"$failed_runs"
+  cat "$out"/*.err >&2 || true
+fi
+exit 1
