@@ -27,6 +27,9 @@ class UniqueOwner {
   }
   ~UniqueOwner() { reset(); }
 
+  // The operations are named as std::unique_ptr names them, so that an owner reads like the
+  // standard's owners beside it.
+  // NOLINTBEGIN(readability-identifier-naming)
   [[nodiscard]] Handle get() const noexcept { return handle_; }
   [[nodiscard]] bool valid() const noexcept { return handle_ != Traits::Invalid(); }
   explicit operator bool() const noexcept { return valid(); }
@@ -46,6 +49,7 @@ class UniqueOwner {
     reset();
     return &handle_;
   }
+  // NOLINTEND(readability-identifier-naming)
 
  private:
   Handle handle_ = Traits::Invalid();

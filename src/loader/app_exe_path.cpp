@@ -8,7 +8,7 @@
 
 namespace mirvot {
 const AppExePathFunctions& SystemAppExePathFunctions() noexcept {
-  static constexpr AppExePathFunctions kFunctions{&::GetModuleFileNameW};
+  static const AppExePathFunctions kFunctions{&::GetModuleFileNameW};
   return kFunctions;
 }
 

@@ -68,7 +68,7 @@ HRESULT STDMETHODCALLTYPE EnvironmentCompletedRetryHandler::Invoke(
 
   // A completion after the caller has been told is the engine breaking its contract (a second
   // Invoke for the same creation, or a stale one after a retry): nothing to do.
-  if (callerNotified()) {
+  if (CallerNotified()) {
     return S_OK;
   }
 

@@ -44,10 +44,10 @@ class EnvironmentCompletedRetryHandler
   // E_OUTOFMEMORY when a copy cannot be made.
   [[nodiscard]] HRESULT CaptureSettings(const LoaderSettings& settings) noexcept;
 
-  [[nodiscard]] const LoaderSettings& capturedSettings() const noexcept { return settings_; }
-  [[nodiscard]] int retriesLeft() const noexcept { return retriesLeft_; }
+  [[nodiscard]] const LoaderSettings& CapturedSettings() const noexcept { return settings_; }
+  [[nodiscard]] int RetriesLeft() const noexcept { return retriesLeft_; }
   // Whether the caller's handler has been called; from then on every Invoke is ignored.
-  [[nodiscard]] bool callerNotified() const noexcept {
+  [[nodiscard]] bool CallerNotified() const noexcept {
     return callerNotified_.load(std::memory_order_acquire);
   }
 

@@ -147,7 +147,7 @@ HRESULT CreateCoreWebView2EnvironmentWithTracing(
   // Everything once more, discovery included; unless an engine that broke its contract has
   // already completed inside the failed call: the caller has its one outcome, and nothing a
   // second attempt brings could reach it.
-  if (FAILED(hr) && !retryHandler->callerNotified()) {
+  if (FAILED(hr) && !retryHandler->CallerNotified()) {
     hr = TryCreateEnvironment(settings, retryHandler.Get(), tracing);
   }
   // An engine that accepted the call holds its own reference to the handler; the entry's goes

@@ -18,6 +18,8 @@ namespace mirvot {
 // Our own declarations of the package structures and functions the loader uses, laid out as
 // the platform documents them (the MinGW-w64 headers have none). Kept in their own namespace
 // so that they never meet the platform's declarations where a header provides them.
+// The names are the platform's own.
+// NOLINTBEGIN(readability-identifier-naming)
 namespace package_api {
 
 struct PACKAGE_VERSION_PARTS {
@@ -77,6 +79,7 @@ using GetCurrentPackageInfoFunction = LONG(WINAPI*)(UINT32 flags, UINT32* buffer
                                                     BYTE* buffer, UINT32* count);
 
 }  // namespace package_api
+// NOLINTEND(readability-identifier-naming)
 
 // The three package functions; null where the system lacks one.
 struct PackageFunctions {

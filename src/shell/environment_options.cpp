@@ -151,8 +151,11 @@ HRESULT EnvironmentOptions::GetCustomSchemeRegistrations(
   if (custom_scheme_registrations_.empty()) {
     return S_OK;
   }
-  auto* array = static_cast<ICoreWebView2CustomSchemeRegistration**>(::CoTaskMemAlloc(
-      custom_scheme_registrations_.size() * sizeof(ICoreWebView2CustomSchemeRegistration*)));
+  // An array of interface pointers: the size of one pointer per element is meant.
+  const std::size_t bytes =
+      // NOLINTNEXTLINE(bugprone-sizeof-expression)
+      custom_scheme_registrations_.size() * sizeof(ICoreWebView2CustomSchemeRegistration*);
+  auto* array = static_cast<ICoreWebView2CustomSchemeRegistration**>(::CoTaskMemAlloc(bytes));
   if (array == nullptr) {
     return E_OUTOFMEMORY;
   }

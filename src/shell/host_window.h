@@ -25,10 +25,13 @@ void register_host_window_class() noexcept;
 
 // A host window that is destroyed unless ownership is given up: a view whose creation failed
 // leaves no window behind. A finished view's host is owned by the main window.
+// The traits' names are the ones UniqueOwner, a common (Win32-style) template, asks for.
 struct HostWindowTraits {
   using Handle = HWND;
+  // NOLINTBEGIN(readability-identifier-naming)
   static Handle Invalid() noexcept { return nullptr; }
   static void Free(Handle h) noexcept { ::DestroyWindow(h); }
+  // NOLINTEND(readability-identifier-naming)
 };
 using UniqueHostWindow = UniqueOwner<HostWindowTraits>;
 

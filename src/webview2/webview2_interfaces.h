@@ -229,6 +229,10 @@ struct ICoreWebView2DownloadStartingEventHandler;
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 #endif
 
+// The interface definitions are laid out by hand, one method a line with its slot: clang-format
+// cannot tell that MIRVOT_INTERFACE(...) opens a struct, and would take the methods apart.
+// clang-format off
+
 // -------------------------------------------------------------------------------------------------
 // The environment: creates the controllers that host a view.
 
@@ -929,6 +933,8 @@ MIRVOT_INTERFACE(ICoreWebView2EdgeViewOptions, IUnknown, "0EA2394C-96E6-4AE3-8F9
  protected:
   ~ICoreWebView2EdgeViewOptions() = default;
 };
+
+// clang-format on
 
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop

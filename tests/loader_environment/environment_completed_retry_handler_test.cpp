@@ -145,7 +145,7 @@ TEST_F(RetryHandlerTest, HoldsCallerHandlerAndOptionsUntilLastRelease) {
   ASSERT_TRUE(handler);
   EXPECT_EQ(caller->references(), callerBefore + 1);
   EXPECT_EQ(options.references(), 2);
-  EXPECT_EQ(handler->capturedSettings().environmentOptions,
+  EXPECT_EQ(handler->CapturedSettings().environmentOptions,
             options.As<ICoreWebView2EnvironmentOptions>());
 
   handler.Reset();
@@ -165,7 +165,7 @@ TEST_F(RetryHandlerTest, CapturedFoldersAreOwnCopiesThatOutliveTheOriginals) {
 
   const auto handler = MakeHandler(settings);
   ASSERT_TRUE(handler);
-  const LoaderSettings& captured = handler->capturedSettings();
+  const LoaderSettings& captured = handler->CapturedSettings();
   EXPECT_NE(captured.browserExecutableFolder, original[0].c_str());
   EXPECT_NE(captured.userDataFolder, original[1].c_str());
 
@@ -183,9 +183,9 @@ TEST_F(RetryHandlerTest, NullFoldersStayNullAndEmptyFoldersStayEmpty) {
 
   const auto handler = MakeHandler(settings);
   ASSERT_TRUE(handler);
-  EXPECT_EQ(handler->capturedSettings().browserExecutableFolder, nullptr);
-  ASSERT_NE(handler->capturedSettings().userDataFolder, nullptr);
-  EXPECT_STREQ(handler->capturedSettings().userDataFolder, L"");
+  EXPECT_EQ(handler->CapturedSettings().browserExecutableFolder, nullptr);
+  ASSERT_NE(handler->CapturedSettings().userDataFolder, nullptr);
+  EXPECT_STREQ(handler->CapturedSettings().userDataFolder, L"");
 }
 
 // --- completions ---------------------------------------------------------------------------
@@ -244,7 +244,7 @@ TEST_F(RetryHandlerTest, FirstFailureRetriesWithCapturedSettingsAndReportsTheRet
 
   EXPECT_EQ(handler->Invoke(kEngineFailure, nullptr), S_OK);
 
-  EXPECT_EQ(handler->retriesLeft(), 0);
+  EXPECT_EQ(handler->RetriesLeft(), 0);
   ASSERT_EQ(caller->calls.size(), 1u);
   EXPECT_EQ(caller->calls[0].errorCode, kFileNotFound);
   EXPECT_EQ(caller->calls[0].environment, nullptr);
@@ -275,7 +275,7 @@ TEST_F(RetryHandlerTest, FailureWithObjectWhileRetryIsLeftRetriesWithoutQuerying
 
   static_cast<void>(handler->Invoke(kEngineFailure, environment.As<ICoreWebView2Environment>()));
 
-  EXPECT_EQ(handler->retriesLeft(), 0);
+  EXPECT_EQ(handler->RetriesLeft(), 0);
   EXPECT_EQ(environment.queryCount, 0);
   ASSERT_EQ(caller->calls.size(), 1u);
   EXPECT_EQ(caller->calls[0].errorCode, kFileNotFound);
@@ -285,7 +285,7 @@ TEST_F(RetryHandlerTest, SecondFailureGoesToTheCallerWithoutAnotherAttempt) {
   const auto handler = MakeHandler(AcceptingRetrySettings());
   ASSERT_TRUE(handler);
   static_cast<void>(handler->Invoke(kEngineFailure, nullptr));
-  ASSERT_EQ(handler->retriesLeft(), 0);
+  ASSERT_EQ(handler->RetriesLeft(), 0);
   ASSERT_TRUE(caller->calls.empty()) << "the accepted retry must not tell the caller yet";
   DebugOutputCapture output;
 
@@ -304,7 +304,7 @@ TEST_F(RetryHandlerTest, FailureWithObjectAfterTheRetryReachesTheCallerAsFailure
   const auto handler = MakeHandler(AcceptingRetrySettings());
   ASSERT_TRUE(handler);
   static_cast<void>(handler->Invoke(kEngineFailure, nullptr));
-  ASSERT_EQ(handler->retriesLeft(), 0);
+  ASSERT_EQ(handler->RetriesLeft(), 0);
   ASSERT_TRUE(caller->calls.empty()) << "the accepted retry must not tell the caller yet";
 
   static_cast<void>(handler->Invoke(kAccessDenied, environment.As<ICoreWebView2Environment>()));
@@ -323,7 +323,7 @@ TEST_F(RetryHandlerTest, SuccessAfterTheRetryIsSpentStillReachesTheCaller) {
   const auto handler = MakeHandler(AcceptingRetrySettings());
   ASSERT_TRUE(handler);
   static_cast<void>(handler->Invoke(kEngineFailure, nullptr));
-  ASSERT_EQ(handler->retriesLeft(), 0);
+  ASSERT_EQ(handler->RetriesLeft(), 0);
   ASSERT_TRUE(caller->calls.empty()) << "the accepted retry must not tell the caller yet";
 
   static_cast<void>(handler->Invoke(S_OK, environment.As<ICoreWebView2Environment>()));

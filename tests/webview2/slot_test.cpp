@@ -108,10 +108,15 @@ struct SlotRow {
   bool hasPublishedParameters;
 };
 
+// The tables below are laid out by hand, one method a row; clang-format would break the macro and
+// the rows apart.
+// clang-format off
 #define SLOT_ROW(method, slot, parameters)                                           \
   SlotRow{#method, slot, &CallThrough<Interface, &Interface::method>,               \
           std::is_same_v<decltype(&Interface::method),                              \
                          HRESULT(STDMETHODCALLTYPE Interface::*) parameters>}
+
+// clang-format on
 
 // Calls one method of a probe and returns the slot it reached.
 int SlotReachedBy(void (*call)(void*)) {
@@ -155,6 +160,7 @@ void ExpectLayout(const char* name, int totalSlots, std::initializer_list<SlotRo
 
 }  // namespace
 
+// clang-format off
 // -------------------------------------------------------------------------------------------------
 // Slots of every method of every interface, in the order of the published tables.
 
@@ -690,6 +696,7 @@ TEST(VtableLayout, EdgeViewOptionsGetterIsTheFirstMethodAndTheOnlyOneDeclared) {
     SLOT_ROW(get_IsEdgeView, 3, (INT32*)),
   });
 }
+// clang-format on
 
 // -------------------------------------------------------------------------------------------------
 // Interface IDs.
@@ -712,6 +719,8 @@ struct IdRow {
   const GUID& declared;
 };
 
+// One interface a row, as in the published list.
+// clang-format off
 #define ID_ROW(Interface, text) IdRow{#Interface, L##text, __uuidof(Interface)}
 
 const std::vector<IdRow>& PublishedIds() {
@@ -764,6 +773,7 @@ const std::vector<IdRow>& PublishedIds() {
   };
   return rows;
 }
+// clang-format on
 
 }  // namespace
 
