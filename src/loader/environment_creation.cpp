@@ -8,6 +8,7 @@
 #include "common/hresult.h"
 #include "common/optional_function.h"
 #include "common/owners.h"
+#include "common/startup_marks.h"
 #include "common/wide_text.h"
 #include "loader/core/hresult_format.h"
 #include "loader/create_environment_error_event.h"
@@ -74,11 +75,13 @@ HRESULT LoadClientDllAndCreate(
     WriteLoadLibraryFailure(hr, clientDllPath);
     return hr;
   }
+  MIRVOT_STARTUP_MARK(EngineLibraryLoaded);
 
   HRESULT hr = S_OK;
   const auto createEnvironment = FindFunction<CreateWebViewEnvironmentWithOptionsInternalFunction>(
       module.get(), "CreateWebViewEnvironmentWithOptionsInternal");
   if (createEnvironment != nullptr) {
+    MIRVOT_STARTUP_MARK(CreationCall);
     hr = createEnvironment(true, static_cast<std::int32_t>(kind), userDataFolder,
                            environmentOptions, handler);
   } else {
@@ -111,6 +114,7 @@ HRESULT TryCreateEnvironment(
 
   HRESULT hr = found;
   if (found == S_OK) {
+    MIRVOT_STARTUP_MARK(RuntimeFound);
     hr = LoadClientDllAndCreate(clientDllPath.c_str(), kind, settings.userDataFolder,
                                 settings.environmentOptions, handler);
     if (SUCCEEDED(hr)) {
@@ -144,6 +148,7 @@ extern "C" HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOptions(
   // keeps copies of its own for a retry that runs later.
   ResolvedTextStorage resolvedTexts;
   ResolveLoaderSettings(settings, resolvedTexts);
+  MIRVOT_STARTUP_MARK(LoaderSettingsResolved);
 
   // Without a handler of its own the loader still tries, with no one to retry a failed
   // completion.

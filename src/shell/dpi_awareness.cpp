@@ -1,6 +1,7 @@
 #include "shell/dpi_awareness.h"
 
 #include "common/optional_function.h"
+#include "common/startup_marks.h"
 #include "shell/system_modules.h"
 
 namespace mirvot {
@@ -38,6 +39,7 @@ void DeclareDpiAwareness(const DpiAwarenessFunctions& functions) noexcept {
 void DeclareProcessDpiAwareness() noexcept {
   static const bool declared = (DeclareDpiAwareness(FindDpiAwarenessFunctions()), true);
   static_cast<void>(declared);
+  MIRVOT_STARTUP_MARK(DpiAwarenessSet);
 }
 
 }  // namespace mirvot

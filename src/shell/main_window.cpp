@@ -6,11 +6,11 @@
 #include <exception>
 #include <new>
 #include <utility>
-
 #include <wrl/client.h>
 
 #include "common/hresult.h"
 #include "common/optional_function.h"
+#include "common/startup_marks.h"
 #include "shell/core/view_size.h"
 #include "shell/fatal.h"
 #include "shell/file_drop_target.h"
@@ -217,6 +217,7 @@ HRESULT MainWindow::Create(EventLoop& loop, const WindowAttributes& attributes,
   // The thread becomes a single-threaded apartment, which drag and drop needs; this is never
   // undone, and a thread that already is one just counts another initialisation.
   static_cast<void>(::OleInitialize(nullptr));
+  MIRVOT_STARTUP_MARK(OleInitialised);
 
   const HINSTANCE module = ::GetModuleHandleW(nullptr);
   RegisterMainWindowClass(module);
@@ -228,6 +229,7 @@ HRESULT MainWindow::Create(EventLoop& loop, const WindowAttributes& attributes,
     const HRESULT error = LastErrorAsHResult();
     return FAILED(error) ? error : E_FAIL;
   }
+  MIRVOT_STARTUP_MARK(MainWindowCreated);
 
   RegisterFileDropTarget(hwnd, *state);
   AddMinimizeAndMaximizeBoxes(hwnd);
@@ -238,6 +240,7 @@ HRESULT MainWindow::Create(EventLoop& loop, const WindowAttributes& attributes,
   // showing does not wait for a second caption redraw.
   SetWindowIcon(hwnd, attributes.icon, *state);
   ::ShowWindow(hwnd, SW_SHOW);
+  MIRVOT_STARTUP_MARK(MainWindowShown);
 
   window.reset(new (std::nothrow) MainWindow(hwnd, std::move(state)));
   if (!window) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 
+#include "common/startup_marks.h"
 #include "shell/window_icon_data.h"
 
 // stb_image decodes the PNG; only its PNG reader is built, and it reads from memory only. Its
@@ -76,7 +77,9 @@ std::optional<IconImage> DecodeWindowIcon(const std::uint8_t* data, std::size_t 
 }
 
 std::optional<IconImage> load_window_icon() noexcept {
-  return DecodeWindowIcon(kWindowIconPng, kWindowIconPngSize);
+  std::optional<IconImage> icon = DecodeWindowIcon(kWindowIconPng, kWindowIconPngSize);
+  MIRVOT_STARTUP_MARK(IconDecoded);
+  return icon;
 }
 
 UniqueIcon CreateIconFromRgba(const IconImage& image) noexcept {
