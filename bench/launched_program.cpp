@@ -4,8 +4,12 @@
 
 namespace mirvot::bench {
 
-HRESULT Launch(const std::wstring& exePath, LaunchedProgram& launched) {
+HRESULT Launch(const std::wstring& exePath, const std::wstring& arguments,
+               LaunchedProgram& launched) {
   std::wstring commandLine = L"\"" + exePath + L"\"";
+  if (!arguments.empty()) {
+    commandLine += L" " + arguments;
+  }
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION created{};

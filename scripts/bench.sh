@@ -15,8 +15,9 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${MIRVOT_BUILD_DIR:-$root/build}"
 out="$build/bench"
-runs="${1:-15}"
+runs="${1:-20}"
 warmup="${MIRVOT_BENCH_WARMUP:-1}"
+settle_ms="${MIRVOT_BENCH_SETTLE_MS:-500}"
 idle_seconds="${MIRVOT_BENCH_IDLE_SECONDS:-10}"
 
 bash "$root/scripts/ensure-deps.sh"
@@ -85,24 +86,34 @@ wine_env_keep_desktop "$out/tests/harness/harness_session_keeper.exe"
 
 echo
 echo "== Start-up"
-echo "  Clock: GetSystemTimePreciseAsFileTime (100 ns units) in the runner and in the test engine;"
-echo "  start = the process's creation time from GetProcessTimes on the same scale (Wine records it"
-echo "  when the process object is created, before the Linux process starts). Window visible: the"
-echo "  runner polls FindWindowExW + IsWindowVisible with Sleep(1) (cross-process EVENT_OBJECT_SHOW"
-echo "  hooks deliver nothing under Wine 8). Engine moments: the engine's log with"
-echo "  MIRVOT_TEST_ENGINE_TIMING=1."
+cat <<'TEXT'
+  Four programs run in turn, the order rotating from run to run, all with the test engine as the
+  runtime (WEBVIEW2_BROWSER_EXECUTABLE_FOLDER):
+    Mirvot.exe                        the program as built and shipped
+    Mirvot.exe, marked build          the same sources with start-up marks, for the phase table
+    smallest host                     a bare 1280 x 800 window; right after ShowWindow returns,
+                                      LoadLibraryW of the engine library from the same runtime
+                                      folder and a direct call of its creation export
+    smallest host + OLE, drop target  the same, with OleInitialize and RegisterDragDrop on its
+                                      window before it is shown, as Mirvot's window must have
+  CPU time up to the creation call: the test engine holds each process inside the creation call
+  (script hold_create) while the runner reads /proc/<pid>/task/*/schedstat: ns on a CPU and ns
+  waiting for one, summed over all live threads of the Wine process (its main thread and Wine's
+  own threads in it). Not counted: the Wine server, the X server and Wine's desktop process,
+  which work for every program; the Wine server's CPU over the same span is shown as context.
+  Wall clock: from the process's creation (GetProcessTimes) to the moments the test engine
+  stamps (MIRVOT_TEST_ENGINE_TIMING=1) and the marks the marked build and the hosts write, all
+  on GetSystemTimePreciseAsFileTime; the time a process was held is left out of later moments.
+  Memory: read from Linux (/proc/<pid>/smaps_rollup) and through GetProcessMemoryInfo once
+  start-up is over and the process has been left alone for a moment.
+TEXT
 "$WINE64" "$programs/startup_bench.exe" \
   --mirvot "$(to_windows "$exe")" \
+  --marked "$(to_windows "$programs/marked/Mirvot.exe")" \
   --baseline "$(to_windows "$programs/baseline_window.exe")" \
   --runtime "$(to_windows "$runtime")" \
   --work "$(to_windows "$work")" \
-  --runs "$runs" --warmup "$warmup"
-load_now="$(cut -d' ' -f1 /proc/loadavg)"
-echo "  load average after the runs: $load_now on $(nproc) cores"
-if awk -v load="$load_now" -v cores="$(nproc)" 'BEGIN {exit !(load > cores / 2)}'; then
-  echo "  NOTE: other work shared the machine; wall-clock figures are inflated and spread out."
-  echo "  Compare medians from quiet runs; the per-run table shows which runs were disturbed."
-fi
+  --runs "$runs" --warmup "$warmup" --settle "$settle_ms"
 
 # ------------------------------------------------------------------------------------------------
 # Idle: the program is left alone after start-up and watched from Linux. Wine runs a Windows
