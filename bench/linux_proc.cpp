@@ -173,6 +173,7 @@ std::optional<ResidentMemory> ReadResidentMemory(long linuxId) {
       memory.privateKb += *clean;
     } else if (const auto dirty = FieldKb(line, "Private_Dirty")) {
       memory.privateKb += *dirty;
+      memory.privateDirtyKb = *dirty;
     } else if (const auto anonymous = FieldKb(line, "Anonymous")) {
       memory.anonymousKb = *anonymous;
     }

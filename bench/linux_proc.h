@@ -34,6 +34,7 @@ struct ProcessCpu {
 // peak, /proc/<id>/status.
 struct ResidentMemory {
   long long privateKb = 0;  // Private_Clean + Private_Dirty: pages no other process shares
+  long long privateDirtyKb = 0;  // Private_Dirty: of those, the ones this process has written
   long long rssKb = 0;
   long long pssKb = 0;
   long long anonymousKb = 0;

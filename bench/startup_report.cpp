@@ -319,6 +319,8 @@ void PrintMemory(const BenchResults& results) {
   };
   PrintMemoryRow(results, "Linux: private (Private_Clean + Private_Dirty)",
                  resident(&ResidentMemory::privateKb), true);
+  PrintMemoryRow(results, "Linux: private and written (Private_Dirty)",
+                 resident(&ResidentMemory::privateDirtyKb), false);
   PrintMemoryRow(results, "Linux: anonymous", resident(&ResidentMemory::anonymousKb), false);
   PrintMemoryRow(results, "Linux: resident (RSS)", resident(&ResidentMemory::rssKb), false);
   PrintMemoryRow(results, "Linux: proportional (PSS)", resident(&ResidentMemory::pssKb), false);
@@ -336,6 +338,9 @@ void PrintMemory(const BenchResults& results) {
   std::printf(
       "  (Wine 8 keeps no PrivateUsage; for another process it gives the current working set as\n"
       "  the peak one. The process itself would be told VmHWM, the Linux peak above.)\n");
+  std::printf(
+      "  (Private_Clean pages are pages of a file, a DLL's code, that no other process has mapped\n"
+      "  at the moment; they count as private only while that stays so.)\n");
   PrintMappings(results);
 }
 
