@@ -64,6 +64,7 @@ add_executable(startup_bench EXCLUDE_FROM_ALL
   ${bench_dir}/startup_report.cpp
   ${bench_dir}/hold_pipe.cpp
   ${bench_dir}/linux_proc.cpp
+  ${bench_dir}/proc_text.cpp
   ${bench_dir}/launched_program.cpp
   ${bench_dir}/window_watch.cpp
   ${bench_dir}/engine_timeline.cpp)

@@ -7,13 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "proc_text.h"
+
 namespace mirvot::bench {
 
 struct ThreadCpu {
   long id = 0;
-  std::string name;      // comm: the first 15 characters of the thread's name
-  long long runNs = 0;   // time on a CPU so far (schedstat, first field)
-  long long waitNs = 0;  // time spent runnable but waiting for a CPU (schedstat, second field)
+  std::string name;  // comm: the first 15 characters of the thread's name
+  Schedstat time;
 };
 
 struct ProcessCpu {
@@ -30,32 +31,8 @@ struct ProcessCpu {
 // name. Nothing when it does not look like the Wine server.
 [[nodiscard]] std::optional<long> WineServerLinuxId();
 
-// The process's resident memory by kind, in KiB, from /proc/<id>/smaps_rollup and, for the
-// peak, /proc/<id>/status.
-struct ResidentMemory {
-  long long privateKb = 0;  // Private_Clean + Private_Dirty: pages no other process shares
-  long long privateDirtyKb = 0;  // Private_Dirty: of those, the ones this process has written
-  long long rssKb = 0;
-  long long pssKb = 0;
-  long long anonymousKb = 0;
-  long long peakRssKb = 0;  // VmHWM: the most that was ever resident
-};
 [[nodiscard]] std::optional<ResidentMemory> ReadResidentMemory(long linuxId);
-
-// Private resident memory (KiB) per mapping, from /proc/<id>/smaps: file mappings by file name
-// (each module Wine maps), the rest as "[anonymous]", "[heap]", "[stack]" and so on.
-struct MappingPrivate {
-  std::string name;
-  long long privateKb = 0;
-};
 [[nodiscard]] std::vector<MappingPrivate> ReadPrivateByMapping(long linuxId);
-
-// /proc/loadavg: the 1, 5 and 15 minute load averages.
-struct LoadAverage {
-  double one = 0;
-  double five = 0;
-  double fifteen = 0;
-};
 [[nodiscard]] std::optional<LoadAverage> ReadLoadAverage();
 
 // The whole text of a Linux file; empty when it cannot be read.

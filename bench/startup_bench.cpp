@@ -170,7 +170,7 @@ ProcessFigures RunOnce(const Options& options, Program program, int index, bool 
 
   ProcessFigures figures;
   figures.cpuMs = NsToMs(cpu->RunNs());
-  figures.mainThreadCpuMs = NsToMs(cpu->threads.front().runNs);
+  figures.mainThreadCpuMs = NsToMs(cpu->threads.front().time.runNs);
   figures.cpuWaitMs = NsToMs(cpu->WaitNs());
   figures.threadNames = ThreadNames(*cpu);
   if (serverBefore && serverAfter) {
