@@ -46,10 +46,11 @@ class WindowDeviceContext {
 
 std::uint32_t host_window_dpi(HWND window) noexcept {
   HostDpiProbes probes;
+  // shcore is looked for (and so loaded) only where user32 lacks the per-window function: with
+  // it, the monitor's DPI is never asked for, and loading shcore would only cost start-up time.
   if (const GetDpiForWindowFunction dpiForWindow = GetDpiForWindowIfPresent()) {
     probes.dpiForWindow = [=]() -> std::optional<std::uint32_t> { return dpiForWindow(window); };
-  }
-  if (const GetDpiForMonitorFunction dpiForMonitor = GetDpiForMonitorIfPresent()) {
+  } else if (const GetDpiForMonitorFunction dpiForMonitor = GetDpiForMonitorIfPresent()) {
     probes.dpiForMonitor = [=]() -> std::optional<std::uint32_t> {
       const HMONITOR monitor = ::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
       if (monitor == nullptr) {
