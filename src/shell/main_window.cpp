@@ -190,12 +190,14 @@ void SetInnerSize(HWND hwnd, double logicalWidth, double logicalHeight,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
-// The icon given is the small one (caption and taskbar); there is no separate big one.
+// The icon given is the small one (caption and taskbar); there is no separate big one. The big
+// one is cleared first: Wine's window system converts both of a window's icons afresh for every
+// WM_SETICON, so with the small icon set last its 256 pixels square are converted once, not twice.
 void SetWindowIcon(HWND hwnd, const std::optional<IconImage>& image,
                    MainWindowState& state) noexcept {
   UniqueIcon icon = image ? CreateIconFromRgba(*image) : UniqueIcon();
-  ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon.get()));
   ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, 0);
+  ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon.get()));
   state.icon = std::move(icon);
 }
 
