@@ -12,7 +12,12 @@
 
 // stb_image decodes the PNG; only its PNG reader is built, and it reads from memory only. Its
 // folder is a system include directory, so the compiler does not hold its code to our warning
-// level; MSVC needs to be told.
+// level; MSVC needs to be told. Its work space (the gathered compressed data, the inflated rows,
+// the pixels) comes from system pages too, so none of it stays with the process afterwards.
+#define STBI_MALLOC(bytes) ::mirvot::AllocateSystemPages(bytes)
+#define STBI_REALLOC_SIZED(block, oldBytes, newBytes) \
+  ::mirvot::ResizeSystemPages(block, oldBytes, newBytes)
+#define STBI_FREE(block) ::mirvot::FreeSystemPages(block)
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
 #define STBI_NO_STDIO
