@@ -2,15 +2,20 @@
 # Benchmarks Mirvot.exe on this Linux machine, under Wine, with the project's test engine standing
 # in for the browser runtime, always measured the same way:
 #   size      Mirvot.exe with and without its resources (icon group and version record)
-#   start-up  from the process's creation: main window visible, engine library loaded, engine
-#             creation call, Navigate issued, and the program's own time between the creation
-#             call and Navigate; against a bare program that only shows a 1280 x 800 window
-#   idle      CPU time and wake-ups of Mirvot.exe (and of the bare program) while left alone
+#   start-up  against the smallest possible host (a bare window that loads the engine library and
+#             calls its creation export right after ShowWindow returns, with and without OLE and a
+#             drop target), run in turn: CPU time up to the creation call, read from Linux while
+#             the test engine holds each process in the call; wall-clock moments as context; the
+#             phases of the start-up from a build with start-up marks; private memory and Windows'
+#             counters once start-up is over; how far the figures can be trusted
+#   idle      CPU time and wake-ups of Mirvot.exe (and of the bare window) while left alone
 # Targets are printed next to the figures; nothing is asserted. Not part of scripts/test.sh.
 #
-# Usage: scripts/bench.sh [runs]          runs of each program, default 15, after a warm-up
+# Usage: scripts/bench.sh [runs]          runs of each program, default 20, after a warm-up round
 # Environment: MIRVOT_BUILD_DIR (default <repo>/build; the build goes to $MIRVOT_BUILD_DIR/bench),
-#   MIRVOT_BENCH_WARMUP (warm-up pairs, default 1), MIRVOT_BENCH_IDLE_SECONDS (default 10).
+#   MIRVOT_BENCH_WARMUP (warm-up rounds, default 1), MIRVOT_BENCH_SETTLE_MS (how long a process is
+#   left alone after start-up before its memory is read, default 500),
+#   MIRVOT_BENCH_IDLE_SECONDS (default 10).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${MIRVOT_BUILD_DIR:-$root/build}"
@@ -95,7 +100,7 @@ cat <<'TEXT'
                                       LoadLibraryW of the engine library from the same runtime
                                       folder and a direct call of its creation export
     smallest host + OLE, drop target  the same, with OleInitialize and RegisterDragDrop on its
-                                      window before it is shown, as Mirvot's window must have
+                                      window before it is shown, as Mirvot's window must
   CPU time up to the creation call: the test engine holds each process inside the creation call
   (script hold_create) while the runner reads /proc/<pid>/task/*/schedstat: ns on a CPU and ns
   waiting for one, summed over all live threads of the Wine process (its main thread and Wine's
