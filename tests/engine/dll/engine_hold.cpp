@@ -9,6 +9,8 @@
 namespace mirvot::test_engine {
 namespace {
 
+#if defined(__GNUC__) && defined(__x86_64__)
+
 // Linux's number for getpid on x86-64.
 constexpr long kLinuxGetPid = 39;
 
@@ -25,6 +27,8 @@ bool RunsUnderWineOnLinux() noexcept {
   hostVersion(&sysname, &release);
   return sysname != nullptr && std::strcmp(sysname, "Linux") == 0;
 }
+
+#endif
 
 }  // namespace
 
