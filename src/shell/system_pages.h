@@ -26,8 +26,9 @@ struct SystemPageAllocator {
   using value_type = T;
 
   SystemPageAllocator() noexcept = default;
+  // Containers convert an allocator to the one for their own nodes; all of them are alike.
   template <typename U>
-  explicit SystemPageAllocator(const SystemPageAllocator<U>& /*other*/) noexcept {}
+  SystemPageAllocator(const SystemPageAllocator<U>& /*other*/) noexcept {}
 
   [[nodiscard]] T* allocate(std::size_t count) {
     if (count > std::numeric_limits<std::size_t>::max() / sizeof(T)) {
