@@ -192,7 +192,7 @@ void SetInnerSize(HWND hwnd, double logicalWidth, double logicalHeight,
 
 // The icon given is the small one (caption and taskbar); there is no separate big one. The big
 // one is cleared first: Wine's window system converts both of a window's icons afresh for every
-// WM_SETICON, so with the small icon set last its 256 pixels square are converted once, not twice.
+// WM_SETICON, so with the small icon set last the 256-pixel image is converted once, not twice.
 void SetWindowIcon(HWND hwnd, const std::optional<IconImage>& image,
                    MainWindowState& state) noexcept {
   UniqueIcon icon = image ? CreateIconFromRgba(*image) : UniqueIcon();

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "common/startup_marks.h"
+#include "shell/system_pages.h"
 #include "shell/window_icon_data.h"
 
 // stb_image decodes the PNG; only its PNG reader is built, and it reads from memory only. Its
