@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::string_view kCreationCall = "CreateWebViewEnvironmentWithOptionsInternal unknown=";
 constexpr std::string_view kNavigate = "webview.Navigate ";
+constexpr std::string_view kEnvironmentDelivered = "environmentHandler.Invoke returned ";
 
 // The value of " <key>=<digits>" in the line; the timing fields come last, so the last match
 // is the engine's and not text the host passed in.
@@ -62,22 +63,24 @@ std::optional<std::string_view> FirstLineStartingWith(std::string_view log,
 
 std::optional<EngineTimeline> ParseEngineTimeline(std::string_view log) {
   const auto creationLine = FirstLineStartingWith(log, kCreationCall);
-  const auto navigateLine = FirstLineStartingWith(log, kNavigate);
-  if (!creationLine || !navigateLine) {
+  if (!creationLine) {
     return std::nullopt;
   }
   const auto creation = MomentOf(*creationLine);
-  const auto navigate = MomentOf(*navigateLine);
   const auto loaded = FieldOf(*creationLine, "loaded");
   const auto visible = FieldOf(*creationLine, "visibleWindows");
-  if (!creation || !navigate || !loaded || !visible) {
+  if (!creation || !loaded || !visible) {
     return std::nullopt;
   }
   EngineTimeline timeline;
   timeline.engineLoadedAt = *loaded;
   timeline.visibleWindowsAtCreation = static_cast<int>(*visible);
+  timeline.heldFor = FieldOf(*creationLine, "held").value_or(0);
   timeline.creationCall = *creation;
-  timeline.navigate = *navigate;
+  timeline.environmentDelivered = FirstLineStartingWith(log, kEnvironmentDelivered).has_value();
+  if (const auto navigateLine = FirstLineStartingWith(log, kNavigate)) {
+    timeline.navigate = MomentOf(*navigateLine);
+  }
   return timeline;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
-// Mirvot.exe's start-up as the test engine saw it, read from the engine's log written with
+// A host's start-up as the test engine saw it, read from the engine's log written with
 // MIRVOT_TEST_ENGINE_TIMING=1 (tests/engine/test_engine_control.h): every line ends with
 // " t=<when> busy=<engine time so far> queued=<completion wait so far>", all in 100 ns units,
 // and the creation line also carries " visibleWindows=<n> loaded=<when the engine library was
-// initialised>".
+// initialised>" and, after a hold, " held=<how long the caller was held>".
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,11 +21,13 @@ struct EngineMoment {
 struct EngineTimeline {
   FileTimeTicks engineLoadedAt = 0;
   int visibleWindowsAtCreation = 0;
-  EngineMoment creationCall;  // CreateWebViewEnvironmentWithOptionsInternal entered
-  EngineMoment navigate;      // webview.Navigate entered
+  FileTimeTicks heldFor = 0;     // how long the hold kept the caller in the creation call
+  EngineMoment creationCall;     // CreateWebViewEnvironmentWithOptionsInternal entered
+  bool environmentDelivered = false;  // the environment handler's Invoke has returned
+  std::optional<EngineMoment> navigate;  // webview.Navigate entered
 };
 
-// The timeline in the log text, when it has both the creation call and Navigate with timing.
+// The timeline in the log text, once it has the creation line with its timing.
 std::optional<EngineTimeline> ParseEngineTimeline(std::string_view log);
 
 // The whole file, shared with the engine that may still be appending to it; empty if unreadable.

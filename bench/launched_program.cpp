@@ -4,21 +4,25 @@
 
 namespace mirvot::bench {
 
-HRESULT Launch(const std::wstring& exePath, LaunchedProgram& launched) {
+HRESULT Launch(const std::wstring& exePath, const std::wstring& arguments,
+               LaunchedProgram& launched) {
   std::wstring commandLine = L"\"" + exePath + L"\"";
+  if (!arguments.empty()) {
+    commandLine += L" " + arguments;
+  }
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION created{};
   if (!::CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &created)) {
-    return LastErrorAsHResult();
+    return LastErrorAsFailure();
   }
   launched.process.reset(created.hProcess);
   launched.thread.reset(created.hThread);
   launched.processId = created.dwProcessId;
   FILETIME creation{}, exit{}, kernel{}, user{};
   if (!::GetProcessTimes(launched.process.get(), &creation, &exit, &kernel, &user)) {
-    return LastErrorAsHResult();
+    return LastErrorAsFailure();
   }
   launched.createdAt = TicksOf(creation);
   return S_OK;

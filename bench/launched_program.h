@@ -18,8 +18,10 @@ struct LaunchedProgram {
   FileTimeTicks createdAt = 0;
 };
 
-// Starts the program (no arguments) with the runner's current environment.
-HRESULT Launch(const std::wstring& exePath, LaunchedProgram& launched);
+// Starts the program with the runner's current environment; `arguments` (may be empty) follow
+// the quoted program path on its command line.
+HRESULT Launch(const std::wstring& exePath, const std::wstring& arguments,
+               LaunchedProgram& launched);
 
 // True while the process has not ended.
 bool IsRunning(const LaunchedProgram& program);

@@ -1,13 +1,15 @@
-// Start-up benchmark runner (started by scripts/bench.sh under Wine). Runs Mirvot.exe with the
-// test engine and the bare baseline window program alternately, and prints, from each process's
-// creation time: when its window became visible, and for Mirvot.exe when the engine library was
-// loaded, when its creation export was called and when Navigate was issued; then the time
-// Mirvot.exe itself spent between the creation call and Navigate, outside the engine.
+// Start-up benchmark runner (started by scripts/bench.sh under Wine). Runs, in turn and with the
+// order rotating from run to run, Mirvot.exe as shipped, Mirvot.exe built with start-up marks,
+// and the smallest possible host of the engine without and with OLE and a drop target, all with
+// the test engine as the runtime. Each process is held by the engine inside its creation call
+// while its CPU time is read from Linux; then it starts up fully, is left alone for a moment,
+// its memory is read, and it is closed. The report follows (startup_report.h).
 //
-//   startup_bench --mirvot <exe> --baseline <exe> --runtime <runtime folder> --work <folder>
-//                 [--runs <n>] [--warmup <n>]
+//   startup_bench --mirvot <exe> --marked <exe> --baseline <exe> --runtime <runtime folder>
+//                 --work <folder> [--runs <n>] [--warmup <n>] [--settle <ms>]
 //   startup_bench --close <window class> <window title>     posts WM_CLOSE to that window
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -17,9 +19,13 @@
 
 #include "common/wide_text.h"
 #include "engine_timeline.h"
+#include "hold_pipe.h"
 #include "launched_program.h"
+#include "linux_proc.h"
 #include "precise_time.h"
-#include "spread.h"
+#include "startup_figures.h"
+#include "startup_marks_file.h"
+#include "startup_report.h"
 #include "window_watch.h"
 
 namespace mirvot::bench {
@@ -29,190 +35,181 @@ constexpr wchar_t kMirvotClass[] = L"Window Class";
 constexpr wchar_t kMirvotTitle[] = L"Mirvot";
 constexpr wchar_t kBaselineClass[] = L"MirvotBenchBaseline";
 constexpr wchar_t kBaselineTitle[] = L"Mirvot Baseline";
-// Set by the baseline program to the FILETIME at which its ShowWindow call returned.
-constexpr wchar_t kBaselineShownAtProperty[] = L"MirvotBenchShownAt";
+constexpr wchar_t kEngineSubpath[] = L"\\EBWebView\\x64\\EmbeddedBrowserWebView.dll";
 constexpr DWORD kStartTimeoutMs = 30000;
 constexpr DWORD kCloseTimeoutMs = 10000;
+// Between two processes: the desktop process and the Wine server finish with the last one.
+constexpr DWORD kPauseBetweenProcessesMs = 200;
 
 struct Options {
   std::wstring mirvot;
+  std::wstring marked;
   std::wstring baseline;
   std::wstring runtime;
   std::wstring work;
-  int runs = 15;
+  int runs = 20;
   int warmup = 1;
+  int settleMs = 500;
 };
 
-struct BaselineRun {
-  double visibleMs = 0;
-  double showReturnedMs = 0;
-  double pollGapMs = 0;
-};
-
-struct MirvotRun {
-  double visibleMs = 0;
-  double pollGapMs = 0;
-  double engineLoadedMs = 0;
-  double creationCallMs = 0;
-  double navigateMs = 0;
-  double creationToNavigateMs = 0;
-  double engineBusyMs = 0;
-  double engineQueuedMs = 0;
-  double ownMs = 0;
-  bool visibleAtCreation = false;
-};
-
-void Fail(const char* what) {
-  std::fprintf(stderr, "startup_bench: %s\n", what);
+[[noreturn]] void Fail(const std::string& what) {
+  std::fprintf(stderr, "startup_bench: %s\n", what.c_str());
   std::fflush(stderr);
   ::ExitProcess(2);
 }
 
-std::optional<BaselineRun> RunBaseline(const Options& options) {
-  LaunchedProgram program;
-  if (FAILED(Launch(options.baseline, program))) {
-    Fail("cannot start the baseline program");
+double NsToMs(long long ns) { return static_cast<double>(ns) / 1e6; }
+
+struct LaunchPlan {
+  std::wstring exe;
+  std::wstring arguments;
+  const wchar_t* windowClass;
+  const wchar_t* windowTitle;
+  bool navigates;  // Mirvot's builds; the hosts stop at the environment
+};
+
+LaunchPlan PlanFor(Program program, const Options& options) {
+  const std::wstring engine = options.runtime + kEngineSubpath;
+  switch (program) {
+    case Program::Mirvot:
+      return {options.mirvot, L"", kMirvotClass, kMirvotTitle, true};
+    case Program::Marked:
+      return {options.marked, L"", kMirvotClass, kMirvotTitle, true};
+    case Program::Host:
+      return {options.baseline, L"host " + engine, kBaselineClass, kBaselineTitle, false};
+    case Program::HostWithOle:
+      return {options.baseline, L"host-ole " + engine, kBaselineClass, kBaselineTitle, false};
   }
-  const auto sighting =
-      WaitForVisibleWindow(program, kBaselineClass, kBaselineTitle, kStartTimeoutMs);
-  FileTimeTicks shownAt = 0;
+  return {};
+}
+
+std::string ThreadNames(const ProcessCpu& cpu) {
+  std::string names;
+  for (const ThreadCpu& thread : cpu.threads) {
+    names += (names.empty() ? "" : " ") + thread.name;
+  }
+  return names;
+}
+
+// Waits until the engine's log shows the start-up complete: Navigate for Mirvot's builds, the
+// delivered environment for the hosts.
+std::optional<EngineTimeline> WaitForStartUp(const LaunchedProgram& program,
+                                             const std::wstring& logPath, bool navigates) {
   const ULONGLONG deadline = ::GetTickCount64() + kStartTimeoutMs;
-  while (sighting && shownAt == 0 && IsRunning(program) && ::GetTickCount64() < deadline) {
-    shownAt = static_cast<FileTimeTicks>(
-        reinterpret_cast<ULONG_PTR>(::GetPropW(sighting->window, kBaselineShownAtProperty)));
-    if (shownAt == 0) {
-      ::Sleep(1);
+  while (IsRunning(program) && ::GetTickCount64() < deadline) {
+    std::optional<EngineTimeline> timeline = ParseEngineTimeline(ReadSharedFile(logPath));
+    if (timeline && (navigates ? timeline->navigate.has_value() : timeline->environmentDelivered)) {
+      return timeline;
     }
-  }
-  CloseAndWait(program, sighting ? sighting->window : nullptr, kCloseTimeoutMs);
-  if (!sighting || shownAt == 0) {
-    return std::nullopt;
-  }
-  return BaselineRun{TicksToMilliseconds(sighting->seenAt - program.createdAt),
-                     TicksToMilliseconds(shownAt - program.createdAt),
-                     TicksToMilliseconds(sighting->seenAt - sighting->lastMissedAt)};
-}
-
-std::optional<MirvotRun> RunMirvot(const Options& options, int index) {
-  const std::wstring logPath = options.work + L"\\engine-run-" + std::to_wstring(index) + L".log";
-  ::DeleteFileW(logPath.c_str());
-  ::SetEnvironmentVariableW(L"MIRVOT_TEST_ENGINE_LOG", logPath.c_str());
-
-  LaunchedProgram program;
-  if (FAILED(Launch(options.mirvot, program))) {
-    Fail("cannot start Mirvot.exe");
-  }
-  const auto sighting = WaitForVisibleWindow(program, kMirvotClass, kMirvotTitle, kStartTimeoutMs);
-  std::optional<EngineTimeline> timeline;
-  const ULONGLONG deadline = ::GetTickCount64() + kStartTimeoutMs;
-  while (sighting && !timeline && IsRunning(program) && ::GetTickCount64() < deadline) {
-    // The engine's own stamps carry the timing; this only waits for them, so it polls gently.
+    // The engine's stamps carry the timing; this only waits for them, so it polls gently.
     ::Sleep(10);
-    timeline = ParseEngineTimeline(ReadSharedFile(logPath));
   }
-  CloseAndWait(program, sighting ? sighting->window : nullptr, kCloseTimeoutMs);
-  if (!sighting || !timeline) {
-    return std::nullopt;
-  }
-  MirvotRun run;
-  run.visibleMs = TicksToMilliseconds(sighting->seenAt - program.createdAt);
-  run.pollGapMs = TicksToMilliseconds(sighting->seenAt - sighting->lastMissedAt);
-  run.engineLoadedMs = TicksToMilliseconds(timeline->engineLoadedAt - program.createdAt);
-  run.creationCallMs = TicksToMilliseconds(timeline->creationCall.at - program.createdAt);
-  run.navigateMs = TicksToMilliseconds(timeline->navigate.at - program.createdAt);
-  run.creationToNavigateMs = TicksToMilliseconds(timeline->navigate.at - timeline->creationCall.at);
-  run.engineBusyMs = TicksToMilliseconds(timeline->navigate.busy - timeline->creationCall.busy);
-  run.engineQueuedMs =
-      TicksToMilliseconds(timeline->navigate.queued - timeline->creationCall.queued);
-  run.ownMs = run.creationToNavigateMs - run.engineBusyMs;
-  run.visibleAtCreation = timeline->visibleWindowsAtCreation > 0;
-  return run;
+  return std::nullopt;
 }
 
-const char* Verdict(bool met) { return met ? "met" : "MISSED"; }
-
-template <typename Run, typename Field>
-Spread SpreadOfField(const std::vector<Run>& runs, Field field) {
-  std::vector<double> values;
-  values.reserve(runs.size());
-  for (const Run& run : runs) {
-    values.push_back(run.*field);
+void ReadMemory(const LaunchedProgram& program, long linuxId, bool withMappings,
+                ProcessFigures& figures) {
+  figures.resident = ReadResidentMemory(linuxId);
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof(counters);
+  if (::GetProcessMemoryInfo(program.process.get(),
+                             reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                             sizeof(counters))) {
+    figures.privateUsageKb = static_cast<double>(counters.PrivateUsage) / 1024;
+    figures.pagefileUsageKb = static_cast<double>(counters.PagefileUsage) / 1024;
+    figures.workingSetKb = static_cast<double>(counters.WorkingSetSize) / 1024;
+    figures.peakWorkingSetKb = static_cast<double>(counters.PeakWorkingSetSize) / 1024;
   }
-  return SpreadOf(values);
+  if (withMappings) {
+    figures.mappings = ReadPrivateByMapping(linuxId);
+  }
 }
 
-void PrintRow(const char* label, const Spread& spread, const char* note = "") {
-  std::printf("  %-52s %9.2f %9.2f %9.2f  %s\n", label, spread.median, spread.minimum,
-              spread.maximum, note);
-}
+ProcessFigures RunOnce(const Options& options, Program program, int index, bool withMappings,
+                       std::optional<long> serverId) {
+  const LaunchPlan plan = PlanFor(program, options);
+  const std::wstring tag = std::to_wstring(index) + L"-" +
+                           std::to_wstring(static_cast<int>(program));
+  const std::wstring pipeName =
+      L"MirvotBenchHold-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + tag;
+  const std::wstring logPath = options.work + L"\\engine-" + tag + L".log";
+  const std::wstring marksPath = options.work + L"\\marks-" + tag + L".txt";
+  ::DeleteFileW(logPath.c_str());
+  ::DeleteFileW(marksPath.c_str());
 
-void PrintReport(const std::vector<MirvotRun>& mirvot, const std::vector<BaselineRun>& baseline,
-                 const Options& options) {
-  std::printf("\nStart-up: %zu runs of each program, alternating, after %d warm-up pair(s)\n",
-              mirvot.size(), options.warmup);
-  std::printf("Per run (ms from process creation):\n");
-  std::printf("  %3s %10s %10s %10s %10s | %10s %7s | %9s %9s %9s\n", "run", "M.visible",
-              "M.loaded", "M.create", "M.navig.", "B.visible", "ratio", "engine", "queued", "own");
-  std::vector<double> ratios;
-  std::vector<double> showRatios;
-  for (size_t i = 0; i < mirvot.size(); ++i) {
-    const double ratio = mirvot[i].creationCallMs / baseline[i].visibleMs;
-    ratios.push_back(ratio);
-    showRatios.push_back(mirvot[i].creationCallMs / baseline[i].showReturnedMs);
-    std::printf("  %3zu %10.2f %10.2f %10.2f %10.2f | %10.2f %7.3f | %9.2f %9.2f %9.2f\n", i + 1,
-                mirvot[i].visibleMs, mirvot[i].engineLoadedMs, mirvot[i].creationCallMs,
-                mirvot[i].navigateMs, baseline[i].visibleMs, ratio, mirvot[i].engineBusyMs,
-                mirvot[i].engineQueuedMs, mirvot[i].ownMs);
+  HoldPipe pipe;
+  if (FAILED(HoldPipe::Listen(pipeName, pipe))) {
+    Fail("cannot listen on the hold pipe");
+  }
+  ::SetEnvironmentVariableW(L"MIRVOT_TEST_ENGINE_SCRIPT", (L"hold_create=" + pipeName).c_str());
+  ::SetEnvironmentVariableW(L"MIRVOT_TEST_ENGINE_LOG", logPath.c_str());
+  ::SetEnvironmentVariableW(L"MIRVOT_STARTUP_MARKS_FILE", marksPath.c_str());
+
+  const std::optional<ProcessCpu> serverBefore =
+      serverId ? ReadProcessCpu(*serverId) : std::nullopt;
+  LaunchedProgram launched;
+  if (FAILED(Launch(plan.exe, plan.arguments, launched))) {
+    Fail(std::string("cannot start ") + ProgramLabel(program));
+  }
+  const std::optional<HeldProcess> held = pipe.WaitForHold(launched.process.get(),
+                                                           kStartTimeoutMs);
+  if (!held || held->linuxId == 0) {
+    CloseAndWait(launched, nullptr, 0);
+    Fail(std::string(ProgramLabel(program)) +
+         " was not held in the creation call, or the engine could not name its Linux process");
+  }
+  // The process waits; nothing it does changes these figures until it is released.
+  const std::optional<ProcessCpu> serverAfter =
+      serverId ? ReadProcessCpu(*serverId) : std::nullopt;
+  const std::optional<ProcessCpu> cpu = ReadProcessCpu(held->linuxId);
+  pipe.Release();
+  if (!cpu) {
+    CloseAndWait(launched, nullptr, 0);
+    Fail(std::string("cannot read the threads of ") + ProgramLabel(program) + " from /proc");
   }
 
-  const Spread ratio = SpreadOf(ratios);
-  const Spread own = SpreadOfField(mirvot, &MirvotRun::ownMs);
-  std::printf("\n  %-52s %9s %9s %9s\n", "ms from process creation", "median", "min", "max");
-  PrintRow("Mirvot.exe: main window visible", SpreadOfField(mirvot, &MirvotRun::visibleMs));
-  PrintRow("Mirvot.exe: engine library loaded (engine)",
-           SpreadOfField(mirvot, &MirvotRun::engineLoadedMs));
-  PrintRow("Mirvot.exe: engine creation call (engine)",
-           SpreadOfField(mirvot, &MirvotRun::creationCallMs));
-  PrintRow("Mirvot.exe: Navigate issued (engine)", SpreadOfField(mirvot, &MirvotRun::navigateMs));
-  PrintRow("baseline: window visible", SpreadOfField(baseline, &BaselineRun::visibleMs));
-  PrintRow("baseline: its ShowWindow call returned",
-           SpreadOfField(baseline, &BaselineRun::showReturnedMs));
-  char note[96];
-  std::snprintf(note, sizeof(note), "target <= 1.15: %s", Verdict(ratio.median <= 1.15));
-  PrintRow("ratio Mirvot creation call / baseline visible", ratio, note);
-  PrintRow("ratio ... / baseline ShowWindow returned (context)", SpreadOf(showRatios));
+  ProcessFigures figures;
+  figures.cpuMs = NsToMs(cpu->RunNs());
+  figures.mainThreadCpuMs = NsToMs(cpu->threads.front().time.runNs);
+  figures.cpuWaitMs = NsToMs(cpu->WaitNs());
+  figures.threadNames = ThreadNames(*cpu);
+  if (serverBefore && serverAfter) {
+    figures.serverCpuMs = NsToMs(serverAfter->RunNs() - serverBefore->RunNs());
+  }
 
-  std::printf("\n  %-52s %9s %9s %9s\n", "Mirvot.exe from creation call to Navigate, ms", "median",
-              "min", "max");
-  PrintRow("elapsed", SpreadOfField(mirvot, &MirvotRun::creationToNavigateMs));
-  PrintRow("inside the test engine (its calls and completions)",
-           SpreadOfField(mirvot, &MirvotRun::engineBusyMs));
-  PrintRow("completions waiting in the queue (not subtracted)",
-           SpreadOfField(mirvot, &MirvotRun::engineQueuedMs));
-  std::snprintf(note, sizeof(note), "target <= 10 ms: %s", Verdict(own.median <= 10.0));
-  PrintRow("the program's own time (elapsed - engine)", own, note);
+  const std::optional<EngineTimeline> timeline =
+      WaitForStartUp(launched, logPath, plan.navigates);
+  if (!timeline) {
+    CloseAndWait(launched, nullptr, 0);
+    Fail(std::string(ProgramLabel(program)) + " did not finish starting (see " +
+         WideToUtf8(logPath) + ")");
+  }
+  ::Sleep(static_cast<DWORD>(options.settleMs));
+  ReadMemory(launched, held->linuxId, withMappings, figures);
 
-  int visibleFirst = 0;
-  for (const MirvotRun& run : mirvot) {
-    visibleFirst += run.visibleAtCreation ? 1 : 0;
+  const auto window =
+      WaitForVisibleWindow(launched, plan.windowClass, plan.windowTitle, kStartTimeoutMs);
+  CloseAndWait(launched, window ? window->window : nullptr, kCloseTimeoutMs);
+
+  const FileTimeTicks start = launched.createdAt;
+  const FileTimeTicks creationAt = timeline->creationCall.at;
+  figures.creationCallMs = TicksToMilliseconds(creationAt - start);
+  if (timeline->navigate) {
+    const EngineMoment& navigate = *timeline->navigate;
+    figures.navigateMs = TicksToMilliseconds(navigate.at - timeline->heldFor - start);
+    figures.creationToNavigateMs =
+        TicksToMilliseconds(navigate.at - timeline->heldFor - creationAt);
+    // The hold is engine time too, so it drops out of the program's own time here.
+    figures.engineBusyMs = TicksToMilliseconds(navigate.busy - timeline->creationCall.busy -
+                                               timeline->heldFor);
+    figures.ownMs = *figures.creationToNavigateMs - *figures.engineBusyMs;
   }
-  std::printf(
-      "\n  main window already visible at the creation call (engine's check): %d of %zu "
-      "runs\n",
-      visibleFirst, mirvot.size());
-  std::vector<double> gaps;
-  for (const MirvotRun& run : mirvot) {
-    gaps.push_back(run.pollGapMs);
+  for (const auto& [phase, at] : ParseStartupMarks(ReadSharedFile(marksPath))) {
+    // Moments after the creation call include the hold; it is left out.
+    const FileTimeTicks moment = at > creationAt ? at - timeline->heldFor : at;
+    figures.phaseMs.emplace(phase, TicksToMilliseconds(moment - start));
   }
-  for (const BaselineRun& run : baseline) {
-    gaps.push_back(run.pollGapMs);
-  }
-  const Spread gap = SpreadOf(gaps);
-  std::printf(
-      "  window-visible resolution (gap between the last two polls): median %.2f ms, max "
-      "%.2f ms\n",
-      gap.median, gap.maximum);
-  std::fflush(stdout);
+  return figures;
 }
 
 int CloseWindow(const wchar_t* className, const wchar_t* title) {
@@ -230,6 +227,8 @@ Options ParseOptions(int argc, wchar_t** argv) {
     const wchar_t* value = argv[i + 1];
     if (key == L"--mirvot") {
       options.mirvot = value;
+    } else if (key == L"--marked") {
+      options.marked = value;
     } else if (key == L"--baseline") {
       options.baseline = value;
     } else if (key == L"--runtime") {
@@ -240,15 +239,18 @@ Options ParseOptions(int argc, wchar_t** argv) {
       options.runs = _wtoi(value);
     } else if (key == L"--warmup") {
       options.warmup = _wtoi(value);
+    } else if (key == L"--settle") {
+      options.settleMs = _wtoi(value);
     } else {
       Fail("unknown option");
     }
   }
-  if (options.mirvot.empty() || options.baseline.empty() || options.runtime.empty() ||
-      options.work.empty() || options.runs < 1 || options.warmup < 0) {
+  if (options.mirvot.empty() || options.marked.empty() || options.baseline.empty() ||
+      options.runtime.empty() || options.work.empty() || options.runs < 1 ||
+      options.warmup < 0 || options.settleMs < 0) {
     Fail(
-        "usage: --mirvot <exe> --baseline <exe> --runtime <folder> --work <folder> "
-        "[--runs n] [--warmup n]");
+        "usage: --mirvot <exe> --marked <exe> --baseline <exe> --runtime <folder> "
+        "--work <folder> [--runs n] [--warmup n] [--settle ms]");
   }
   return options;
 }
@@ -263,38 +265,33 @@ int Run(int argc, wchar_t** argv) {
   ::SetEnvironmentVariableW(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", options.runtime.c_str());
   ::SetEnvironmentVariableW(L"MIRVOT_TEST_ENGINE_TIMING", L"1");
   for (const wchar_t* name :
-       {L"MIRVOT_TEST_ENGINE_SCRIPT", L"WEBVIEW2_USER_DATA_FOLDER", L"WEBVIEW2_USE_EDGE_VIEW",
-        L"WEBVIEW2_RELEASE_CHANNELS", L"WEBVIEW2_CHANNEL_SEARCH_KIND",
-        L"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE"}) {
+       {L"WEBVIEW2_USER_DATA_FOLDER", L"WEBVIEW2_USE_EDGE_VIEW", L"WEBVIEW2_RELEASE_CHANNELS",
+        L"WEBVIEW2_CHANNEL_SEARCH_KIND", L"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE"}) {
     ::SetEnvironmentVariableW(name, nullptr);
   }
 
-  std::vector<MirvotRun> mirvot;
-  std::vector<BaselineRun> baseline;
+  BenchResults results;
+  results.warmup = options.warmup;
+  results.settleMs = options.settleMs;
+  const std::optional<long> serverId = WineServerLinuxId();
+  results.loadBefore = ReadLoadAverage();
   const int total = options.warmup + options.runs;
   for (int i = 0; i < total; ++i) {
-    // Alternate which program goes first, so that neither always follows the other.
-    std::optional<BaselineRun> baselineRun;
-    std::optional<MirvotRun> mirvotRun;
-    if (i % 2 == 0) {
-      baselineRun = RunBaseline(options);
-      mirvotRun = RunMirvot(options, i);
-    } else {
-      mirvotRun = RunMirvot(options, i);
-      baselineRun = RunBaseline(options);
+    const bool last = i == total - 1;
+    // The order rotates, so that no program always follows the same one.
+    for (int k = 0; k < kProgramCount; ++k) {
+      const Program program = kPrograms[static_cast<size_t>((i + k) % kProgramCount)];
+      ProcessFigures figures = RunOnce(options, program, i, last, serverId);
+      if (i >= options.warmup) {
+        results.runs[static_cast<size_t>(program)].push_back(std::move(figures));
+      }
+      ::Sleep(kPauseBetweenProcessesMs);
     }
-    if (!baselineRun) {
-      Fail("the baseline window did not become visible and note its ShowWindow time");
-    }
-    if (!mirvotRun) {
-      Fail("Mirvot.exe did not show its window and reach Navigate (see the engine log)");
-    }
-    if (i >= options.warmup) {
-      mirvot.push_back(*mirvotRun);
-      baseline.push_back(*baselineRun);
-    }
+    std::fprintf(stderr, "\r  run %d of %d done%s", i + 1, total, last ? "\n" : "");
+    std::fflush(stderr);
   }
-  PrintReport(mirvot, baseline, options);
+  results.loadAfter = ReadLoadAverage();
+  PrintStartupReport(results, serverId.has_value());
   return 0;
 }
 

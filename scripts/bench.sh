@@ -2,21 +2,27 @@
 # Benchmarks Mirvot.exe on this Linux machine, under Wine, with the project's test engine standing
 # in for the browser runtime, always measured the same way:
 #   size      Mirvot.exe with and without its resources (icon group and version record)
-#   start-up  from the process's creation: main window visible, engine library loaded, engine
-#             creation call, Navigate issued, and the program's own time between the creation
-#             call and Navigate; against a bare program that only shows a 1280 x 800 window
-#   idle      CPU time and wake-ups of Mirvot.exe (and of the bare program) while left alone
+#   start-up  against the smallest possible host (a bare window that loads the engine library and
+#             calls its creation export right after ShowWindow returns, with and without OLE and a
+#             drop target), run in turn: CPU time up to the creation call, read from Linux while
+#             the test engine holds each process in the call; wall-clock moments as context; the
+#             phases of the start-up from a build with start-up marks; private memory and Windows'
+#             counters once start-up is over; how far the figures can be trusted
+#   idle      CPU time and wake-ups of Mirvot.exe (and of the bare window) while left alone
 # Targets are printed next to the figures; nothing is asserted. Not part of scripts/test.sh.
 #
-# Usage: scripts/bench.sh [runs]          runs of each program, default 15, after a warm-up
+# Usage: scripts/bench.sh [runs]          runs of each program, default 20, after a warm-up round
 # Environment: MIRVOT_BUILD_DIR (default <repo>/build; the build goes to $MIRVOT_BUILD_DIR/bench),
-#   MIRVOT_BENCH_WARMUP (warm-up pairs, default 1), MIRVOT_BENCH_IDLE_SECONDS (default 10).
+#   MIRVOT_BENCH_WARMUP (warm-up rounds, default 1), MIRVOT_BENCH_SETTLE_MS (how long a process is
+#   left alone after start-up before its memory is read, default 500),
+#   MIRVOT_BENCH_IDLE_SECONDS (default 10).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${MIRVOT_BUILD_DIR:-$root/build}"
 out="$build/bench"
-runs="${1:-15}"
+runs="${1:-20}"
 warmup="${MIRVOT_BENCH_WARMUP:-1}"
+settle_ms="${MIRVOT_BENCH_SETTLE_MS:-500}"
 idle_seconds="${MIRVOT_BENCH_IDLE_SECONDS:-10}"
 
 bash "$root/scripts/ensure-deps.sh"
@@ -85,24 +91,34 @@ wine_env_keep_desktop "$out/tests/harness/harness_session_keeper.exe"
 
 echo
 echo "== Start-up"
-echo "  Clock: GetSystemTimePreciseAsFileTime (100 ns units) in the runner and in the test engine;"
-echo "  start = the process's creation time from GetProcessTimes on the same scale (Wine records it"
-echo "  when the process object is created, before the Linux process starts). Window visible: the"
-echo "  runner polls FindWindowExW + IsWindowVisible with Sleep(1) (cross-process EVENT_OBJECT_SHOW"
-echo "  hooks deliver nothing under Wine 8). Engine moments: the engine's log with"
-echo "  MIRVOT_TEST_ENGINE_TIMING=1."
+cat <<'TEXT'
+  Four programs run in turn, the order rotating from run to run, all with the test engine as the
+  runtime (WEBVIEW2_BROWSER_EXECUTABLE_FOLDER):
+    Mirvot.exe                        the program as built and shipped
+    Mirvot.exe, marked build          the same sources with start-up marks, for the phase table
+    smallest host                     a bare 1280 x 800 window; right after ShowWindow returns,
+                                      LoadLibraryW of the engine library from the same runtime
+                                      folder and a direct call of its creation export
+    smallest host + OLE, drop target  the same, with OleInitialize and RegisterDragDrop on its
+                                      window before it is shown, as Mirvot's window must
+  CPU time up to the creation call: the test engine holds each process inside the creation call
+  (script hold_create) while the runner reads /proc/<pid>/task/*/schedstat: ns on a CPU and ns
+  waiting for one, summed over all live threads of the Wine process (its main thread and Wine's
+  own threads in it). Not counted: the Wine server, the X server and Wine's desktop process,
+  which work for every program; the Wine server's CPU over the same span is shown as context.
+  Wall clock: from the process's creation (GetProcessTimes) to the moments the test engine
+  stamps (MIRVOT_TEST_ENGINE_TIMING=1) and the marks the marked build and the hosts write, all
+  on GetSystemTimePreciseAsFileTime; the time a process was held is left out of later moments.
+  Memory: read from Linux (/proc/<pid>/smaps_rollup) and through GetProcessMemoryInfo once
+  start-up is over and the process has been left alone for a moment.
+TEXT
 "$WINE64" "$programs/startup_bench.exe" \
   --mirvot "$(to_windows "$exe")" \
+  --marked "$(to_windows "$programs/marked/Mirvot.exe")" \
   --baseline "$(to_windows "$programs/baseline_window.exe")" \
   --runtime "$(to_windows "$runtime")" \
   --work "$(to_windows "$work")" \
-  --runs "$runs" --warmup "$warmup"
-load_now="$(cut -d' ' -f1 /proc/loadavg)"
-echo "  load average after the runs: $load_now on $(nproc) cores"
-if awk -v load="$load_now" -v cores="$(nproc)" 'BEGIN {exit !(load > cores / 2)}'; then
-  echo "  NOTE: other work shared the machine; wall-clock figures are inflated and spread out."
-  echo "  Compare medians from quiet runs; the per-run table shows which runs were disturbed."
-fi
+  --runs "$runs" --warmup "$warmup" --settle "$settle_ms"
 
 # ------------------------------------------------------------------------------------------------
 # Idle: the program is left alone after start-up and watched from Linux. Wine runs a Windows

@@ -8,6 +8,7 @@
 #include "common/hresult.h"
 #include "common/optional_function.h"
 #include "common/owners.h"
+#include "common/startup_marks.h"
 #include "common/wide_text.h"
 #include "common/core/hresult_format.h"
 #include "loader/create_environment_error_event.h"
@@ -67,11 +68,13 @@ HRESULT LoadClientDllAndCreate(
     WriteLoadLibraryFailure(hr, clientDllPath);
     return hr;
   }
+  MIRVOT_STARTUP_MARK(EngineLibraryLoaded);
 
   HRESULT hr = S_OK;
   const auto createEnvironment = FindFunction<CreateWebViewEnvironmentWithOptionsInternalFunction>(
       module.get(), "CreateWebViewEnvironmentWithOptionsInternal");
   if (createEnvironment != nullptr) {
+    MIRVOT_STARTUP_MARK(CreationCall);
     hr = createEnvironment(true, static_cast<std::int32_t>(kind), userDataFolder,
                            environmentOptions, handler);
   } else {
@@ -104,6 +107,7 @@ HRESULT TryCreateEnvironment(LoaderSettings settings,
 
   HRESULT hr = found;
   if (found == S_OK) {
+    MIRVOT_STARTUP_MARK(RuntimeFound);
     hr = LoadClientDllAndCreate(clientDllPath.c_str(), kind, settings.userDataFolder,
                                 settings.environmentOptions, handler);
     if (SUCCEEDED(hr)) {
@@ -134,6 +138,7 @@ HRESULT CreateCoreWebView2EnvironmentWithTracing(
   // keeps copies of its own for a retry that runs later.
   ResolvedTextStorage resolvedTexts;
   ResolveLoaderSettings(settings, resolvedTexts);
+  MIRVOT_STARTUP_MARK(LoaderSettingsResolved);
 
   // Without a handler of its own the loader cannot keep its promise: an engine that accepted
   // the call would have no one to call, and the caller would wait for ever.

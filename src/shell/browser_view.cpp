@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "common/hresult.h"
+#include "common/startup_marks.h"
 #include "common/wide_text.h"
 #include "loader/environment_creation.h"
 #include "common/com_object.h"
@@ -70,6 +71,7 @@ StageError create_environment(const BrowserContext& context,
   if (!options || !completion) {
     return failure(E_OUTOFMEMORY);
   }
+  MIRVOT_STARTUP_MARK(EnvironmentOptionsBuilt);
   // No profile folder is passed as the empty string, not as null.
   const std::wstring userDataFolder = context.profile_folder.value_or(std::wstring());
   const HRESULT hr = CreateCoreWebView2EnvironmentWithOptions(
@@ -151,6 +153,7 @@ HRESULT configure_web_view(ICoreWebView2* webview, HWND host, const ViewOptions&
     }
     MIRVOT_RETURN_IF_FAILED(webview4->add_DownloadStarting(downloadResponse.Get(), &token));
   }
+  MIRVOT_STARTUP_MARK(Navigate);
   return webview->Navigate(Utf8ToWide(options.url).c_str());
 }
 
@@ -165,6 +168,7 @@ BrowserViewResult BrowserView::create(HWND parent, const ViewOptions& options) {
   if (const HRESULT hr = create_host_window(parent, &hostWindow); FAILED(hr)) {
     return WebView2Error::from_h_result(hr);
   }
+  MIRVOT_STARTUP_MARK(HostWindowCreated);
   // Destroyed if creation fails: declared before the view, so the view is torn down first.
   UniqueHostWindow host(hostWindow);
   BrowserView view(parent, hostWindow);

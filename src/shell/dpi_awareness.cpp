@@ -1,6 +1,7 @@
 #include "shell/dpi_awareness.h"
 
 #include "common/optional_function.h"
+#include "common/startup_marks.h"
 #include "shell/system_modules.h"
 
 namespace mirvot {
@@ -40,6 +41,7 @@ void declare_dpi_awareness(const DpiAwarenessFunctions& functions) noexcept {
 void declare_process_dpi_awareness() noexcept {
   static const bool declared = (declare_dpi_awareness(system_dpi_awareness_functions()), true);
   static_cast<void>(declared);
+  MIRVOT_STARTUP_MARK(DpiAwarenessSet);
 }
 
 }  // namespace mirvot

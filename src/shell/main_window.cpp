@@ -6,11 +6,11 @@
 #include <exception>
 #include <new>
 #include <utility>
-
 #include <wrl/client.h>
 
 #include "common/hresult.h"
 #include "common/optional_function.h"
+#include "common/startup_marks.h"
 #include "shell/core/view_size.h"
 #include "shell/fatal.h"
 #include "shell/file_drop_target.h"
@@ -193,12 +193,14 @@ void set_inner_size(HWND hwnd, double logicalWidth, double logicalHeight,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
-// The icon given is the small one (caption and taskbar); there is no separate big one.
+// The icon given is the small one (caption and taskbar); there is no separate big one. The big
+// one is cleared first: Wine's window system converts both of a window's icons afresh for every
+// WM_SETICON, so with the small icon set last the 256-pixel image is converted once, not twice.
 void set_window_icon(HWND hwnd, const std::optional<IconImage>& image,
-                   MainWindowState& state) noexcept {
+                     MainWindowState& state) noexcept {
   UniqueIcon icon = image ? create_icon_from_rgba(*image) : UniqueIcon();
-  ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon.get()));
   ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, 0);
+  ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon.get()));
   state.icon = std::move(icon);
 }
 
@@ -220,6 +222,7 @@ HRESULT MainWindow::create(EventLoop& loop, const WindowAttributes& attributes,
   // The thread becomes a single-threaded apartment, which drag and drop needs; this is never
   // undone, and a thread that already is one just counts another initialisation.
   static_cast<void>(::OleInitialize(nullptr));
+  MIRVOT_STARTUP_MARK(OleInitialised);
 
   const HINSTANCE module = ::GetModuleHandleW(nullptr);
   register_main_window_class(module);
@@ -230,6 +233,7 @@ HRESULT MainWindow::create(EventLoop& loop, const WindowAttributes& attributes,
   if (hwnd == nullptr) {
     return LastErrorAsFailure();
   }
+  MIRVOT_STARTUP_MARK(MainWindowCreated);
 
   register_file_drop_target(hwnd, *state);
   add_minimize_and_maximize_boxes(hwnd);
@@ -240,6 +244,7 @@ HRESULT MainWindow::create(EventLoop& loop, const WindowAttributes& attributes,
   // showing does not wait for a second caption redraw.
   set_window_icon(hwnd, attributes.icon, *state);
   ::ShowWindow(hwnd, SW_SHOW);
+  MIRVOT_STARTUP_MARK(MainWindowShown);
 
   window.reset(new (std::nothrow) MainWindow(hwnd, std::move(state)));
   if (!window) {

@@ -7,11 +7,18 @@
 #include <memory>
 #include <new>
 
+#include "common/startup_marks.h"
+#include "shell/system_pages.h"
 #include "shell/window_icon_data.h"
 
 // stb_image decodes the PNG; only its PNG reader is built, and it reads from memory only. Its
 // folder is a system include directory, so the compiler does not hold its code to our warning
-// level; MSVC needs to be told.
+// level; MSVC needs to be told. Its work space (the gathered compressed data, the inflated rows,
+// the pixels) comes from system pages too, so none of it stays with the process afterwards.
+#define STBI_MALLOC(bytes) ::mirvot::allocate_system_pages(bytes)
+#define STBI_REALLOC_SIZED(block, oldBytes, newBytes) \
+  ::mirvot::resize_system_pages(block, oldBytes, newBytes)
+#define STBI_FREE(block) ::mirvot::free_system_pages(block)
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
 #define STBI_NO_STDIO
@@ -76,7 +83,9 @@ std::optional<IconImage> decode_window_icon(const std::uint8_t* data, std::size_
 }
 
 std::optional<IconImage> load_window_icon() noexcept {
-  return decode_window_icon(kWindowIconPng, kWindowIconPngSize);
+  std::optional<IconImage> icon = decode_window_icon(kWindowIconPng, kWindowIconPngSize);
+  MIRVOT_STARTUP_MARK(IconDecoded);
+  return icon;
 }
 
 UniqueIcon create_icon_from_rgba(const IconImage& image) noexcept {

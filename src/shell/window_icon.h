@@ -7,13 +7,16 @@
 #include <vector>
 
 #include "common/owners.h"
+#include "shell/system_pages.h"
 
 namespace mirvot {
 
 struct IconImage {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
-  std::vector<std::uint8_t> rgba;  // rows top to bottom, 4 bytes per pixel
+  // Rows top to bottom, 4 bytes per pixel. The pixels are needed only until the window has its
+  // icon; held in system pages, they leave nothing behind in the heap once they are gone.
+  std::vector<std::uint8_t, SystemPageAllocator<std::uint8_t>> rgba;
 };
 
 // Decoding never produces more than this many bytes of pixels (512 MiB): a damaged or hostile

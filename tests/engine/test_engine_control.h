@@ -108,6 +108,15 @@
 //   controller_null=1          the controller completion reports S_OK with a null controller.
 //   navigate_fail=<hr>         same as fail=webview.Navigate:<hr>.
 //   bounds_fail=<hr>           same as fail=controller.put_Bounds:<hr>.
+//   hold_create=<pipe name>    the creation export, before anything else (its log line included),
+//                              connects to the named pipe \\.\pipe\<pipe name>, writes the line
+//                                  held pid=<Windows process id> unix=<Linux process id>\n
+//                              (unix=0 where that is unknown: not Wine on Linux x86-64) and waits
+//                              until it reads a byte from the pipe or the pipe breaks, then goes
+//                              on as usual. The start-up benchmark reads the process from outside
+//                              meanwhile. With no one listening there is no wait; the log then
+//                              says  CreateWebViewEnvironmentWithOptionsInternal nobody-holding
+//                              "<pipe name>"  after the creation line.
 // An item the engine does not understand is logged as  script.unknown "<item>"  and ignored.
 //
 // ------------------------------------------------------------------------------------------------
@@ -200,7 +209,8 @@
 //           left out. For a method's line, the total at its entry.
 //   queued  the time completions and queued events have waited between being posted and running
 // The creation line also gets " visibleWindows=<n> loaded=<when>" before the suffix: the calling
-// thread's visible top-level windows, and when the engine library's static data was initialised.
+// thread's visible top-level windows, and when the engine library's static data was initialised;
+// after a hold (hold_create) also " held=<how long the caller waited>", in 100 ns units.
 //   CreateWebViewEnvironmentWithOptionsInternal unknown=1 kind=0 userDataFolder="C:\x" options=yes
 //       handler=yes visibleWindows=1 loaded=133475712345678901 t=133475712345690000 busy=1042 queued=0
 // Without the variable (or with any other value) the lines are exactly as listed above.

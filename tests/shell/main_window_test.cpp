@@ -361,6 +361,16 @@ TEST_F(MainWindowTest, HostDpiOfAWindowOnTheTestDisplayIs96) {
   EXPECT_EQ(host_window_dpi(window_->hwnd()), 96u);
 }
 
+TEST_F(MainWindowTest, ShcoreStaysUnloadedWhereUser32KnowsAWindowsDpi) {
+  ASSERT_NE(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow"), nullptr);
+  if (::GetModuleHandleW(L"shcore.dll") != nullptr) {
+    GTEST_SKIP() << "shcore.dll was loaded by an earlier test in this process";
+  }
+  ASSERT_EQ(Open(), S_OK);
+  EXPECT_EQ(host_window_dpi(window_->hwnd()), 96u);
+  EXPECT_EQ(::GetModuleHandleW(L"shcore.dll"), nullptr);
+}
+
 TEST(HostWindowDpi, WindowThatDoesNotExistGives96) {
   EXPECT_EQ(host_window_dpi(nullptr), 96u);
   EXPECT_EQ(host_window_dpi(reinterpret_cast<HWND>(static_cast<LONG_PTR>(0x7FFF0000))), 96u);

@@ -51,6 +51,21 @@ TEST(LoadWindowIcon, DecodesAfreshOnEveryCall) {
   EXPECT_EQ(first->rgba, second->rgba);
 }
 
+TEST(LoadWindowIcon, ThePixelsGoBackToTheSystemWithTheImage) {
+  const void* pixels = nullptr;
+  MEMORY_BASIC_INFORMATION region{};
+  {
+    const std::optional<IconImage> icon = load_window_icon();
+    ASSERT_TRUE(icon.has_value());
+    pixels = icon->rgba.data();
+    ASSERT_NE(::VirtualQuery(pixels, &region, sizeof(region)), 0u);
+    EXPECT_EQ(region.State, static_cast<DWORD>(MEM_COMMIT));
+    EXPECT_EQ(region.AllocationBase, pixels) << "the pixels are not a block of their own";
+  }
+  ASSERT_NE(::VirtualQuery(pixels, &region, sizeof(region)), 0u);
+  EXPECT_EQ(region.State, static_cast<DWORD>(MEM_FREE));
+}
+
 TEST(LoadWindowIcon, EmbeddedIconHasTransparentAndOpaquePixels) {
   // A real icon with alpha: were the alpha channel lost or invented, one of the two would be
   // missing.

@@ -136,6 +136,10 @@ bool ApplyItem(std::string_view key, std::string_view value, Script& script) {
   if (key == "fail_setter") {
     return ParseFailureList(value, "settings.", script);
   }
+  if (key == "hold_create") {
+    script.holdPipe = std::string(value);
+    return !value.empty();
+  }
   if (key == "omit" || key == "qi_null") {
     auto& names = key == "omit" ? script.omittedInterfaces : script.nullInterfaces;
     for (std::string_view name : Split(value, ',')) {

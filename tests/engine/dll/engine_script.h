@@ -24,6 +24,7 @@ struct Script {
   std::map<std::string, HRESULT, std::less<>> failingCalls;  // "object.method" -> result
   std::optional<HRESULT> controllerFailure;
   bool controllerNull = false;
+  std::string holdPipe;  // hold_create: the benchmark's pipe; empty for no hold
   std::vector<std::string> unknownItems;
 };
 

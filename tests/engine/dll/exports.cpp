@@ -8,6 +8,7 @@
 #include "core_view.h"
 #include "engine/test_engine_control.h"
 #include "engine_environment.h"
+#include "engine_hold.h"
 #include "engine_log.h"
 #include "engine_module.h"
 #include "engine_object.h"
@@ -117,6 +118,11 @@ extern "C" __declspec(dllexport) HRESULT CreateWebViewEnvironmentWithOptionsInte
     ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) {
   const EngineWorkScope working;
   const TimingStamp entered = StampNow();
+  const Script script = CurrentScript();
+  // Before anything else the engine does, so that a benchmark holding the caller here sees the
+  // host's own work only.
+  const HoldOutcome hold =
+      script.holdPipe.empty() ? HoldOutcome{} : HoldCaller(script.holdPipe);
   std::string line = std::string(kCreateEntry) + " unknown=" + std::to_string(unknown ? 1 : 0) +
                      " kind=" + std::to_string(runtimeKind) +
                      " userDataFolder=" + QuotedText(userDataFolder) +
@@ -124,9 +130,15 @@ extern "C" __declspec(dllexport) HRESULT CreateWebViewEnvironmentWithOptionsInte
   if (TimingEnabled()) {
     line += " visibleWindows=" + std::to_string(VisibleWindowsOfThisThread()) +
             " loaded=" + std::to_string(EngineLoadedAt());
+    if (hold.held) {
+      line += " held=" + std::to_string(hold.waited);
+    }
   }
   WriteLogLine(line, entered);
-  const Script script = CurrentScript();
+  if (!script.holdPipe.empty() && !hold.held) {
+    WriteLogLine(std::string(kCreateEntry) + " nobody-holding " +
+                 QuotedText(std::string_view(script.holdPipe)));
+  }
   if (ScriptComesFromEnvironment()) {
     LogUnknownItems(script);
   }
