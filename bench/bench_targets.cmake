@@ -1,7 +1,10 @@
 # The benchmark programs of scripts/bench.sh, included by bench/CMakeLists.txt. All built only on
 # request (EXCLUDE_FROM_ALL) and placed in <build>/bench-programs.
-if(TARGET startup_bench OR NOT WIN32 OR NOT TARGET Mirvot)
-  return()
+if(TARGET startup_bench)
+  return()  # included once already
+endif()
+if(NOT TARGET Mirvot)
+  message(FATAL_ERROR "the benchmark programs need the Mirvot target")
 endif()
 
 set(bench_dir ${CMAKE_CURRENT_LIST_DIR})
@@ -50,9 +53,7 @@ target_compile_definitions(mirvot_marked PRIVATE ${marked_definitions})
 target_include_directories(mirvot_marked PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_include_directories(mirvot_marked SYSTEM PRIVATE ${MIRVOT_STB_INCLUDE_DIR})
 target_link_libraries(mirvot_marked PRIVATE ${marked_libraries})
-if(TARGET mirvot_resources)
-  target_link_libraries(mirvot_marked PRIVATE mirvot_resources)
-endif()
+target_link_libraries(mirvot_marked PRIVATE mirvot_resources)
 set_target_properties(mirvot_marked PROPERTIES
   OUTPUT_NAME Mirvot
   RUNTIME_OUTPUT_DIRECTORY $<1:${bench_output_dir}/marked>)

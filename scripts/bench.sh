@@ -26,6 +26,13 @@ settle_ms="${MIRVOT_BENCH_SETTLE_MS:-500}"
 idle_seconds="${MIRVOT_BENCH_IDLE_SECONDS:-10}"
 
 bash "$root/scripts/ensure-deps.sh"
+# shellcheck source=build-lock.sh
+source "$root/scripts/build-lock.sh"
+# shellcheck source=wine-env.sh
+source "$root/scripts/wine-env.sh"
+mkdir -p "$out"
+mirvot_lock_build "$out"
+rm -rf "$out"/wineprefix.* "$out"/.wine-session.*
 
 echo "== Cross build of Mirvot.exe, the test engine and the benchmark programs in $out"
 cmake -S "$root" -B "$out" -G Ninja \
@@ -43,7 +50,7 @@ to_windows() { echo "Z:${1//\//\\}"; }
 
 echo
 echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
-echo "         load average at start $(cut -d' ' -f1-3 /proc/loadavg); $(/usr/lib/wine/wine64 --version 2>/dev/null || echo wine)"
+echo "         load average at start $(cut -d' ' -f1-3 /proc/loadavg); $("$WINE64" --version 2>/dev/null || echo wine)"
 
 # ------------------------------------------------------------------------------------------------
 echo
@@ -80,12 +87,10 @@ if ((size_total <= limit)); then verdict=met; else verdict=MISSED; fi
 printf "  target: Mirvot.exe <= 600 KiB (%d bytes) including its icon group: %s\n" "$limit" "$verdict"
 
 # ------------------------------------------------------------------------------------------------
-# shellcheck source=wine-env.sh
-source "$root/scripts/wine-env.sh"
 trap wine_env_stop EXIT
 echo
 echo "== Private Wine prefix and virtual display"
-wine_env_start "$out/wineprefix" own-display
+wine_env_start "$(mktemp -d "$out/wineprefix.XXXXXX")" own-display
 # As on a desktop, the shell's own processes are already running when a program starts.
 wine_env_keep_desktop "$out/tests/harness/harness_session_keeper.exe"
 
