@@ -21,9 +21,9 @@ struct EngineMoment {
 struct EngineTimeline {
   FileTimeTicks engineLoadedAt = 0;
   int visibleWindowsAtCreation = 0;
-  FileTimeTicks heldFor = 0;     // how long the hold kept the caller in the creation call
-  EngineMoment creationCall;     // CreateWebViewEnvironmentWithOptionsInternal entered
-  bool environmentDelivered = false;  // the environment handler's Invoke has returned
+  FileTimeTicks heldFor = 0;             // how long the hold kept the caller in the creation call
+  EngineMoment creationCall;             // CreateWebViewEnvironmentWithOptionsInternal entered
+  bool environmentDelivered = false;     // the environment handler's Invoke has returned
   std::optional<EngineMoment> navigate;  // webview.Navigate entered
 };
 

@@ -78,8 +78,7 @@ std::optional<HeldProcess> HoldPipe::WaitForHold(HANDLE process, DWORD timeoutMs
   overlapped_ = OVERLAPPED{};
   overlapped_.hEvent = event_.get();
   DWORD transferred = 0;
-  if (!Complete(::ConnectNamedPipe(pipe_.get(), &overlapped_), process, timeoutMs,
-                &transferred)) {
+  if (!Complete(::ConnectNamedPipe(pipe_.get(), &overlapped_), process, timeoutMs, &transferred)) {
     return std::nullopt;
   }
   std::string report;

@@ -9,11 +9,13 @@
 //                 --work <folder> [--runs <n>] [--warmup <n>] [--settle <ms>]
 //   startup_bench --close <window class> <window title>     posts WM_CLOSE to that window
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <optional>
+
+#include <psapi.h>
+
 #include <string>
 #include <vector>
 
@@ -128,8 +130,8 @@ void ReadMemory(const LaunchedProgram& program, long linuxId, bool withMappings,
 ProcessFigures RunOnce(const Options& options, Program program, int index, bool withMappings,
                        std::optional<long> serverId) {
   const LaunchPlan plan = PlanFor(program, options);
-  const std::wstring tag = std::to_wstring(index) + L"-" +
-                           std::to_wstring(static_cast<int>(program));
+  const std::wstring tag =
+      std::to_wstring(index) + L"-" + std::to_wstring(static_cast<int>(program));
   const std::wstring pipeName =
       L"MirvotBenchHold-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + tag;
   const std::wstring logPath = options.work + L"\\engine-" + tag + L".log";
@@ -151,16 +153,14 @@ ProcessFigures RunOnce(const Options& options, Program program, int index, bool 
   if (FAILED(Launch(plan.exe, plan.arguments, launched))) {
     Fail(std::string("cannot start ") + ProgramLabel(program));
   }
-  const std::optional<HeldProcess> held = pipe.WaitForHold(launched.process.get(),
-                                                           kStartTimeoutMs);
+  const std::optional<HeldProcess> held = pipe.WaitForHold(launched.process.get(), kStartTimeoutMs);
   if (!held || held->linuxId == 0) {
     CloseAndWait(launched, nullptr, 0);
     Fail(std::string(ProgramLabel(program)) +
          " was not held in the creation call, or the engine could not name its Linux process");
   }
   // The process waits; nothing it does changes these figures until it is released.
-  const std::optional<ProcessCpu> serverAfter =
-      serverId ? ReadProcessCpu(*serverId) : std::nullopt;
+  const std::optional<ProcessCpu> serverAfter = serverId ? ReadProcessCpu(*serverId) : std::nullopt;
   const std::optional<ProcessCpu> cpu = ReadProcessCpu(held->linuxId);
   pipe.Release();
   if (!cpu) {
@@ -177,8 +177,7 @@ ProcessFigures RunOnce(const Options& options, Program program, int index, bool 
     figures.serverCpuMs = NsToMs(serverAfter->RunNs() - serverBefore->RunNs());
   }
 
-  const std::optional<EngineTimeline> timeline =
-      WaitForStartUp(launched, logPath, plan.navigates);
+  const std::optional<EngineTimeline> timeline = WaitForStartUp(launched, logPath, plan.navigates);
   if (!timeline) {
     CloseAndWait(launched, nullptr, 0);
     Fail(std::string(ProgramLabel(program)) + " did not finish starting (see " +
@@ -200,8 +199,8 @@ ProcessFigures RunOnce(const Options& options, Program program, int index, bool 
     figures.creationToNavigateMs =
         TicksToMilliseconds(navigate.at - timeline->heldFor - creationAt);
     // The hold is engine time too, so it drops out of the program's own time here.
-    figures.engineBusyMs = TicksToMilliseconds(navigate.busy - timeline->creationCall.busy -
-                                               timeline->heldFor);
+    figures.engineBusyMs =
+        TicksToMilliseconds(navigate.busy - timeline->creationCall.busy - timeline->heldFor);
     figures.ownMs = *figures.creationToNavigateMs - *figures.engineBusyMs;
   }
   for (const auto& [phase, at] : ParseStartupMarks(ReadSharedFile(marksPath))) {
@@ -246,8 +245,8 @@ Options ParseOptions(int argc, wchar_t** argv) {
     }
   }
   if (options.mirvot.empty() || options.marked.empty() || options.baseline.empty() ||
-      options.runtime.empty() || options.work.empty() || options.runs < 1 ||
-      options.warmup < 0 || options.settleMs < 0) {
+      options.runtime.empty() || options.work.empty() || options.runs < 1 || options.warmup < 0 ||
+      options.settleMs < 0) {
     Fail(
         "usage: --mirvot <exe> --marked <exe> --baseline <exe> --runtime <folder> "
         "--work <folder> [--runs n] [--warmup n] [--settle ms]");

@@ -115,18 +115,20 @@ void PrintCpu(const BenchResults& results, bool serverMeasured) {
   const auto& host = results.Of(Program::Host);
   const auto& hostOle = results.Of(Program::HostWithOle);
 
-  std::printf("\nPer run: CPU time up to the creation call (ms); wall clock from the process's\n"
-              "creation to the call (ms); time the process waited for a CPU (ms)\n");
+  std::printf(
+      "\nPer run: CPU time up to the creation call (ms); wall clock from the process's\n"
+      "creation to the call (ms); time the process waited for a CPU (ms)\n");
   std::printf("  %3s | %8s %8s %8s %8s | %7s | %8s %8s | %6s %6s | %7s %7s\n", "run", "Mirvot",
               "marked", "host", "host+OLE", "M/h+OLE", "M wall", "h+O wall", "M wait", "h+O w.",
               "M srv", "h+O srv");
   for (size_t i = 0; i < mirvot.size(); ++i) {
-    std::printf("  %3zu | %8.2f %8.2f %8.2f %8.2f | %7.3f | %8.2f %8.2f | %6.2f %6.2f | %7.2f "
-                "%7.2f\n",
-                i + 1, mirvot[i].cpuMs, marked[i].cpuMs, host[i].cpuMs, hostOle[i].cpuMs,
-                mirvot[i].cpuMs / hostOle[i].cpuMs, mirvot[i].creationCallMs,
-                hostOle[i].creationCallMs, mirvot[i].cpuWaitMs, hostOle[i].cpuWaitMs,
-                mirvot[i].serverCpuMs.value_or(0), hostOle[i].serverCpuMs.value_or(0));
+    std::printf(
+        "  %3zu | %8.2f %8.2f %8.2f %8.2f | %7.3f | %8.2f %8.2f | %6.2f %6.2f | %7.2f "
+        "%7.2f\n",
+        i + 1, mirvot[i].cpuMs, marked[i].cpuMs, host[i].cpuMs, hostOle[i].cpuMs,
+        mirvot[i].cpuMs / hostOle[i].cpuMs, mirvot[i].creationCallMs, hostOle[i].creationCallMs,
+        mirvot[i].cpuWaitMs, hostOle[i].cpuWaitMs, mirvot[i].serverCpuMs.value_or(0),
+        hostOle[i].serverCpuMs.value_or(0));
   }
 
   PrintHeader("CPU time up to the creation call, ms");
@@ -225,8 +227,8 @@ void PrintPhases(const BenchResults& results) {
       results.Of(Program::Marked).size());
   std::printf("  %-27s | %17s | %17s | %17s | %9s\n", "", "Mirvot.exe", "host + OLE",
               "smallest host", "Mirvot -");
-  std::printf("  %-27s | %8s %8s | %8s %8s | %8s %8s | %9s\n", "phase", "at", "step", "at",
-              "step", "at", "step", "host+OLE");
+  std::printf("  %-27s | %8s %8s | %8s %8s | %8s %8s | %9s\n", "phase", "at", "step", "at", "step",
+              "at", "step", "host+OLE");
   for (const PhaseRow& phase : kPhases) {
     std::printf("  %-27s |", phase.label);
     std::optional<double> mirvotAt;
@@ -290,7 +292,7 @@ void PrintMappings(const BenchResults& results) {
     hostTotal += mapping.privateKb;
   }
   std::vector<std::pair<std::string, std::pair<long long, long long>>> rows(byName.begin(),
-                                                                           byName.end());
+                                                                            byName.end());
   std::sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
     return (a.second.first - a.second.second) > (b.second.first - b.second.second);
   });
@@ -330,14 +332,16 @@ void PrintMemory(const BenchResults& results) {
   PrintMemoryRow(results, "Linux: peak resident (VmHWM)", resident(&ResidentMemory::peakRssKb),
                  false);
   std::printf("  Windows' counters (GetProcessMemoryInfo, PROCESS_MEMORY_COUNTERS_EX):\n");
-  PrintMemoryRow(results, "  PrivateUsage",
-                 [](const ProcessFigures& f) { return f.privateUsageKb; }, true);
-  PrintMemoryRow(results, "  PagefileUsage (Wine: anonymous + swapped)",
-                 [](const ProcessFigures& f) { return f.pagefileUsageKb; }, true);
-  PrintMemoryRow(results, "  WorkingSetSize",
-                 [](const ProcessFigures& f) { return f.workingSetKb; }, false);
-  PrintMemoryRow(results, "  PeakWorkingSetSize",
-                 [](const ProcessFigures& f) { return f.peakWorkingSetKb; }, false);
+  PrintMemoryRow(
+      results, "  PrivateUsage", [](const ProcessFigures& f) { return f.privateUsageKb; }, true);
+  PrintMemoryRow(
+      results, "  PagefileUsage (Wine: anonymous + swapped)",
+      [](const ProcessFigures& f) { return f.pagefileUsageKb; }, true);
+  PrintMemoryRow(
+      results, "  WorkingSetSize", [](const ProcessFigures& f) { return f.workingSetKb; }, false);
+  PrintMemoryRow(
+      results, "  PeakWorkingSetSize", [](const ProcessFigures& f) { return f.peakWorkingSetKb; },
+      false);
   std::printf(
       "  (Wine 8 keeps no PrivateUsage; for another process it gives the current working set as\n"
       "  the peak one. The process itself would be told VmHWM, the Linux peak above.)\n");
@@ -358,17 +362,19 @@ void PrintTrust(const BenchResults& results) {
     }
     return std::string(text);
   };
-  std::printf("  load average (1, 5, 15 min) before the runs: %s\n"
-              "                              after the runs: %s (with the benchmark's own work)\n",
-              load(results.loadBefore).c_str(), load(results.loadAfter).c_str());
+  std::printf(
+      "  load average (1, 5, 15 min) before the runs: %s\n"
+      "                              after the runs: %s (with the benchmark's own work)\n",
+      load(results.loadBefore).c_str(), load(results.loadAfter).c_str());
   const Field waitShare = [](const ProcessFigures& f) -> std::optional<double> {
     return f.cpuMs > 0 ? std::optional<double>(f.cpuWaitMs / f.cpuMs) : std::nullopt;
   };
   const Spread mirvotWait = SpreadOfField(results.Of(Program::Mirvot), waitShare);
   const Spread hostWait = SpreadOfField(results.Of(Program::HostWithOle), waitShare);
-  std::printf("  time spent waiting for a CPU, as a share of the CPU time (median): Mirvot.exe\n"
-              "  %.0f %%, host + OLE %.0f %% (under Wine about 20 %% on an idle machine)\n",
-              100 * mirvotWait.median, 100 * hostWait.median);
+  std::printf(
+      "  time spent waiting for a CPU, as a share of the CPU time (median): Mirvot.exe\n"
+      "  %.0f %%, host + OLE %.0f %% (under Wine about 20 %% on an idle machine)\n",
+      100 * mirvotWait.median, 100 * hostWait.median);
   double widestSpread = 0;
   std::printf("  spread of the CPU time (interquartile range / median):");
   for (const Program program : kPrograms) {
@@ -379,9 +385,10 @@ void PrintTrust(const BenchResults& results) {
   }
   std::printf(" (2 to 5 %% when quiet)\n");
   const Spread ratio = RatioSpread(results, Program::Mirvot, Program::HostWithOle, kCpu);
-  std::printf("  the median CPU ratio is known to about +-%.1f %% (95 %%, from its spread over\n"
-              "  %zu runs); a second run of the benchmark should agree with it that closely\n",
-              100 * ratio.RelativeUncertainty(), ratio.count);
+  std::printf(
+      "  the median CPU ratio is known to about +-%.1f %% (95 %%, from its spread over\n"
+      "  %zu runs); a second run of the benchmark should agree with it that closely\n",
+      100 * ratio.RelativeUncertainty(), ratio.count);
   std::string reasons;
   const auto add = [&reasons](bool busy, const char* reason) {
     if (busy) {

@@ -74,8 +74,7 @@ UINT CloseRunningCopiesOf(MSIHANDLE install) {
     Report(install, INSTALLMESSAGE_INFO, L"CloseRunningMirvot: Mirvot has ended.");
     return ERROR_SUCCESS;
   }
-  Report(install,
-         static_cast<INSTALLMESSAGE>(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONWARNING),
+  Report(install, static_cast<INSTALLMESSAGE>(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONWARNING),
          L"Mirvot is still running and did not close. Close Mirvot, then run this setup again.");
   return ERROR_INSTALL_FAILURE;
 }

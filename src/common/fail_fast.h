@@ -9,8 +9,9 @@
 
 namespace mirvot {
 
-inline constexpr unsigned kFastFailStackCookieCheckFailure = 2;  // FAST_FAIL_STACK_COOKIE_CHECK_FAILURE
-inline constexpr unsigned kFastFailFatalAppExit = 7;             // FAST_FAIL_FATAL_APP_EXIT
+inline constexpr unsigned kFastFailStackCookieCheckFailure =
+    2;                                                // FAST_FAIL_STACK_COOKIE_CHECK_FAILURE
+inline constexpr unsigned kFastFailFatalAppExit = 7;  // FAST_FAIL_FATAL_APP_EXIT
 
 [[noreturn]] inline void FailFast(unsigned code) noexcept {
 #if defined(_MSC_VER)

@@ -22,10 +22,10 @@ namespace mirvot {
 }  // namespace mirvot
 
 // Returns the HRESULT of an expression from the enclosing function when it failed.
-#define MIRVOT_RETURN_IF_FAILED(expr)       \
-  do {                                      \
-    const HRESULT mirvot_hr_ = (expr);      \
-    if (FAILED(mirvot_hr_)) {               \
-      return mirvot_hr_;                    \
-    }                                       \
+#define MIRVOT_RETURN_IF_FAILED(expr)  \
+  do {                                 \
+    const HRESULT mirvot_hr_ = (expr); \
+    if (FAILED(mirvot_hr_)) {          \
+      return mirvot_hr_;               \
+    }                                  \
   } while (false)

@@ -1,8 +1,8 @@
 #include "loader/app_user_model_id.h"
 
-#include <objbase.h>
-
 #include <new>
+
+#include <objbase.h>
 
 #include "common/core/hresult_codes.h"
 #include "common/optional_function.h"
@@ -75,8 +75,7 @@ const AppUserModelIdFunctions& SystemAppUserModelIdFunctions() noexcept {
   return functions;
 }
 
-HRESULT GetAppUserModelIdWith(const AppUserModelIdFunctions& functions,
-                              std::wstring& id) noexcept {
+HRESULT GetAppUserModelIdWith(const AppUserModelIdFunctions& functions, std::wstring& id) noexcept {
   try {
     return GetAppUserModelIdOrThrow(functions, id);
   } catch (const std::bad_alloc&) {

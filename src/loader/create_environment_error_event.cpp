@@ -104,9 +104,8 @@ void ReportCreateEnvironmentError(const EventTracingFunctions& functions, HRESUL
   ReportCreateEnvironmentError(functions, g_providerState, hr, clientDllFound, installedRuntime);
 }
 
-void ReportCreateEnvironmentError(const EventTracingFunctions& functions,
-                                  EventProviderState& state, HRESULT hr, bool clientDllFound,
-                                  bool installedRuntime) noexcept {
+void ReportCreateEnvironmentError(const EventTracingFunctions& functions, EventProviderState& state,
+                                  HRESULT hr, bool clientDllFound, bool installedRuntime) noexcept {
   // A registration that could not be released again would keep the slot taken for good, so
   // both ends of it must exist.
   if (functions.eventRegister == nullptr || functions.eventUnregister == nullptr) {
@@ -136,16 +135,15 @@ void ReportCreateEnvironmentError(const EventTracingFunctions& functions,
   if (functions.eventSetInformation != nullptr) {
     functions.eventSetInformation(state.handle,
                                   static_cast<EVENT_INFO_CLASS>(kEventProviderSetTraitsClass),
-                                  providerTraits.data(),
-                                  static_cast<ULONG>(providerTraits.size()));
+                                  providerTraits.data(), static_cast<ULONG>(providerTraits.size()));
   }
 
   if (functions.eventWriteTransfer != nullptr &&
       ShouldWriteLoaderErrorEvent(state.recordedLevelPlusOne, state.matchAnyKeyword,
                                   state.matchAllKeyword)) {
     const EVENT_DESCRIPTOR descriptor = ToEventDescriptor(kLoaderErrorEventDescriptor);
-    const LoaderErrorEventValues values = MakeLoaderErrorEventValues(
-        static_cast<std::int32_t>(hr), clientDllFound, installedRuntime);
+    const LoaderErrorEventValues values =
+        MakeLoaderErrorEventValues(static_cast<std::int32_t>(hr), clientDllFound, installedRuntime);
     std::array<EVENT_DATA_DESCRIPTOR, 6> data{{
         DataDescriptor(providerTraits.data(), providerTraits.size(),
                        kEventDataDescriptorTypeProviderMetadata),

@@ -3,9 +3,10 @@
 // creation attempt. The provider is registered only for the instant of one report, so a
 // process that never fails never registers it.
 #include <windows.h>
-#include <evntprov.h>
 
 #include <cstdint>
+
+#include <evntprov.h>
 
 namespace mirvot {
 
@@ -16,8 +17,7 @@ using EventRegisterFunction = ULONG(WINAPI*)(LPCGUID providerId, PENABLECALLBACK
 using EventSetInformationFunction = ULONG(WINAPI*)(REGHANDLE handle,
                                                    EVENT_INFO_CLASS informationClass,
                                                    PVOID information, ULONG informationLength);
-using EventWriteTransferFunction = ULONG(WINAPI*)(REGHANDLE handle,
-                                                  PCEVENT_DESCRIPTOR descriptor,
+using EventWriteTransferFunction = ULONG(WINAPI*)(REGHANDLE handle, PCEVENT_DESCRIPTOR descriptor,
                                                   LPCGUID activityId, LPCGUID relatedActivityId,
                                                   ULONG dataCount, PEVENT_DATA_DESCRIPTOR data);
 using EventUnregisterFunction = ULONG(WINAPI*)(REGHANDLE handle);
@@ -61,8 +61,7 @@ void ReportCreateEnvironmentError(const EventTracingFunctions& functions, HRESUL
 // The same report through the given functions and provider state. Reports are serialised
 // process-wide, so the state is never shared by two reports at once; a state whose slot is
 // still taken is not registered again.
-void ReportCreateEnvironmentError(const EventTracingFunctions& functions,
-                                  EventProviderState& state, HRESULT hr, bool clientDllFound,
-                                  bool installedRuntime) noexcept;
+void ReportCreateEnvironmentError(const EventTracingFunctions& functions, EventProviderState& state,
+                                  HRESULT hr, bool clientDllFound, bool installedRuntime) noexcept;
 
 }  // namespace mirvot

@@ -99,8 +99,8 @@ HRESULT STDMETHODCALLTYPE EnvironmentCompletedRetryHandler::Invoke(
   return S_OK;
 }
 
-void EnvironmentCompletedRetryHandler::NotifyCaller(HRESULT errorCode,
-                                                    ICoreWebView2Environment* environment) noexcept {
+void EnvironmentCompletedRetryHandler::NotifyCaller(
+    HRESULT errorCode, ICoreWebView2Environment* environment) noexcept {
   // Only the first outcome reaches the caller, also when a retry run from inside Invoke has
   // already told it (an engine that completes inside the creation call).
   if (callerNotified_.exchange(true, std::memory_order_acq_rel)) {

@@ -4,10 +4,11 @@
 // the caller hears of it. It keeps its own copies of everything the retry reads, because the
 // retry runs after the entry has returned and the caller may have dropped its references.
 #include <windows.h>
-#include <wrl/client.h>
 
 #include <atomic>
 #include <string>
+
+#include <wrl/client.h>
 
 #include "common/com_object.h"
 #include "loader/create_environment_error_event.h"
@@ -65,8 +66,7 @@ class EnvironmentCompletedRetryHandler
   std::wstring browserExecutableFolder_;
   std::wstring userDataFolder_;
   Microsoft::WRL::ComPtr<ICoreWebView2EnvironmentOptions> options_;
-  Microsoft::WRL::ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>
-      callerHandler_;
+  Microsoft::WRL::ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> callerHandler_;
   const EventTracingFunctions* tracing_;
   int retriesLeft_ = 1;
   // The caller was promised exactly one call. An engine is to call Invoke once per accepted

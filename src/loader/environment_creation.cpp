@@ -1,16 +1,16 @@
 #include "loader/environment_creation.h"
 
-#include <wrl/client.h>
-
 #include <new>
 #include <string>
 
+#include <wrl/client.h>
+
+#include "common/core/hresult_format.h"
 #include "common/hresult.h"
 #include "common/optional_function.h"
 #include "common/owners.h"
 #include "common/startup_marks.h"
 #include "common/wide_text.h"
-#include "common/core/hresult_format.h"
 #include "loader/create_environment_error_event.h"
 #include "loader/environment_completed_retry_handler.h"
 #include "loader/runtime_discovery.h"
@@ -34,7 +34,8 @@ void WriteHResultDigits(HRESULT hr) noexcept {
 }
 
 void WriteLoadLibraryFailure(HRESULT hr, const wchar_t* clientDllPath) noexcept {
-  ::OutputDebugStringW(L"WebView2: CoreWebView2Environment failed when trying to LoadLibrary: hr=0x");
+  ::OutputDebugStringW(
+      L"WebView2: CoreWebView2Environment failed when trying to LoadLibrary: hr=0x");
   WriteHResultDigits(hr);
   ::OutputDebugStringW(L" path=");
   ::OutputDebugStringW(clientDllPath);
@@ -124,7 +125,8 @@ HRESULT TryCreateEnvironment(LoaderSettings settings,
 HRESULT CreateCoreWebView2EnvironmentWithTracing(
     const EventTracingFunctions& tracing, PCWSTR browserExecutableFolder, PCWSTR userDataFolder,
     ICoreWebView2EnvironmentOptions* environmentOptions,
-    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* environmentCreatedHandler) noexcept {
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*
+        environmentCreatedHandler) noexcept {
   if (environmentCreatedHandler == nullptr) {
     return E_POINTER;
   }
@@ -162,10 +164,11 @@ HRESULT CreateCoreWebView2EnvironmentWithTracing(
 
 }  // namespace mirvot
 
-extern "C" HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOptions(
-    PCWSTR browserExecutableFolder, PCWSTR userDataFolder,
-    ICoreWebView2EnvironmentOptions* environmentOptions,
-    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* environmentCreatedHandler) noexcept {
+extern "C" HRESULT STDAPICALLTYPE
+CreateCoreWebView2EnvironmentWithOptions(PCWSTR browserExecutableFolder, PCWSTR userDataFolder,
+                                         ICoreWebView2EnvironmentOptions* environmentOptions,
+                                         ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*
+                                             environmentCreatedHandler) noexcept {
   return mirvot::CreateCoreWebView2EnvironmentWithTracing(
       mirvot::SystemEventTracingFunctions(), browserExecutableFolder, userDataFolder,
       environmentOptions, environmentCreatedHandler);

@@ -30,10 +30,10 @@ namespace mirvot {
 
 // The engine library's creation export, "CreateWebViewEnvironmentWithOptionsInternal". The
 // leading flag is always true.
-using CreateWebViewEnvironmentWithOptionsInternalFunction = HRESULT(STDAPICALLTYPE*)(
-    bool, std::int32_t runtimeKind, PCWSTR userDataFolder,
-    ICoreWebView2EnvironmentOptions* environmentOptions,
-    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler);
+using CreateWebViewEnvironmentWithOptionsInternalFunction =
+    HRESULT(STDAPICALLTYPE*)(bool, std::int32_t runtimeKind, PCWSTR userDataFolder,
+                             ICoreWebView2EnvironmentOptions* environmentOptions,
+                             ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler);
 
 // One complete attempt: discovery, load, call. A failed attempt is reported as an error event
 // unless the settings ask for Edge view mode.

@@ -116,9 +116,9 @@ std::optional<PackagedRuntimeLocation> FindRuntimePackage(const BYTE* buffer,
       return std::nullopt;
     }
     const package_api::PACKAGE_VERSION_PARTS& parts = info.packageId.version.Parts;
-    return PackagedRuntimeLocation{std::wstring(info.path),
-                                   RuntimeVersion{parts.Major, parts.Minor, parts.Build,
-                                                  parts.Revision}};
+    return PackagedRuntimeLocation{
+        std::wstring(info.path),
+        RuntimeVersion{parts.Major, parts.Minor, parts.Build, parts.Revision}};
   }
   return std::nullopt;
 }

@@ -58,7 +58,8 @@ static_assert(sizeof(PACKAGE_VERSION) == 8, "PACKAGE_VERSION is one 64-bit value
 static_assert(offsetof(PACKAGE_ID, version) == 8 && offsetof(PACKAGE_ID, name) == 16 &&
                   sizeof(PACKAGE_ID) == 48,
               "x64 layout of PACKAGE_ID");
-static_assert(offsetof(PACKAGE_INFO, path) == 8 && offsetof(PACKAGE_INFO, packageFamilyName) == 24 &&
+static_assert(offsetof(PACKAGE_INFO, path) == 8 &&
+                  offsetof(PACKAGE_INFO, packageFamilyName) == 24 &&
                   offsetof(PACKAGE_INFO, packageId) == 32 && sizeof(PACKAGE_INFO) == 80,
               "x64 layout of PACKAGE_INFO");
 #endif
@@ -67,10 +68,10 @@ static_assert(offsetof(PACKAGE_INFO, path) == 8 && offsetof(PACKAGE_INFO, packag
 using PACKAGEDEPENDENCY_CONTEXT = void*;
 
 // The enumerations of these functions are passed as 32-bit integers.
-using TryCreatePackageDependencyFunction = HRESULT(WINAPI*)(
-    PSID user, PCWSTR packageFamilyName, PACKAGE_VERSION minVersion,
-    INT32 packageDependencyProcessorArchitectures, INT32 lifetimeKind, PCWSTR lifetimeArtifact,
-    INT32 options, PWSTR* packageDependencyId);
+using TryCreatePackageDependencyFunction =
+    HRESULT(WINAPI*)(PSID user, PCWSTR packageFamilyName, PACKAGE_VERSION minVersion,
+                     INT32 packageDependencyProcessorArchitectures, INT32 lifetimeKind,
+                     PCWSTR lifetimeArtifact, INT32 options, PWSTR* packageDependencyId);
 using AddPackageDependencyFunction = HRESULT(WINAPI*)(PCWSTR packageDependencyId, INT32 rank,
                                                       INT32 options,
                                                       PACKAGEDEPENDENCY_CONTEXT* context,
@@ -99,7 +100,8 @@ inline constexpr UINT32 kPackageInfoFlags = 0x00180001;
 // The runtime package of one channel: adds the dependency, then takes the first package of
 // the process's graph whose family name is the channel's, and accepts it like a registration
 // (minimum version, then the library test). Not found on systems without the functions.
-[[nodiscard]] bool FindPackagedRuntime(ReleaseChannel channel, std::wstring& clientDllPath) noexcept;
+[[nodiscard]] bool FindPackagedRuntime(ReleaseChannel channel,
+                                       std::wstring& clientDllPath) noexcept;
 
 // The same with the given functions.
 [[nodiscard]] bool FindPackagedRuntimeWith(const PackageFunctions& functions,

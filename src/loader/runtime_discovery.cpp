@@ -9,8 +9,8 @@
 #include "common/wide_text.h"
 #include "loader/app_exe_path.h"
 #include "loader/core/folder_rules.h"
-#include "loader/registry_text.h"
 #include "loader/package_runtime.h"
+#include "loader/registry_text.h"
 
 namespace mirvot {
 namespace {
@@ -112,8 +112,9 @@ HRESULT FindInstalledRuntimeOrThrow(const LoaderSettings& settings, std::wstring
     }
   }
   clientDllPath.clear();
-  WriteDebugMessage({Narrow("WebView2: Failed to find an installed WebView2 runtime or "
-                            "non-stable Microsoft Edge installation.\n")});
+  WriteDebugMessage(
+      {Narrow("WebView2: Failed to find an installed WebView2 runtime or "
+              "non-stable Microsoft Edge installation.\n")});
   return kFileNotFound;
 }
 
@@ -128,13 +129,13 @@ bool CheckClientDll(const std::wstring& folder, std::wstring& clientDllPath) noe
   if (::GetFileAttributesW(clientDllPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
     return false;
   }
-  const UniqueFileHandle file(::CreateFileW(
-      clientDllPath.c_str(), kClientDllOpenAccess,
-      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-      FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueFileHandle file(::CreateFileW(clientDllPath.c_str(), kClientDllOpenAccess,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                            nullptr));
   if (!file) {
-    WriteDebugMessage({Narrow("WebView2: skipped inaccessible "), Wide(clientDllPath.c_str()),
-                       Narrow("\n")});
+    WriteDebugMessage(
+        {Narrow("WebView2: skipped inaccessible "), Wide(clientDllPath.c_str()), Narrow("\n")});
     return false;
   }
   return true;
@@ -143,8 +144,8 @@ bool CheckClientDll(const std::wstring& folder, std::wstring& clientDllPath) noe
 bool AcceptRuntimeFolder(const RuntimeVersion& version, const std::wstring& folder,
                          std::wstring& clientDllPath) noexcept {
   if (!IsSupportedRuntimeVersion(version)) {
-    WriteDebugMessage({Narrow("WebView2: skipped an incompatible version "), Wide(folder.c_str()),
-                       Narrow("\n")});
+    WriteDebugMessage(
+        {Narrow("WebView2: skipped an incompatible version "), Wide(folder.c_str()), Narrow("\n")});
     return false;
   }
   return CheckClientDll(folder, clientDllPath);

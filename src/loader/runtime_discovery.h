@@ -15,7 +15,8 @@
 namespace mirvot {
 
 // The updater's registrations, always read through the 32-bit registry view.
-inline constexpr wchar_t kClientStateKeyPrefix[] = L"Software\\Microsoft\\EdgeUpdate\\ClientState\\";
+inline constexpr wchar_t kClientStateKeyPrefix[] =
+    L"Software\\Microsoft\\EdgeUpdate\\ClientState\\";
 inline constexpr wchar_t kEdgeStableClientKey[] =
     L"Software\\Microsoft\\EdgeUpdate\\Clients\\{56EB18F8-B008-4CBD-B6D2-8C97FE7E9062}";
 inline constexpr REGSAM kRegistrationKeyAccess = KEY_READ | KEY_WOW64_32KEY;

@@ -1,9 +1,5 @@
 #include "loader/settings_resolution.h"
 
-#include "common/com_object.h"
-
-#include <wrl/client.h>
-
 #include <atomic>
 #include <cstddef>
 #include <new>
@@ -11,6 +7,9 @@
 #include <string_view>
 #include <utility>
 
+#include <wrl/client.h>
+
+#include "common/com_object.h"
 #include "common/environment_variable.h"
 #include "common/owners.h"
 #include "common/wide_text.h"
@@ -51,8 +50,7 @@ constexpr std::size_t kExpansionRoomFactor = 2;
 std::optional<std::wstring> ReadPolicyText(HKEY key, const wchar_t* name) {
   wchar_t buffer[kExpansionRoomFactor * kRegistryValueBufferUnits] = {};
   DWORD size = kRegistryValueBufferUnits * sizeof(wchar_t);  // 520 bytes
-  if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, buffer, &size) !=
-      ERROR_SUCCESS) {
+  if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   return TextInRegistryValueBuffer(buffer);
@@ -293,10 +291,10 @@ void ResolveLoaderSettings(LoaderSettings& settings, ResolvedTextStorage& storag
       TextSetting(settings.browserExecutableFolder, storage.browserExecutableFolder),
       /*alwaysTestPolicyRoot=*/true, /*noWildcard=*/false));
   // A profile folder shared by every application would mix their data: no "*" value here.
-  static_cast<void>(LookupLoaderSetting(
-      L"WEBVIEW2_USER_DATA_FOLDER", L"UserDataFolder",
-      TextSetting(settings.userDataFolder, storage.userDataFolder),
-      /*alwaysTestPolicyRoot=*/false, /*noWildcard=*/true));
+  static_cast<void>(
+      LookupLoaderSetting(L"WEBVIEW2_USER_DATA_FOLDER", L"UserDataFolder",
+                          TextSetting(settings.userDataFolder, storage.userDataFolder),
+                          /*alwaysTestPolicyRoot=*/false, /*noWildcard=*/true));
   try {
     ReadEdgeViewVariable(settings);
   } catch (const std::bad_alloc&) {
@@ -304,20 +302,20 @@ void ResolveLoaderSettings(LoaderSettings& settings, ResolvedTextStorage& storag
   }
   // In Edge view mode the channel settings meant for every application do not apply.
   const bool channelNoWildcard = settings.useEdgeView;
-  static_cast<void>(LookupLoaderSetting(
-      L"WEBVIEW2_RELEASE_CHANNELS", L"ReleaseChannels",
-      ChannelListSetting(settings.releaseChannels, settings.releaseChannelsSet),
-      /*alwaysTestPolicyRoot=*/false, channelNoWildcard));
-  static_cast<void>(LookupLoaderSetting(
-      L"WEBVIEW2_CHANNEL_SEARCH_KIND", L"ChannelSearchKind",
-      FlagSetting(settings.channelSearchKind, settings.channelSearchKindSet),
-      /*alwaysTestPolicyRoot=*/false, channelNoWildcard));
+  static_cast<void>(
+      LookupLoaderSetting(L"WEBVIEW2_RELEASE_CHANNELS", L"ReleaseChannels",
+                          ChannelListSetting(settings.releaseChannels, settings.releaseChannelsSet),
+                          /*alwaysTestPolicyRoot=*/false, channelNoWildcard));
+  static_cast<void>(
+      LookupLoaderSetting(L"WEBVIEW2_CHANNEL_SEARCH_KIND", L"ChannelSearchKind",
+                          FlagSetting(settings.channelSearchKind, settings.channelSearchKindSet),
+                          /*alwaysTestPolicyRoot=*/false, channelNoWildcard));
   // A second name for the same setting.
   if (!settings.channelSearchKindSet) {
-    static_cast<void>(LookupLoaderSetting(
-        L"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE", L"ReleaseChannelPreference",
-        FlagSetting(settings.channelSearchKind, settings.channelSearchKindSet),
-        /*alwaysTestPolicyRoot=*/false, channelNoWildcard));
+    static_cast<void>(
+        LookupLoaderSetting(L"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE", L"ReleaseChannelPreference",
+                            FlagSetting(settings.channelSearchKind, settings.channelSearchKindSet),
+                            /*alwaysTestPolicyRoot=*/false, channelNoWildcard));
   }
 
   ReadChannelsFromOptions(settings);

@@ -65,8 +65,8 @@ void App::on_window_event(EventLoop& /*loop*/, WindowId /*window*/, const Window
       }
       // Through logical units: the host window may sit at another DPI than the main window
       // for a moment while the window moves between monitors.
-      const PhysicalSize size = view_size_for_resize(event.width, event.height, window->scale_factor(),
-                                                  host_window_dpi(webview->host()));
+      const PhysicalSize size = view_size_for_resize(
+          event.width, event.height, window->scale_factor(), host_window_dpi(webview->host()));
       // A failure (the page closed the host, for one) changes nothing until the next resize.
       static_cast<void>(webview->set_bounds(size.width, size.height));
       return;

@@ -1,17 +1,18 @@
 #include "shell/browser_view.h"
 
+#include <new>
+
 #include <objbase.h>
 
-#include <new>
 #include <optional>
 #include <string>
 #include <utility>
 
+#include "common/com_object.h"
 #include "common/hresult.h"
 #include "common/startup_marks.h"
 #include "common/wide_text.h"
 #include "loader/environment_creation.h"
-#include "common/com_object.h"
 #include "shell/engine_completion.h"
 #include "shell/environment_options.h"
 #include "shell/event_responses.h"
@@ -47,9 +48,9 @@ HRESULT write_settings(ICoreWebView2Settings* settings) {
       settings, [](ICoreWebView2Settings5* s) { return s->put_IsPinchZoomEnabled(FALSE); }));
   MIRVOT_RETURN_IF_FAILED(write_later_setting<ICoreWebView2Settings6>(
       settings, [](ICoreWebView2Settings6* s) { return s->put_IsSwipeNavigationEnabled(FALSE); }));
-  MIRVOT_RETURN_IF_FAILED(write_later_setting<ICoreWebView2Settings9>(settings, [](ICoreWebView2Settings9* s) {
-    return s->put_IsNonClientRegionSupportEnabled(TRUE);
-  }));
+  MIRVOT_RETURN_IF_FAILED(write_later_setting<ICoreWebView2Settings9>(
+      settings,
+      [](ICoreWebView2Settings9* s) { return s->put_IsNonClientRegionSupportEnabled(TRUE); }));
   return S_OK;
 }
 
@@ -65,7 +66,7 @@ StageError failure(HRESULT hr) noexcept { return WebView2Error::from_h_result(hr
 
 // Creates the environment through the loader with this program's options and waits for it.
 StageError create_environment(const BrowserContext& context,
-                             ComPtr<ICoreWebView2Environment>& environment) {
+                              ComPtr<ICoreWebView2Environment>& environment) {
   const ComPtr<EnvironmentOptions> options = EnvironmentOptions::create_for_browser_view();
   const ComPtr<EnvironmentCompletion> completion = make_completion<EnvironmentCompletion>();
   if (!options || !completion) {
@@ -74,8 +75,8 @@ StageError create_environment(const BrowserContext& context,
   MIRVOT_STARTUP_MARK(EnvironmentOptionsBuilt);
   // No profile folder is passed as the empty string, not as null.
   const std::wstring userDataFolder = context.profile_folder.value_or(std::wstring());
-  const HRESULT hr = CreateCoreWebView2EnvironmentWithOptions(
-      nullptr, userDataFolder.c_str(), options.Get(), completion.Get());
+  const HRESULT hr = CreateCoreWebView2EnvironmentWithOptions(nullptr, userDataFolder.c_str(),
+                                                              options.Get(), completion.Get());
   if (FAILED(hr)) {
     return failure(hr);
   }
@@ -89,7 +90,7 @@ StageError create_environment(const BrowserContext& context,
 // Asks the environment for a controller in `host` and waits for it. A runtime that knows
 // controller options gets them with private mode off; an older one the plain call.
 StageError create_controller(ICoreWebView2Environment* environment, HWND host,
-                            ComPtr<ICoreWebView2Controller>& controller) {
+                             ComPtr<ICoreWebView2Controller>& controller) {
   const ComPtr<ControllerCompletion> completion = make_completion<ControllerCompletion>();
   if (!completion) {
     return failure(E_OUTOFMEMORY);
@@ -97,7 +98,8 @@ StageError create_controller(ICoreWebView2Environment* environment, HWND host,
   ComPtr<ICoreWebView2Environment10> environment10;
   if (SUCCEEDED(QueryInterfaceTo(environment, environment10))) {
     ComPtr<ICoreWebView2ControllerOptions> controllerOptions;
-    HRESULT hr = environment10->CreateCoreWebView2ControllerOptions(controllerOptions.GetAddressOf());
+    HRESULT hr =
+        environment10->CreateCoreWebView2ControllerOptions(controllerOptions.GetAddressOf());
     if (SUCCEEDED(hr) && !controllerOptions) {
       hr = E_POINTER;
     }

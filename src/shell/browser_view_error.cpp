@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "common/wide_text.h"
 #include "common/core/hresult_format.h"
+#include "common/wide_text.h"
 
 namespace mirvot {
 namespace {

@@ -8,19 +8,20 @@ namespace mirvot {
 
 const DpiAwarenessFunctions& system_dpi_awareness_functions() noexcept {
   static const DpiAwarenessFunctions found = [] {
-  DpiAwarenessFunctions functions;
-  functions.set_process_dpi_awareness_context =
-      FindFunction<decltype(functions.set_process_dpi_awareness_context)>(
-          user32_module(), "SetProcessDpiAwarenessContext");
-  // shcore is loaded only on systems that lack the newer user32 function: the chain would not
-  // reach it otherwise, and loading it costs start-up time.
-  if (functions.set_process_dpi_awareness_context == nullptr) {
-    functions.set_process_dpi_awareness = FindFunction<decltype(functions.set_process_dpi_awareness)>(
-        shcore_module(), "SetProcessDpiAwareness");
-  }
-  functions.set_process_dpi_aware =
-      FindFunction<decltype(functions.set_process_dpi_aware)>(user32_module(), "SetProcessDPIAware");
-  return functions;
+    DpiAwarenessFunctions functions;
+    functions.set_process_dpi_awareness_context =
+        FindFunction<decltype(functions.set_process_dpi_awareness_context)>(
+            user32_module(), "SetProcessDpiAwarenessContext");
+    // shcore is loaded only on systems that lack the newer user32 function: the chain would not
+    // reach it otherwise, and loading it costs start-up time.
+    if (functions.set_process_dpi_awareness_context == nullptr) {
+      functions.set_process_dpi_awareness =
+          FindFunction<decltype(functions.set_process_dpi_awareness)>(shcore_module(),
+                                                                      "SetProcessDpiAwareness");
+    }
+    functions.set_process_dpi_aware = FindFunction<decltype(functions.set_process_dpi_aware)>(
+        user32_module(), "SetProcessDPIAware");
+    return functions;
   }();
   return found;
 }

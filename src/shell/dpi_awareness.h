@@ -11,8 +11,8 @@ namespace mirvot {
 // one.
 struct DpiAwarenessFunctions {
   BOOL(WINAPI* set_process_dpi_awareness_context)(DPI_AWARENESS_CONTEXT) = nullptr;  // user32
-  HRESULT(WINAPI* set_process_dpi_awareness)(PROCESS_DPI_AWARENESS) = nullptr;  // shcore
-  BOOL(WINAPI* set_process_dpi_aware)() = nullptr;           // user32; system aware only
+  HRESULT(WINAPI* set_process_dpi_awareness)(PROCESS_DPI_AWARENESS) = nullptr;       // shcore
+  BOOL(WINAPI* set_process_dpi_aware)() = nullptr;  // user32; system aware only
 };
 
 // The functions this system has, looked up by name once.

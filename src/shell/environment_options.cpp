@@ -1,13 +1,14 @@
 #include "shell/environment_options.h"
 
-#include "common/com_object.h"
+#include <array>
 
 #include <combaseapi.h>
 
-#include <array>
 #include <cstring>
 #include <new>
 #include <utility>
+
+#include "common/com_object.h"
 
 namespace mirvot {
 namespace {
@@ -61,7 +62,9 @@ std::wstring locale_name_for_language(LANGID language) {
   return std::wstring(name.data());
 }
 
-std::wstring user_ui_locale_name() { return locale_name_for_language(::GetUserDefaultUILanguage()); }
+std::wstring user_ui_locale_name() {
+  return locale_name_for_language(::GetUserDefaultUILanguage());
+}
 
 Microsoft::WRL::ComPtr<EnvironmentOptions> EnvironmentOptions::create_for_browser_view() noexcept {
   Microsoft::WRL::ComPtr<EnvironmentOptions> options =
@@ -203,7 +206,8 @@ HRESULT EnvironmentOptions::put_AreBrowserExtensionsEnabled(BOOL value) noexcept
   return S_OK;
 }
 
-HRESULT EnvironmentOptions::get_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND* value) noexcept {
+HRESULT EnvironmentOptions::get_ChannelSearchKind(
+    COREWEBVIEW2_CHANNEL_SEARCH_KIND* value) noexcept {
   return get_value(channel_search_kind_, value);
 }
 

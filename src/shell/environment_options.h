@@ -5,10 +5,11 @@
 #include <windows.h>
 #include <inspectable.h>
 #include <objidl.h>
-#include <wrl/client.h>
 
 #include <string>
 #include <vector>
+
+#include <wrl/client.h>
 
 #include "common/com_object.h"
 #include "webview2/webview2_interfaces.h"
@@ -48,7 +49,8 @@ class EnvironmentOptions final
   // user's UI language, target version 145.0.3800.47, tracking prevention on, the four
   // public release channels searched most stable first, everything else off. Null when memory
   // or the marshaler cannot be had.
-  [[nodiscard]] static Microsoft::WRL::ComPtr<EnvironmentOptions> create_for_browser_view() noexcept;
+  [[nodiscard]] static Microsoft::WRL::ComPtr<EnvironmentOptions>
+  create_for_browser_view() noexcept;
 
   // ICoreWebView2EnvironmentOptions
   HRESULT STDMETHODCALLTYPE get_AdditionalBrowserArguments(LPWSTR* value) noexcept override;
@@ -57,8 +59,10 @@ class EnvironmentOptions final
   HRESULT STDMETHODCALLTYPE put_Language(LPCWSTR value) noexcept override;
   HRESULT STDMETHODCALLTYPE get_TargetCompatibleBrowserVersion(LPWSTR* value) noexcept override;
   HRESULT STDMETHODCALLTYPE put_TargetCompatibleBrowserVersion(LPCWSTR value) noexcept override;
-  HRESULT STDMETHODCALLTYPE get_AllowSingleSignOnUsingOSPrimaryAccount(BOOL* allow) noexcept override;
-  HRESULT STDMETHODCALLTYPE put_AllowSingleSignOnUsingOSPrimaryAccount(BOOL allow) noexcept override;
+  HRESULT STDMETHODCALLTYPE
+  get_AllowSingleSignOnUsingOSPrimaryAccount(BOOL* allow) noexcept override;
+  HRESULT STDMETHODCALLTYPE
+  put_AllowSingleSignOnUsingOSPrimaryAccount(BOOL allow) noexcept override;
   // ICoreWebView2EnvironmentOptions2
   HRESULT STDMETHODCALLTYPE get_ExclusiveUserDataFolderAccess(BOOL* value) noexcept override;
   HRESULT STDMETHODCALLTYPE put_ExclusiveUserDataFolderAccess(BOOL value) noexcept override;
@@ -69,7 +73,8 @@ class EnvironmentOptions final
   // starts empty. A list that is set is kept with a reference to each registration; the
   // getter hands out a CoTaskMemAlloc array with a new reference to each (null when empty).
   HRESULT STDMETHODCALLTYPE GetCustomSchemeRegistrations(
-      UINT32* count, ICoreWebView2CustomSchemeRegistration*** schemeRegistrations) noexcept override;
+      UINT32* count,
+      ICoreWebView2CustomSchemeRegistration*** schemeRegistrations) noexcept override;
   HRESULT STDMETHODCALLTYPE SetCustomSchemeRegistrations(
       UINT32 count, ICoreWebView2CustomSchemeRegistration** schemeRegistrations) noexcept override;
   // ICoreWebView2EnvironmentOptions5
@@ -79,15 +84,19 @@ class EnvironmentOptions final
   HRESULT STDMETHODCALLTYPE get_AreBrowserExtensionsEnabled(BOOL* value) noexcept override;
   HRESULT STDMETHODCALLTYPE put_AreBrowserExtensionsEnabled(BOOL value) noexcept override;
   // ICoreWebView2EnvironmentOptions7
-  HRESULT STDMETHODCALLTYPE get_ChannelSearchKind(
-      COREWEBVIEW2_CHANNEL_SEARCH_KIND* value) noexcept override;
-  HRESULT STDMETHODCALLTYPE put_ChannelSearchKind(
-      COREWEBVIEW2_CHANNEL_SEARCH_KIND value) noexcept override;
-  HRESULT STDMETHODCALLTYPE get_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS* value) noexcept override;
-  HRESULT STDMETHODCALLTYPE put_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS value) noexcept override;
+  HRESULT STDMETHODCALLTYPE
+  get_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND* value) noexcept override;
+  HRESULT STDMETHODCALLTYPE
+  put_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND value) noexcept override;
+  HRESULT STDMETHODCALLTYPE
+  get_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS* value) noexcept override;
+  HRESULT STDMETHODCALLTYPE
+  put_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS value) noexcept override;
   // ICoreWebView2EnvironmentOptions8
-  HRESULT STDMETHODCALLTYPE get_ScrollBarStyle(COREWEBVIEW2_SCROLLBAR_STYLE* value) noexcept override;
-  HRESULT STDMETHODCALLTYPE put_ScrollBarStyle(COREWEBVIEW2_SCROLLBAR_STYLE value) noexcept override;
+  HRESULT STDMETHODCALLTYPE
+  get_ScrollBarStyle(COREWEBVIEW2_SCROLLBAR_STYLE* value) noexcept override;
+  HRESULT STDMETHODCALLTYPE
+  put_ScrollBarStyle(COREWEBVIEW2_SCROLLBAR_STYLE value) noexcept override;
   // IInspectable: the object is not a Windows Runtime class. It names no runtime interfaces
   // and no class name, and claims only base trust.
   HRESULT STDMETHODCALLTYPE GetIids(ULONG* iidCount, IID** iids) noexcept override;
@@ -108,13 +117,15 @@ class EnvironmentOptions final
   std::wstring additional_browser_arguments_;
   std::wstring language_;
   std::wstring target_compatible_browser_version_;
-  std::vector<Microsoft::WRL::ComPtr<ICoreWebView2CustomSchemeRegistration>> custom_scheme_registrations_;
+  std::vector<Microsoft::WRL::ComPtr<ICoreWebView2CustomSchemeRegistration>>
+      custom_scheme_registrations_;
   BOOL allow_single_sign_on_using_os_primary_account_ = FALSE;
   BOOL exclusive_user_data_folder_access_ = FALSE;
   BOOL is_custom_crash_reporting_enabled_ = FALSE;
   BOOL enable_tracking_prevention_ = TRUE;
   BOOL are_browser_extensions_enabled_ = FALSE;
-  COREWEBVIEW2_CHANNEL_SEARCH_KIND channel_search_kind_ = COREWEBVIEW2_CHANNEL_SEARCH_KIND_MOST_STABLE;
+  COREWEBVIEW2_CHANNEL_SEARCH_KIND channel_search_kind_ =
+      COREWEBVIEW2_CHANNEL_SEARCH_KIND_MOST_STABLE;
   COREWEBVIEW2_RELEASE_CHANNELS release_channels_ =
       COREWEBVIEW2_RELEASE_CHANNELS_STABLE | COREWEBVIEW2_RELEASE_CHANNELS_BETA |
       COREWEBVIEW2_RELEASE_CHANNELS_DEV | COREWEBVIEW2_RELEASE_CHANNELS_CANARY;

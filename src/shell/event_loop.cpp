@@ -97,8 +97,8 @@ HRESULT EventLoop::run(ApplicationHandler& handler) {
 
   while (!exit_requested_) {
     // Sleeps until a message or input arrives; no timeout, no polling.
-    const DWORD wait = ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT,
-                                                     MWMO_INPUTAVAILABLE);
+    const DWORD wait =
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (wait == WAIT_FAILED) {
       return LastErrorAsFailure();
     }

@@ -19,7 +19,8 @@ class CloseRequestResponse final : public ComObject<ICoreWebView2WindowCloseRequ
  public:
   explicit CloseRequestResponse(HWND host) noexcept : host_(host) {}
 
-  HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* /*sender*/, IUnknown* /*args*/) noexcept override {
+  HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* /*sender*/,
+                                   IUnknown* /*args*/) noexcept override {
     return ::DestroyWindow(host_) ? S_OK : LastErrorAsFailure();
   }
 
@@ -30,8 +31,8 @@ class CloseRequestResponse final : public ComObject<ICoreWebView2WindowCloseRequ
 
 class NewWindowResponse final : public ComObject<ICoreWebView2NewWindowRequestedEventHandler> {
  public:
-  HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* /*sender*/,
-                                   ICoreWebView2NewWindowRequestedEventArgs* args) noexcept override {
+  HRESULT STDMETHODCALLTYPE Invoke(
+      ICoreWebView2* /*sender*/, ICoreWebView2NewWindowRequestedEventArgs* args) noexcept override {
     if (args == nullptr) {
       return E_INVALIDARG;
     }
@@ -92,13 +93,15 @@ class DownloadResponse final : public ComObject<ICoreWebView2DownloadStartingEve
 
 }  // namespace
 
-ComPtr<ICoreWebView2WindowCloseRequestedEventHandler> make_close_request_response(HWND host) noexcept {
+ComPtr<ICoreWebView2WindowCloseRequestedEventHandler> make_close_request_response(
+    HWND host) noexcept {
   return AdoptComReference<ICoreWebView2WindowCloseRequestedEventHandler>(
       new (std::nothrow) CloseRequestResponse(host));
 }
 
 ComPtr<ICoreWebView2NewWindowRequestedEventHandler> make_new_window_response() noexcept {
-  return AdoptComReference<ICoreWebView2NewWindowRequestedEventHandler>(new (std::nothrow) NewWindowResponse());
+  return AdoptComReference<ICoreWebView2NewWindowRequestedEventHandler>(new (std::nothrow)
+                                                                            NewWindowResponse());
 }
 
 ComPtr<ICoreWebView2DownloadStartingEventHandler> make_download_response(

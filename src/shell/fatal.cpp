@@ -36,8 +36,8 @@ std::string_view source_location_text(const char* file) noexcept {
 }
 
 // Writes the report, its description given in pieces, and fails fast.
-[[noreturn]] void report_and_fail_fast(const char* file, int line,
-                                    std::initializer_list<std::string_view> description) noexcept {
+[[noreturn]] void report_and_fail_fast(
+    const char* file, int line, std::initializer_list<std::string_view> description) noexcept {
   const HANDLE stream = ::GetStdHandle(STD_ERROR_HANDLE);
   if (stream != nullptr && stream != INVALID_HANDLE_VALUE) {
     char lineDigits[16] = {};
@@ -74,10 +74,12 @@ const char* current_exception_text() noexcept {
 [[noreturn]] void terminate_through_fatal_path() noexcept {
   const char* const text = current_exception_text();
   report_and_fail_fast(__FILE__, __LINE__,
-                    {"std::terminate: ", text != nullptr ? text : "no exception"});
+                       {"std::terminate: ", text != nullptr ? text : "no exception"});
 }
 
-void abort_through_fatal_path(int /*signal*/) { report_and_fail_fast(__FILE__, __LINE__, {"abort"}); }
+void abort_through_fatal_path(int /*signal*/) {
+  report_and_fail_fast(__FILE__, __LINE__, {"abort"});
+}
 
 }  // namespace
 

@@ -4,7 +4,6 @@
 // has no use for dropped files, so a drop does nothing else. Other data is refused.
 #include <windows.h>
 #include <oleidl.h>
-
 #include <wrl/client.h>
 
 namespace mirvot {

@@ -18,9 +18,8 @@ bool is_sent_only_message(UINT message) noexcept {
 
 // Windows whose class this executable registered: the main window and the view's host window.
 bool is_own_window(HWND window) noexcept {
-  return window != nullptr &&
-         ::GetClassLongPtrW(window, GCLP_HMODULE) ==
-             reinterpret_cast<ULONG_PTR>(::GetModuleHandleW(nullptr));
+  return window != nullptr && ::GetClassLongPtrW(window, GCLP_HMODULE) ==
+                                  reinterpret_cast<ULONG_PTR>(::GetModuleHandleW(nullptr));
 }
 
 }  // namespace

@@ -58,10 +58,10 @@ HRESULT create_host_window(HWND parent, HWND* host) noexcept {
   if (!::GetClientRect(parent, &client)) {
     return LastErrorAsFailure();
   }
-  const HWND window = ::CreateWindowExW(
-      0, kHostWindowClassName, nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
-      client.right - client.left, client.bottom - client.top, parent, nullptr, program_module(),
-      nullptr);
+  const HWND window =
+      ::CreateWindowExW(0, kHostWindowClassName, nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE,
+                        0, 0, client.right - client.left, client.bottom - client.top, parent,
+                        nullptr, program_module(), nullptr);
   if (window == nullptr) {
     return LastErrorAsFailure();
   }

@@ -1,11 +1,13 @@
 #include "shell/main_window.h"
 
-#include <ole2.h>
-
 #include <algorithm>
 #include <exception>
 #include <new>
+
+#include <ole2.h>
+
 #include <utility>
+
 #include <wrl/client.h>
 
 #include "common/hresult.h"
@@ -131,7 +133,7 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 // Window procedures are called from the system, where no exception may pass: one escaping
 // from the application's handler ends the program as any fatal failure does.
 LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wParam,
-                                     LPARAM lParam) noexcept {
+                                       LPARAM lParam) noexcept {
   try {
     return handle_message(hwnd, message, wParam, lParam);
   } catch (...) {
@@ -179,7 +181,7 @@ void adjust_frame_for_client(RECT& rect, DWORD style, DWORD extendedStyle, UINT 
 
 // Sizes the window so that its client area is the logical size at the window's scale.
 void set_inner_size(HWND hwnd, double logicalWidth, double logicalHeight,
-                  std::uint32_t dpi) noexcept {
+                    std::uint32_t dpi) noexcept {
   const double scale = scale_from_dpi(dpi);
   const std::uint32_t width =
       std::min(client_size_for_logical(logicalWidth, scale), kLargestClientExtent);
@@ -226,10 +228,9 @@ HRESULT MainWindow::create(EventLoop& loop, const WindowAttributes& attributes,
 
   const HINSTANCE module = ::GetModuleHandleW(nullptr);
   register_main_window_class(module);
-  const HWND hwnd =
-      ::CreateWindowExW(kExtendedStyle, kClassName, attributes.title.c_str(), kStyle,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                        nullptr, module, &state);
+  const HWND hwnd = ::CreateWindowExW(kExtendedStyle, kClassName, attributes.title.c_str(), kStyle,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                      nullptr, nullptr, module, &state);
   if (hwnd == nullptr) {
     return LastErrorAsFailure();
   }

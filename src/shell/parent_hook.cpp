@@ -1,9 +1,10 @@
 #include "shell/parent_hook.h"
 
 #include <commctrl.h>
-#include <wrl/client.h>
 
 #include <new>
+
+#include <wrl/client.h>
 
 #include "common/optional_function.h"
 #include "shell/host_window.h"
@@ -32,8 +33,7 @@ struct SubclassFunctions {
 
 const SubclassFunctions& system_subclass_functions() noexcept {
   static const SubclassFunctions functions = [] {
-    const HMODULE module =
-        ::LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const HMODULE module = ::LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     SubclassFunctions found;
     found.set = FindFunction<decltype(found.set)>(module, "SetWindowSubclass");
     found.get = FindFunction<decltype(found.get)>(module, "GetWindowSubclass");
@@ -81,7 +81,7 @@ void fit_to_client_area(HWND window, ICoreWebView2Controller* controller) noexce
 }  // namespace
 
 LRESULT CALLBACK parent_hook_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                UINT_PTR id, DWORD_PTR referenceData) {
+                                  UINT_PTR id, DWORD_PTR referenceData) {
   ParentHookCell* const cell = cell_of(referenceData);
   ICoreWebView2Controller* const controller = cell != nullptr ? cell->controller.Get() : nullptr;
   switch (message) {
@@ -128,8 +128,8 @@ void install_parent_hook(HWND parent, ICoreWebView2Controller* controller) noexc
   ParentHookCell* previous = nullptr;
   const bool hadHook = find_hook(parent, &previous);
   const auto setWindowSubclass = system_subclass_functions().set;
-  if (setWindowSubclass == nullptr ||
-      !setWindowSubclass(parent, parent_hook_proc, kParentHookId, reinterpret_cast<DWORD_PTR>(cell))) {
+  if (setWindowSubclass == nullptr || !setWindowSubclass(parent, parent_hook_proc, kParentHookId,
+                                                         reinterpret_cast<DWORD_PTR>(cell))) {
     delete cell;
     return;
   }

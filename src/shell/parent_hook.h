@@ -18,7 +18,7 @@ inline constexpr UINT kRemoveParentHookMessage = WM_USER + 101;
 // remove the hook and drop its controller reference. Every message then goes on to the next
 // procedure. Failures of the controller calls are ignored.
 LRESULT CALLBACK parent_hook_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                UINT_PTR id, DWORD_PTR referenceData);
+                                  UINT_PTR id, DWORD_PTR referenceData);
 
 // Subclasses `parent` with the hook, which keeps a reference to `controller` of its own
 // until it is removed. A failure leaves the window without the hook and takes no reference.

@@ -8,8 +8,9 @@ namespace mirvot {
 
 std::optional<std::wstring> profile_folder() {
   const std::optional<std::wstring> localAppData = ReadEnvironmentVariable(L"LOCALAPPDATA");
-  const std::optional<std::u16string> folder =
-      localAppData ? join_profile_folder(AsUtf16(*localAppData)) : join_profile_folder(std::nullopt);
+  const std::optional<std::u16string> folder = localAppData
+                                                   ? join_profile_folder(AsUtf16(*localAppData))
+                                                   : join_profile_folder(std::nullopt);
   if (!folder) {
     return std::nullopt;
   }

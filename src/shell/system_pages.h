@@ -18,7 +18,7 @@ void free_system_pages(void* block) noexcept;
 // which is then freed; `oldBytes` is the size the block was asked for with. Null (with `block`
 // left as it was) when there is no memory. A null `block` only allocates.
 [[nodiscard]] void* resize_system_pages(void* block, std::size_t oldBytes,
-                                      std::size_t newBytes) noexcept;
+                                        std::size_t newBytes) noexcept;
 
 // A standard allocator over system pages, for containers that hold such buffers.
 template <typename T>

@@ -57,7 +57,8 @@ std::optional<IconImage> decode_window_icon(const std::uint8_t* data, std::size_
   int channels = 0;
   if (!stbi_info_from_memory(data, length, &width, &height, &channels) || width <= 0 ||
       height <= 0 ||
-      !icon_fits_decode_limit(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height))) {
+      !icon_fits_decode_limit(static_cast<std::uint32_t>(width),
+                              static_cast<std::uint32_t>(height))) {
     return std::nullopt;
   }
   // Four channels requested: every colour type comes out as RGBA, and 16-bit samples are
@@ -109,8 +110,7 @@ UniqueIcon create_icon_from_rgba(const IconImage& image) noexcept {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  const UniqueBitmap color(
-      ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const UniqueBitmap color(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!color || bits == nullptr) {
     return UniqueIcon();
   }

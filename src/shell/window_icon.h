@@ -32,7 +32,7 @@ inline constexpr std::uint64_t kIconDecodeLimitBytes = 0x20000000;
 // Decodes PNG bytes of any colour type and bit depth to 8-bit RGBA; nothing when the data is
 // not a readable PNG or its pixels would exceed the decode limit.
 [[nodiscard]] std::optional<IconImage> decode_window_icon(const std::uint8_t* data,
-                                                        std::size_t size) noexcept;
+                                                          std::size_t size) noexcept;
 
 // A 32-bit icon with alpha from the pixels; empty when the image is empty, its pixel count does
 // not match its size, or the system cannot make the icon.

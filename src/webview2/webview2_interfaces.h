@@ -10,10 +10,10 @@
 // declare their interfaces. Interfaces that appear only as parameter types are declared
 // incomplete: their pointers are passed through and never dereferenced.
 #include <windows.h>
-#include <unknwn.h>
-#include <objidl.h>
-#include <oaidl.h>
 #include <eventtoken.h>
+#include <oaidl.h>
+#include <objidl.h>
+#include <unknwn.h>
 
 namespace mirvot::webview2::detail {
 
@@ -934,7 +934,7 @@ MIRVOT_INTERFACE(ICoreWebView2EdgeViewOptions, IUnknown, "0EA2394C-96E6-4AE3-8F9
   ~ICoreWebView2EdgeViewOptions() = default;
 };
 
-// clang-format on
+  // clang-format on
 
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop

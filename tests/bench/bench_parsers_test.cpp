@@ -1,9 +1,9 @@
 // What the start-up benchmark reads: Linux's /proc texts, the test engine's timed log and its
 // hold report, the marks file; and the statistics it prints. Figures it gets wrong here would be
 // printed as if they were measured.
-#include <gtest/gtest.h>
-
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "engine_timeline.h"
 #include "hold_pipe.h"
@@ -108,9 +108,9 @@ TEST(BenchHoldReport, OnlyAWholeReportNamesAProcess) {
   const auto unknownLinux = ParseHoldReport("held pid=292 unix=0\n");
   ASSERT_TRUE(unknownLinux.has_value());
   EXPECT_EQ(unknownLinux->linuxId, 0);
-  for (const char* bad : {"", "held pid=292\n", "held unix=5\n", "held pid=0 unix=5\n",
-                          "held pid=-3 unix=5\n", "held pid=2x unix=5\n", "hold pid=2 unix=5\n",
-                          "held pid=2 unix=-1\n"}) {
+  for (const char* bad :
+       {"", "held pid=292\n", "held unix=5\n", "held pid=0 unix=5\n", "held pid=-3 unix=5\n",
+        "held pid=2x unix=5\n", "hold pid=2 unix=5\n", "held pid=2 unix=-1\n"}) {
     EXPECT_FALSE(ParseHoldReport(bad).has_value()) << bad;
   }
 }

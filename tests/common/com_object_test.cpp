@@ -1,7 +1,8 @@
 #include "common/com_object.h"
 
-#include <gtest/gtest.h>
 #include <objidl.h>
+
+#include <gtest/gtest.h>
 
 namespace mirvot {
 namespace {

@@ -6,11 +6,13 @@ namespace mirvot {
 namespace {
 
 TEST(HResultFromWin32Code, MatchesThePlatformMacro) {
-  for (DWORD code : {0ul, 2ul, 5ul, 126ul, 193ul, 0xFFFFul, 0x12345ul, 0x7FFFFFFFul, 0x80004005ul}) {
+  for (DWORD code :
+       {0ul, 2ul, 5ul, 126ul, 193ul, 0xFFFFul, 0x12345ul, 0x7FFFFFFFul, 0x80004005ul}) {
     EXPECT_EQ(HResultFromWin32Code(code), HRESULT_FROM_WIN32(code)) << code;
   }
   EXPECT_EQ(HResultFromWin32Code(2), static_cast<HRESULT>(0x80070002));
-  EXPECT_EQ(HResultFromWin32Code(0x80004005u), static_cast<HRESULT>(0x80004005)) << "already an HRESULT";
+  EXPECT_EQ(HResultFromWin32Code(0x80004005u), static_cast<HRESULT>(0x80004005))
+      << "already an HRESULT";
 }
 
 // A failed call always reads as a failure: a call that failed without setting an error must not

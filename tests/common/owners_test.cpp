@@ -34,8 +34,8 @@ TEST(UniqueHandle, MoveTransfersOwnershipAndReleaseGivesItUp) {
 }
 
 TEST(UniqueFileHandle, InvalidHandleValueIsEmpty) {
-  UniqueFileHandle file(::CreateFileW(L"Z:\\no\\such\\file", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFileHandle file(::CreateFileW(L"Z:\\no\\such\\file", GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   EXPECT_FALSE(file.valid());
   EXPECT_EQ(file.get(), INVALID_HANDLE_VALUE);
 }

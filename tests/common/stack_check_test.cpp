@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "harness/debug_capture.h"
 #include "common/wide_text.h"
+#include "harness/debug_capture.h"
 #include "harness/host_paths.h"
 
 namespace mirvot::test {
@@ -15,8 +15,8 @@ namespace {
 constexpr DWORD kStatusStackBufferOverrun = 0xC0000409;
 
 DWORD RunProbe(const wchar_t* mode) {
-  const DebuggedRun run = RunUnderDebugger(
-      QuoteArgument(WindowsPathFromHost(OVERFLOW_PROBE_EXE)) + L" " + mode, 30000);
+  const DebuggedRun run =
+      RunUnderDebugger(QuoteArgument(WindowsPathFromHost(OVERFLOW_PROBE_EXE)) + L" " + mode, 30000);
   EXPECT_TRUE(run.started);
   EXPECT_FALSE(run.timedOut);
   return run.exitCode;

@@ -61,9 +61,10 @@ FatalRun RunWithoutRuntime(const std::wstring& emptyRuntimeFolder) {
   // The window is created before the view is attempted; look for it while the program is
   // still alive (held up by the report it cannot finish writing).
   run.windowSeen = WaitUntil([&] {
-    return FindMainWindowOf(process.dwProcessId) != nullptr ||
-           ::WaitForSingleObject(processHandle.get(), 0) == WAIT_OBJECT_0;
-  }) && FindMainWindowOf(process.dwProcessId) != nullptr;
+                     return FindMainWindowOf(process.dwProcessId) != nullptr ||
+                            ::WaitForSingleObject(processHandle.get(), 0) == WAIT_OBJECT_0;
+                   }) &&
+                   FindMainWindowOf(process.dwProcessId) != nullptr;
 
   // Read whatever is available until the program has ended and nothing is left. (Wine does
   // not always end a pending read when the writer dies, so the pipe is only read when it

@@ -22,7 +22,9 @@ bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-HWND HostOf(HWND mainWindow) { return ::FindWindowExW(mainWindow, nullptr, L"WRY_WEBVIEW", nullptr); }
+HWND HostOf(HWND mainWindow) {
+  return ::FindWindowExW(mainWindow, nullptr, L"WRY_WEBVIEW", nullptr);
+}
 
 bool HostCoversClientArea(HWND mainWindow) {
   const HWND host = HostOf(mainWindow);
@@ -111,13 +113,13 @@ TEST_F(ForeignMessagesE2eTest, PostedMessagesLeaveWindowViewAndLoopAsTheyWere) {
   const size_t beforeResize = run_->Log().size();
   ASSERT_TRUE(::SetWindowPos(mainWindow, nullptr, 0, 0, 900, 600,
                              SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
-  EXPECT_TRUE(WaitUntil([&] {
-    return ClientRectOf(mainWindow).right < 1280 && HostCoversClientArea(mainWindow);
-  }));
+  EXPECT_TRUE(WaitUntil(
+      [&] { return ClientRectOf(mainWindow).right < 1280 && HostCoversClientArea(mainWindow); }));
   const RECT client = ClientRectOf(mainWindow);
   const std::string bounds = "controller.put_Bounds 0 0 " + std::to_string(client.right) + " " +
                              std::to_string(client.bottom);
-  EXPECT_TRUE(WaitUntil([&] { return CountLinesStartingWith(LogSince(beforeResize), bounds) >= 2; }));
+  EXPECT_TRUE(
+      WaitUntil([&] { return CountLinesStartingWith(LogSince(beforeResize), bounds) >= 2; }));
   EXPECT_GE(FindLine(LogSince(beforeResize), "controller.get_ParentWindow"), 0) << "hook gone";
 
   const DebuggedRun result = run_->CloseAndWait();

@@ -24,7 +24,8 @@ using ::testing::HasSubstr;
 
 constexpr char kLoginUrl[] = MIRVOT_LOGIN_URL;
 
-std::vector<std::string> Starting(const std::vector<std::string>& lines, const std::string& prefix) {
+std::vector<std::string> Starting(const std::vector<std::string>& lines,
+                                  const std::string& prefix) {
   std::vector<std::string> found;
   for (const std::string& line : lines) {
     if (line.compare(0, prefix.size(), prefix) == 0) {
@@ -39,7 +40,9 @@ bool SameRect(const RECT& a, const RECT& b) {
 }
 
 // The host window of a main window: its child of class WRY_WEBVIEW.
-HWND HostOf(HWND mainWindow) { return ::FindWindowExW(mainWindow, nullptr, L"WRY_WEBVIEW", nullptr); }
+HWND HostOf(HWND mainWindow) {
+  return ::FindWindowExW(mainWindow, nullptr, L"WRY_WEBVIEW", nullptr);
+}
 
 // Whether the host covers the main window's whole client area.
 bool HostCoversClientArea(HWND mainWindow) {
@@ -112,10 +115,10 @@ class MirvotE2eTest : public ::testing::Test {
 
 TEST_F(MirvotE2eTest, ProfileFolderIsUnderLocalAppData) {
   StartReady();
-  const std::string expected = "CreateWebViewEnvironmentWithOptionsInternal unknown=1 kind=1 "
-                               "userDataFolder=\"" +
-                               WideToUtf8(localAppData_.path()) +
-                               "\\Mirvot\\WebView2\" options=yes handler=yes";
+  const std::string expected =
+      "CreateWebViewEnvironmentWithOptionsInternal unknown=1 kind=1 "
+      "userDataFolder=\"" +
+      WideToUtf8(localAppData_.path()) + "\\Mirvot\\WebView2\" options=yes handler=yes";
   EXPECT_GE(FindLine(run_->Log(), expected), 0);
   ExpectCleanExit();
 }
@@ -123,8 +126,9 @@ TEST_F(MirvotE2eTest, ProfileFolderIsUnderLocalAppData) {
 TEST_F(MirvotE2eTest, WithoutLocalAppDataTheUserDataFolderIsEmpty) {
   environment_.localAppData.reset();
   StartReady();
-  EXPECT_GE(FindLine(run_->Log(), "CreateWebViewEnvironmentWithOptionsInternal unknown=1 kind=1 "
-                                  "userDataFolder=\"\" options=yes handler=yes"),
+  EXPECT_GE(FindLine(run_->Log(),
+                     "CreateWebViewEnvironmentWithOptionsInternal unknown=1 kind=1 "
+                     "userDataFolder=\"\" options=yes handler=yes"),
             0);
   ExpectCleanExit();
 }
@@ -142,15 +146,14 @@ TEST_F(MirvotE2eTest, EngineGetsTheConfigurationSettingsAndLoginPage) {
   EXPECT_EQ(options[2],
             "options.get_TargetCompatibleBrowserVersion hr=0x00000000 value=\"145.0.3800.47\"");
   EXPECT_EQ(options[10], "options.get_ReleaseChannels hr=0x00000000 value=15");
-  EXPECT_THAT(Starting(log, "settings.put_"),
-              ElementsAre("settings.put_IsStatusBarEnabled 0",
-                          "settings.put_AreDefaultContextMenusEnabled 1",
-                          "settings.put_IsZoomControlEnabled 0", "settings.put_AreDevToolsEnabled 0",
-                          "settings.put_IsScriptEnabled 1",
-                          "settings.put_IsGeneralAutofillEnabled 1",
-                          "settings.put_IsPinchZoomEnabled 0",
-                          "settings.put_IsSwipeNavigationEnabled 0",
-                          "settings.put_IsNonClientRegionSupportEnabled 1"));
+  EXPECT_THAT(
+      Starting(log, "settings.put_"),
+      ElementsAre("settings.put_IsStatusBarEnabled 0",
+                  "settings.put_AreDefaultContextMenusEnabled 1",
+                  "settings.put_IsZoomControlEnabled 0", "settings.put_AreDevToolsEnabled 0",
+                  "settings.put_IsScriptEnabled 1", "settings.put_IsGeneralAutofillEnabled 1",
+                  "settings.put_IsPinchZoomEnabled 0", "settings.put_IsSwipeNavigationEnabled 0",
+                  "settings.put_IsNonClientRegionSupportEnabled 1"));
   EXPECT_THAT(Starting(log, "webview.add_"),
               ElementsAre("webview.add_WindowCloseRequested", "webview.add_NewWindowRequested",
                           "webview.add_DownloadStarting"));
@@ -170,15 +173,16 @@ TEST_F(MirvotE2eTest, ViewCoversTheClientAreaThroughResizes) {
 
   ASSERT_TRUE(::SetWindowPos(mainWindow, nullptr, 0, 0, 900, 600,
                              SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
-  EXPECT_TRUE(WaitUntil([&] {
-    return ClientRectOf(mainWindow).right < 1280 && HostCoversClientArea(mainWindow);
-  }));
+  EXPECT_TRUE(WaitUntil(
+      [&] { return ClientRectOf(mainWindow).right < 1280 && HostCoversClientArea(mainWindow); }));
 
   ::ShowWindow(mainWindow, SW_MAXIMIZE);
-  EXPECT_TRUE(WaitUntil([&] { return ::IsZoomed(mainWindow) && HostCoversClientArea(mainWindow); }));
+  EXPECT_TRUE(
+      WaitUntil([&] { return ::IsZoomed(mainWindow) && HostCoversClientArea(mainWindow); }));
 
   ::ShowWindow(mainWindow, SW_RESTORE);
-  EXPECT_TRUE(WaitUntil([&] { return !::IsZoomed(mainWindow) && HostCoversClientArea(mainWindow); }));
+  EXPECT_TRUE(
+      WaitUntil([&] { return !::IsZoomed(mainWindow) && HostCoversClientArea(mainWindow); }));
   ExpectCleanExit();
 }
 
@@ -233,8 +237,8 @@ TEST_F(MirvotE2eTest, DownloadIsWrittenBackUnchangedAndHandled) {
   ASSERT_NE(mainWindow, nullptr);
   ASSERT_TRUE(SendEngineCommand(HostOf(mainWindow),
                                 L"download https://files.example/report.pdf|C:\\d\\report.pdf"));
-  EXPECT_TRUE(run_->WaitForLogLine(
-      "download.result handled=1 cancel=0 path=\"C:\\d\\report.pdf\""));
+  EXPECT_TRUE(
+      run_->WaitForLogLine("download.result handled=1 cancel=0 path=\"C:\\d\\report.pdf\""));
   const auto log = run_->Log();
   EXPECT_GE(FindLine(log, "download.put_ResultFilePath \"C:\\d\\report.pdf\""), 0);
   EXPECT_GE(FindLine(log, "download.put_Handled 1"), 0);
@@ -274,8 +278,8 @@ class StalledEngineLog {
     if (server_.joinable()) {
       // Unblocks a server still waiting for its client.
       ::DisconnectNamedPipe(pipe_.get());
-      const UniqueFileHandle client(::CreateFileW(name_.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                  OPEN_EXISTING, 0, nullptr));
+      const UniqueFileHandle client(
+          ::CreateFileW(name_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
       server_.join();
     }
   }
@@ -324,8 +328,9 @@ TEST_F(MirvotE2eTest, EngineFailureIsFatalAfterTheWindowAppeared) {
   EXPECT_FALSE(result.timedOut);
   EXPECT_EQ(result.exitCode, 0xC0000409u);
   // The engine was asked (twice: the loader retries once), so the window existed by then.
-  EXPECT_EQ(CountLinesStartingWith(run_->Log(), "CreateWebViewEnvironmentWithOptionsInternal accepted"),
-            2);
+  EXPECT_EQ(
+      CountLinesStartingWith(run_->Log(), "CreateWebViewEnvironmentWithOptionsInternal accepted"),
+      2);
 }
 
 // The 144-DPI case: the next process started reads LogPixels from the registry.

@@ -1,11 +1,12 @@
 // The engine's creation export: when and how it completes, what it logs, and what the script
 // makes it do.
 #include <windows.h>
-#include <wrl/client.h>
+
+#include <thread>
 
 #include <gtest/gtest.h>
 
-#include <thread>
+#include <wrl/client.h>
 
 #include "engine/engine_fixture.h"
 #include "harness/environment.h"
@@ -242,7 +243,8 @@ TEST_F(EngineCreation, ScriptFromTheEnvironmentVariableAppliesWhenNoneWasSet) {
 TEST_F(EngineCreation, UnderstoodScriptsAreConfirmedAndOthersReported) {
   EXPECT_TRUE(engine_->SetScript(
       " refuse_create=0x80004005 ; env_fail=1;env_fail_times=always;omit=A,B;"
-      "qi_null=C;fail=controller.Close:80004005;fail_setter=put_IsScriptEnabled:1;controller_null=0;"
+      "qi_null=C;fail=controller.Close:80004005;fail_setter=put_IsScriptEnabled:1;controller_null="
+      "0;"
       "navigate_fail=2;bounds_fail=3;controller_fail=4;env_null=0;invoke_twice=0;"
       "env_fail_with_object=0;;"));
   EXPECT_FALSE(engine_->SetScript("refuse_create=xyz"));

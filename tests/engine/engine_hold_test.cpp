@@ -1,7 +1,6 @@
 // The hold in the creation call (script item hold_create), which the start-up benchmark uses to
 // read a process's CPU time at the moment the host asks for the engine: the caller waits inside
 // the call, before the engine has done anything, until the listener on the pipe lets it go.
-#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <atomic>
@@ -9,6 +8,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "common/owners.h"
 #include "engine/engine_fixture.h"
@@ -135,16 +136,15 @@ TEST_F(EngineHold, TheCallerWaitsInsideTheCallBeforeTheEngineDoesAnythingUntilRe
   EXPECT_EQ(FindLineStartingWith(listener.logWhileHeld, kCreationLine), -1);
 
   std::smatch report;
-  ASSERT_TRUE(std::regex_match(listener.report, report,
-                               std::regex("held pid=([0-9]+) unix=([0-9]+)\n")))
+  ASSERT_TRUE(
+      std::regex_match(listener.report, report, std::regex("held pid=([0-9]+) unix=([0-9]+)\n")))
       << listener.report;
   EXPECT_EQ(std::stoul(report[1]), ::GetCurrentProcessId());
   const unsigned long unixId = std::stoul(report[2]);
   if (RunsUnderWine()) {
     // The id names this very process on the Linux side.
     ASSERT_GT(unixId, 0u);
-    const std::string comm =
-        ReadWholeFile(L"Z:\\proc\\" + std::to_wstring(unixId) + L"\\comm");
+    const std::string comm = ReadWholeFile(L"Z:\\proc\\" + std::to_wstring(unixId) + L"\\comm");
     EXPECT_EQ(comm.substr(0, comm.find('\n')), LinuxNameOfThisProgram());
   } else {
     EXPECT_EQ(unixId, 0u);
@@ -158,8 +158,8 @@ TEST_F(EngineHold, TheCallerWaitsInsideTheCallBeforeTheEngineDoesAnythingUntilRe
   ASSERT_TRUE(std::regex_search(lines[creation], held, std::regex(" held=([0-9]+) ")))
       << lines[creation];
   EXPECT_GE(std::stoll(held[1]), static_cast<long long>(HoldListener::kHeldMs) * 10000 * 9 / 10);
-  EXPECT_NE(
-      FindLineStartingWith(lines, "CreateWebViewEnvironmentWithOptionsInternal accepted"), -1);
+  EXPECT_NE(FindLineStartingWith(lines, "CreateWebViewEnvironmentWithOptionsInternal accepted"),
+            -1);
 }
 
 TEST_F(EngineHold, ABrokenPipeEndsTheHoldToo) {

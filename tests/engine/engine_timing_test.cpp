@@ -1,14 +1,16 @@
 // The engine's timing fields (MIRVOT_TEST_ENGINE_TIMING=1), which the start-up benchmark reads:
 // when each line happened, the engine's own busy time and the completions' queued time. The
 // checks are orderings of clock readings, never speeds.
-#include <gtest/gtest.h>
 #include <windows.h>
-#include <wrl/client.h>
 
 #include <optional>
 #include <regex>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <wrl/client.h>
 
 #include "common/com_object.h"
 #include "engine/engine_fixture.h"

@@ -1,8 +1,9 @@
 // The controller, its view window and the settings object, driven as a host drives them.
 #include <windows.h>
-#include <wrl/client.h>
 
 #include <gtest/gtest.h>
+
+#include <wrl/client.h>
 
 #include "engine/engine_fixture.h"
 

@@ -8,7 +8,8 @@
 //
 //   test_engine            the engine with "DllCanUnloadNow" exported
 //   test_engine_no_unload  the same engine without "DllCanUnloadNow"
-//   test_engine_runtimes   lays both out (part of ALL; depend on it) under MIRVOT_TEST_RUNTIME_ROOT:
+//   test_engine_runtimes   lays both out (part of ALL; depend on it) under
+//   MIRVOT_TEST_RUNTIME_ROOT:
 //     fixed/EBWebView/x64/EmbeddedBrowserWebView.dll                      (test_engine)
 //     fixed-no-unload/EBWebView/x64/EmbeddedBrowserWebView.dll            (test_engine_no_unload)
 //     Application/120.0.2210.91/EBWebView/x64/EmbeddedBrowserWebView.dll  (copy of test_engine)
@@ -37,7 +38,8 @@
 //     the module stays loaded for the life of the process; in-process tests therefore share one
 //     engine and must call TestEngine_Reset between cases.
 //
-//   HRESULT DllCanUnloadNow();   (test_engine only) S_FALSE while engine objects live or completions
+//   HRESULT DllCanUnloadNow();   (test_engine only) S_FALSE while engine objects live or
+//   completions
 //     are pending, else S_OK.
 //
 // Objects handed to the host:
@@ -102,7 +104,8 @@
 //                              S_OK yet writes a null pointer (a broken engine), e.g.
 //                              qi_null=ICoreWebView2_4,ICoreWebView2Environment
 //   fail=<object.method>:<hr>  comma list: that logged call fails with <hr> and has no effect,
-//                              e.g. fail=controller.put_IsVisible:80004005,webview.Navigate:80070005
+//                              e.g.
+//                              fail=controller.put_IsVisible:80004005,webview.Navigate:80070005
 //   fail_setter=<method>:<hr>  comma list; same as fail=settings.<method>:<hr>.
 //   controller_fail=<hr>       the controller completion reports <hr> with a null controller.
 //   controller_null=1          the controller completion reports S_OK with a null controller.
@@ -130,9 +133,9 @@
 //   BOOL, int decimal;   pointer arguments  yes / no (non-null / null)
 // A call the engine fails gets " hr=0x........" appended (that call had no effect).
 //
-//   CreateWebViewEnvironmentWithOptionsInternal unknown=1 kind=0 userDataFolder="C:\x" options=yes handler=yes
-//   options.ICoreWebView2EnvironmentOptions3 missing          (that QueryInterface failed)
-//   options.get_AdditionalBrowserArguments hr=0x00000000 value="--a --b"
+//   CreateWebViewEnvironmentWithOptionsInternal unknown=1 kind=0 userDataFolder="C:\x" options=yes
+//   handler=yes options.ICoreWebView2EnvironmentOptions3 missing          (that QueryInterface
+//   failed) options.get_AdditionalBrowserArguments hr=0x00000000 value="--a --b"
 //   options.get_Language hr=0x00000000 value="en-US"
 //   options.get_TargetCompatibleBrowserVersion hr=0x00000000 value="145.0.3800.47"
 //   options.get_AllowSingleSignOnUsingOSPrimaryAccount hr=0x00000000 value=0
@@ -153,8 +156,8 @@
 //   <object>.QueryInterface <interface name> null
 //   environment.CreateCoreWebView2ControllerOptions
 //   controllerOptions.put_IsInPrivateModeEnabled 0
-//   environment.CreateCoreWebView2ControllerWithOptions parentWindow=yes options=yes inPrivate=0 handler=yes
-//   environment.CreateCoreWebView2Controller parentWindow=yes handler=yes
+//   environment.CreateCoreWebView2ControllerWithOptions parentWindow=yes options=yes inPrivate=0
+//   handler=yes environment.CreateCoreWebView2Controller parentWindow=yes handler=yes
 //   controllerHandler.Invoke hr=0x00000000 controller=yes
 //   controllerHandler.Invoke returned 0x00000000
 //   controller.get_CoreWebView2
@@ -178,8 +181,8 @@
 //   newWindow.get_Uri
 //   newWindow.put_Handled 1
 //   event.NewWindowRequested hr=0x00000000
-//   newWindow.result handled=1 newWindow=no                 (newWindow: put_NewWindow was given one)
-//   raise.DownloadStarting uri="https://x/f.zip" path="C:\d\f.zip"
+//   newWindow.result handled=1 newWindow=no                 (newWindow: put_NewWindow was given
+//   one) raise.DownloadStarting uri="https://x/f.zip" path="C:\d\f.zip"
 //   download.get_DownloadOperation
 //   downloadOperation.get_Uri
 //   download.get_ResultFilePath
@@ -212,7 +215,8 @@
 // thread's visible top-level windows, and when the engine library's static data was initialised;
 // after a hold (hold_create) also " held=<how long the caller waited>", in 100 ns units.
 //   CreateWebViewEnvironmentWithOptionsInternal unknown=1 kind=0 userDataFolder="C:\x" options=yes
-//       handler=yes visibleWindows=1 loaded=133475712345678901 t=133475712345690000 busy=1042 queued=0
+//       handler=yes visibleWindows=1 loaded=133475712345678901 t=133475712345690000 busy=1042
+//       queued=0
 // Without the variable (or with any other value) the lines are exactly as listed above.
 //
 // ------------------------------------------------------------------------------------------------

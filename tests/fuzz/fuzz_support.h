@@ -81,9 +81,9 @@ inline void PrintUtf16(const char* label, std::u16string_view text) {
 
 // Aborts (which libFuzzer records as a crash with the input that caused it) when an invariant
 // does not hold. Active in every build: the fuzz targets are never built without it.
-#define MIRVOT_FUZZ_CHECK(condition)                                           \
-  do {                                                                         \
-    if (!(condition)) {                                                        \
-      ::mirvot::fuzz::InvariantBroken(#condition, __FILE__, __LINE__);         \
-    }                                                                          \
+#define MIRVOT_FUZZ_CHECK(condition)                                   \
+  do {                                                                 \
+    if (!(condition)) {                                                \
+      ::mirvot::fuzz::InvariantBroken(#condition, __FILE__, __LINE__); \
+    }                                                                  \
   } while (false)

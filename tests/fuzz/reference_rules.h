@@ -69,8 +69,7 @@ inline ReferenceInteger ReferenceReadInteger(std::u16string_view text) {
 // Version text: up to four components, each read as above and kept as its unsigned 32-bit
 // pattern; the next component is read only after a component with digits that stops at '.'.
 // Nothing when the first component has no digits.
-inline std::optional<std::array<std::uint32_t, 4>> ReferenceParseVersion(
-    std::u16string_view text) {
+inline std::optional<std::array<std::uint32_t, 4>> ReferenceParseVersion(std::u16string_view text) {
   std::array<std::uint32_t, 4> components{};
   std::u16string_view rest = text;
   for (std::size_t index = 0; index < components.size(); ++index) {
@@ -92,12 +91,18 @@ inline std::optional<std::array<std::uint32_t, 4>> ReferenceParseVersion(
 
 inline std::int32_t ReferenceChannelBit(std::int32_t number) {
   switch (number) {
-    case 0: return 0x01;
-    case 1: return 0x02;
-    case 2: return 0x04;
-    case 3: return 0x08;
-    case 4: return 0x10;
-    default: return 0x01;  // anything else means Stable
+    case 0:
+      return 0x01;
+    case 1:
+      return 0x02;
+    case 2:
+      return 0x04;
+    case 3:
+      return 0x08;
+    case 4:
+      return 0x10;
+    default:
+      return 0x01;  // anything else means Stable
   }
 }
 
@@ -159,8 +164,8 @@ inline std::u16string AsciiUpperCopy(std::u16string_view text) {
 inline bool ReferenceIsDeviceName(std::u16string_view component) {
   std::u16string base = AsciiUpperCopy(component.substr(0, component.find(u'.')));
   base.erase(base.find_last_not_of(u' ') + 1);  // npos + 1 == 0 erases everything
-  static const std::u16string_view kFixed[] = {u"CON", u"PRN", u"AUX", u"NUL", u"CONIN$",
-                                               u"CONOUT$"};
+  static const std::u16string_view kFixed[] = {u"CON", u"PRN",    u"AUX",
+                                               u"NUL", u"CONIN$", u"CONOUT$"};
   if (std::find(std::begin(kFixed), std::end(kFixed), base) != std::end(kFixed)) {
     return true;
   }
@@ -190,9 +195,8 @@ inline std::u16string ReferenceNormalizeDownloadPath(std::u16string_view path) {
   }
   constexpr std::u16string_view kForbidden = u"<>:\"|?*";
   for (const std::u16string_view component : SplitAt(rest, u'\\')) {
-    if (component.empty() || component == u"." || component == u".." ||
-        component.ends_with(u'.') || component.ends_with(u' ') ||
-        ReferenceIsDeviceName(component)) {
+    if (component.empty() || component == u"." || component == u".." || component.ends_with(u'.') ||
+        component.ends_with(u' ') || ReferenceIsDeviceName(component)) {
       return unchanged;
     }
     for (const char16_t unit : component) {

@@ -97,7 +97,8 @@ template <typename Text>
 std::string AsciiOf(const Text& text) {
   std::string ascii;
   for (const auto unit : text) {
-    const auto value = static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<decltype(unit)>>(unit));
+    const auto value =
+        static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<decltype(unit)>>(unit));
     if (value < 0x80) {
       ascii.push_back(static_cast<char>(value));
     }

@@ -17,7 +17,8 @@ std::string AnsiToUtf8(std::string_view text) {
   if (text.empty()) {
     return {};
   }
-  const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  const int units =
+      ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(units), L'\0');
   ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), units);
   return WideToUtf8(wide);
@@ -135,7 +136,8 @@ std::vector<std::string> DebuggedProcess::OutputSoFar() const {
 
 DebuggedRun DebuggedProcess::Wait(DWORD timeoutMs) {
   std::unique_lock lock(mutex_);
-  if (!changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return finished_; })) {
+  if (!changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                         [this] { return finished_; })) {
     run_.timedOut = true;
     if (processHandle_ != nullptr) {
       ::TerminateProcess(processHandle_, 0xDEAD);

@@ -24,7 +24,8 @@ LONG SetRegistryRaw(HKEY hive, const std::wstring& key, const std::wstring& name
   if (error != ERROR_SUCCESS) {
     return error;
   }
-  return ::RegSetValueExW(opened.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+  return ::RegSetValueExW(opened.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
+                          size);
 }
 
 namespace {

@@ -31,8 +31,10 @@ LONG SetRegistryRaw(HKEY hive, const std::wstring& key, const std::wstring& name
 LONG DeleteRegistryValue(HKEY hive, const std::wstring& key, const std::wstring& name,
                          RegistryView view = RegistryView::Default);
 // Deletes the key and everything below it; a missing key is not an error.
-LONG DeleteRegistryTree(HKEY hive, const std::wstring& key, RegistryView view = RegistryView::Default);
-bool RegistryKeyExists(HKEY hive, const std::wstring& key, RegistryView view = RegistryView::Default);
+LONG DeleteRegistryTree(HKEY hive, const std::wstring& key,
+                        RegistryView view = RegistryView::Default);
+bool RegistryKeyExists(HKEY hive, const std::wstring& key,
+                       RegistryView view = RegistryView::Default);
 
 // Deletes a key tree when the test is over (and before it starts, for a clean slate).
 class ScopedRegistryTree {

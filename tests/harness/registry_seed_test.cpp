@@ -27,7 +27,8 @@ TEST(RegistrySeed, WritesAndDeletesInBothHives) {
   for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     {
       ScopedRegistryTree tree(hive, kKey);
-      ASSERT_EQ(SetRegistryString(hive, std::wstring(kKey) + L"\\Sub", L"name", L"value"), ERROR_SUCCESS);
+      ASSERT_EQ(SetRegistryString(hive, std::wstring(kKey) + L"\\Sub", L"name", L"value"),
+                ERROR_SUCCESS);
       EXPECT_EQ(ReadString(hive, std::wstring(kKey) + L"\\Sub", L"name", 0), L"value");
     }
     EXPECT_FALSE(RegistryKeyExists(hive, kKey));
@@ -38,7 +39,8 @@ TEST(RegistrySeed, The32BitViewOfMachineSoftwareIsSeparate) {
   const std::wstring key = L"Software\\MirvotHarnessView";
   ScopedRegistryTree tree32(HKEY_LOCAL_MACHINE, key, RegistryView::Wow64_32);
   ScopedRegistryTree tree64(HKEY_LOCAL_MACHINE, key, RegistryView::Wow64_64);
-  ASSERT_EQ(SetRegistryString(HKEY_LOCAL_MACHINE, key, L"v", L"32", RegistryView::Wow64_32), ERROR_SUCCESS);
+  ASSERT_EQ(SetRegistryString(HKEY_LOCAL_MACHINE, key, L"v", L"32", RegistryView::Wow64_32),
+            ERROR_SUCCESS);
   EXPECT_TRUE(RegistryKeyExists(HKEY_LOCAL_MACHINE, key, RegistryView::Wow64_32));
   EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, key, RegistryView::Wow64_64));
   EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, key, L"v", KEY_WOW64_32KEY), L"32");
@@ -53,8 +55,9 @@ TEST(RegistrySeed, WritesEveryValueTypeAsGiven) {
   // Two units without a terminator. RegSetValueExW looks at the unit after the data and counts
   // a terminator it finds there as part of the string, so that unit must not be one.
   const wchar_t unterminated[] = {L'a', L'b', L'c'};
-  ASSERT_EQ(SetRegistryRaw(HKEY_CURRENT_USER, kKey, L"raw", REG_SZ, unterminated, 2 * sizeof(wchar_t)),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      SetRegistryRaw(HKEY_CURRENT_USER, kKey, L"raw", REG_SZ, unterminated, 2 * sizeof(wchar_t)),
+      ERROR_SUCCESS);
 
   UniqueRegistryKey key;
   ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, key.put()), ERROR_SUCCESS);

@@ -12,7 +12,8 @@ bool CreateFolders(const std::wstring& path) {
   for (std::size_t i = 3; i <= path.size(); ++i) {
     if (i == path.size() || path[i] == L'\\') {
       const std::wstring prefix = path.substr(0, i);
-      if (!::CreateDirectoryW(prefix.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+      if (!::CreateDirectoryW(prefix.c_str(), nullptr) &&
+          ::GetLastError() != ERROR_ALREADY_EXISTS) {
         return false;
       }
     }
@@ -67,7 +68,9 @@ TempFolder::TempFolder() {
 
 TempFolder::~TempFolder() { DeleteFolderTree(path_); }
 
-std::wstring TempFolder::Join(const std::wstring& relative) const { return path_ + L"\\" + relative; }
+std::wstring TempFolder::Join(const std::wstring& relative) const {
+  return path_ + L"\\" + relative;
+}
 
 std::wstring TempFolder::MakeFolder(const std::wstring& relative) const {
   const std::wstring full = Join(relative);

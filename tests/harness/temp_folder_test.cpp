@@ -9,7 +9,9 @@
 namespace mirvot::test {
 namespace {
 
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path) {
+  return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 TEST(TempFolder, CreatesNestedFilesAndRemovesEverything) {
   std::wstring root;

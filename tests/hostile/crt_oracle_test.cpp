@@ -2,12 +2,12 @@
 // depends on the locale). Here the platform's own _wtoi and wcstol are the oracle, over hostile
 // texts: signs, out-of-range numbers, every ASCII white space, digits of other scripts, and
 // text that is no number.
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "common/wide_text.h"
 #include "loader/core/channel_list.h"
@@ -18,24 +18,73 @@ namespace mirvot::test {
 namespace {
 
 const wchar_t* const kTexts[] = {
-    L"1", L"  1", L"\t\n\v\f\r1", L"+1", L"-1", L"--1", L"+-1", L"- 1", L"1x", L"x1", L"",
-    L" ", L"2147483647", L"2147483648", L"-2147483648", L"-2147483649", L"4294967297",
-    L"99999999999999999999", L"-99999999999999999999", L"0000000000000000000001",
-    L"1 2", L"0x1", L"1e3", L"1,3", L".5", L"\x0085" L"1" /* next line is no white space */,
+    L"1",
+    L"  1",
+    L"\t\n\v\f\r1",
+    L"+1",
+    L"-1",
+    L"--1",
+    L"+-1",
+    L"- 1",
+    L"1x",
+    L"x1",
+    L"",
+    L" ",
+    L"2147483647",
+    L"2147483648",
+    L"-2147483648",
+    L"-2147483649",
+    L"4294967297",
+    L"99999999999999999999",
+    L"-99999999999999999999",
+    L"0000000000000000000001",
+    L"1 2",
+    L"0x1",
+    L"1e3",
+    L"1,3",
+    L".5",
+    L"\x0085"
+    L"1" /* next line is no white space */,
     // Digits of other scripts: one of every set, both ends of a set, mixed sets, signs.
-    L"\x0661", L"\x06F1", L"\x0967", L"\x09E7", L"\x0A67", L"\x0AE7", L"\x0B67", L"\x0C67",
-    L"\x0CE7", L"\x0D67", L"\x0E51", L"\x0ED1", L"\x0F21", L"\x1041", L"\x17E1", L"\x1811",
-    L"\xFF11", L"\x0660\x0669", L"\xFF10\xFF19", L"1\xFF12\x0663", L"-\x0967\x0968",
-    L" +\x0E59", L"\x065F", L"\x066A", L"\xFF1A", L"\xFF0D" L"1",
+    L"\x0661",
+    L"\x06F1",
+    L"\x0967",
+    L"\x09E7",
+    L"\x0A67",
+    L"\x0AE7",
+    L"\x0B67",
+    L"\x0C67",
+    L"\x0CE7",
+    L"\x0D67",
+    L"\x0E51",
+    L"\x0ED1",
+    L"\x0F21",
+    L"\x1041",
+    L"\x17E1",
+    L"\x1811",
+    L"\xFF11",
+    L"\x0660\x0669",
+    L"\xFF10\xFF19",
+    L"1\xFF12\x0663",
+    L"-\x0967\x0968",
+    L" +\x0E59",
+    L"\x065F",
+    L"\x066A",
+    L"\xFF1A",
+    L"\xFF0D"
+    L"1",
     L"\xFF19\xFF19\xFF19\xFF19\xFF19\xFF19\xFF19\xFF19\xFF19\xFF19\xFF19",
 };
 
 // Texts that the platform's conversion reads as numbers and the loader does not: white space
 // outside ASCII (measured with Wine's C runtime, which follows the Windows one here).
 const wchar_t* const kNonAsciiSpaceTexts[] = {
-    L"\x00A0" L"1",    // no-break space, then 1
-    L"\x2003" L"1",    // em space, then 1
-    L"\x3000" L"1",    // ideographic space, then 1
+    L"\x00A0"
+    L"1",  // no-break space, then 1
+    L"\x2003"
+    L"1",  // em space, then 1
+    L"\x3000"
+    L"1",  // ideographic space, then 1
 };
 
 std::string Shown(const wchar_t* text) {

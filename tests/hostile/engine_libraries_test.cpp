@@ -3,17 +3,17 @@
 // be. Each ends with the loader's line and code (the architecture hint only for 0x8007007E),
 // both attempts, and no call of the caller's handler. (Not a program at all, a missing
 // dependency and a missing export are covered by the environment-creation tests.)
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "common/core/hresult_format.h"
 #include "engine/test_engine_client.h"
 #include "harness/host_paths.h"
 #include "hostile/hostile_fixture.h"
-#include "common/core/hresult_format.h"
 
 namespace mirvot::test {
 namespace {

@@ -2,16 +2,19 @@
 // reported as success, text that is not valid UTF-16, paths at the largest length, a callback
 // that throws, no arguments at all, a host that is already gone. Each answer is an HRESULT to
 // the engine; nothing crashes and nothing throws across the COM boundary.
-#include <gtest/gtest.h>
+#include "shell/event_responses.h"
+
 #include <objbase.h>
-#include <wrl/client.h>
 
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include <wrl/client.h>
+
 #include "hostile/hostile_fixture.h"
-#include "shell/event_responses.h"
 
 namespace mirvot::test {
 namespace {
@@ -156,7 +159,9 @@ TEST(HostileEventArgsTest, UnpairedSurrogatesInTheUriBecomeReplacementCharacters
 
   EXPECT_EQ(response->Invoke(nullptr, args.Get()), S_OK);
 
-  EXPECT_EQ(seen.uri, "https://x/\xEF\xBF\xBD" "a\xEF\xBF\xBD");
+  EXPECT_EQ(seen.uri,
+            "https://x/\xEF\xBF\xBD"
+            "a\xEF\xBF\xBD");
   EXPECT_EQ(args->writtenPath, path);
 }
 
@@ -174,9 +179,9 @@ TEST(HostileEventArgsTest, PathOfTheLargestLengthIsWrittenBackUnchanged) {
 }
 
 TEST(HostileEventArgsTest, CutLongPathPrefixesAreWrittenBackWithoutACrash) {
-  for (const std::wstring& path : {std::wstring(L"\\\\?\\"), std::wstring(L"\\\\?\\C"),
-                                  std::wstring(L"\\\\?\\C:"), std::wstring(L"\\\\?\\C:\\"),
-                                  std::wstring(L"\\\\?\\\\")}) {
+  for (const std::wstring& path :
+       {std::wstring(L"\\\\?\\"), std::wstring(L"\\\\?\\C"), std::wstring(L"\\\\?\\C:"),
+        std::wstring(L"\\\\?\\C:\\"), std::wstring(L"\\\\?\\\\")}) {
     SCOPED_TRACE(Utf8(path));
     SeenDownload seen;
     const auto response = make_download_response(Accepting(seen));
@@ -231,8 +236,8 @@ TEST(HostileEventArgsTest, CloseRequestForAHostThatIsGoneFailsWithItsWin32Error)
   const HRESULT forNull = make_close_request_response(nullptr)->Invoke(nullptr, nullptr);
   EXPECT_TRUE(IsDestroyWindowFailure(forNull)) << std::hex << forNull;
   // A handle that once named a window and no longer does.
-  const HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr,
-                                        nullptr, nullptr);
+  const HWND window =
+      ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(::DestroyWindow(window));
   const HRESULT forGone = make_close_request_response(window)->Invoke(nullptr, nullptr);

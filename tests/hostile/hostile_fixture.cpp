@@ -129,15 +129,13 @@ HRESULT STDMETHODCALLTYPE InertEnvironment::CreateWebResourceResponse(
     IStream*, int, LPCWSTR, LPCWSTR, ICoreWebView2WebResourceResponse**) {
   return E_NOTIMPL;
 }
-HRESULT STDMETHODCALLTYPE InertEnvironment::get_BrowserVersionString(LPWSTR*) {
-  return E_NOTIMPL;
-}
+HRESULT STDMETHODCALLTYPE InertEnvironment::get_BrowserVersionString(LPWSTR*) { return E_NOTIMPL; }
 HRESULT STDMETHODCALLTYPE InertEnvironment::add_NewBrowserVersionAvailable(
     ICoreWebView2NewBrowserVersionAvailableEventHandler*, EventRegistrationToken*) {
   return E_NOTIMPL;
 }
-HRESULT STDMETHODCALLTYPE InertEnvironment::remove_NewBrowserVersionAvailable(
-    EventRegistrationToken) {
+HRESULT STDMETHODCALLTYPE
+InertEnvironment::remove_NewBrowserVersionAvailable(EventRegistrationToken) {
   return E_NOTIMPL;
 }
 

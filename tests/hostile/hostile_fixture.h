@@ -5,13 +5,14 @@
 // MAX_PATH) and read the loader's debugger lines.
 #include <windows.h>
 
-#include <gtest/gtest.h>
-#include <wrl/client.h>
-
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <wrl/client.h>
 
 #include "common/com_object.h"
 #include "harness/clean_webview2_state.h"
@@ -34,7 +35,8 @@ inline constexpr wchar_t kClientStatePrefix[] = L"Software\\Microsoft\\EdgeUpdat
 inline constexpr char kNoInstalledRuntimeLine[] =
     "WebView2: Failed to find an installed WebView2 runtime or non-stable Microsoft Edge "
     "installation.\n";
-inline constexpr char kClientDllNotFound[] = "WebView2: Failed to find the WebView2 client dll at: ";
+inline constexpr char kClientDllNotFound[] =
+    "WebView2: Failed to find the WebView2 client dll at: ";
 inline constexpr char kIncompatible[] = "WebView2: skipped an incompatible version ";
 inline constexpr char kInaccessible[] = "WebView2: skipped inaccessible ";
 inline constexpr char kLoadLibraryFailed[] =

@@ -3,11 +3,11 @@
 // a path depends on it (Windows only with long paths enabled; Wine reaches it); the loader's
 // result must follow what the system reports: the engine is loaded and called, or the clean
 // not-found line. The engine copy here refuses the creation, so it is not kept loaded.
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "engine/test_engine_client.h"
 #include "hostile/hostile_fixture.h"

@@ -2,12 +2,13 @@
 // enumerations, QueryInterface answers that break COM's rules (a failure that still hands out a
 // pointer, a success code other than S_OK). The loader reads only what its rules accept, never
 // uses or releases a pointer from a failed QueryInterface, and releases every one it was given.
-#include <gtest/gtest.h>
-#include <wrl/client.h>
-
 #include <climits>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <wrl/client.h>
 
 #include "engine/test_engine_client.h"
 #include "hostile/hostile_fixture.h"
@@ -20,9 +21,9 @@ using Microsoft::WRL::ComPtr;
 
 // How QueryInterface answers for the Edge-view or the channel interface.
 enum class Answer {
-  Implemented,          // S_OK and itself, with a reference
-  FailureWithPointer,   // E_NOINTERFACE, yet the out-pointer set to itself without a reference
-  SuccessCodeNotSOk,    // S_FALSE and itself, with a reference
+  Implemented,         // S_OK and itself, with a reference
+  FailureWithPointer,  // E_NOINTERFACE, yet the out-pointer set to itself without a reference
+  SuccessCodeNotSOk,   // S_FALSE and itself, with a reference
 };
 
 class MisbehavingOptions final
@@ -75,7 +76,8 @@ class MisbehavingOptions final
   HRESULT STDMETHODCALLTYPE put_AllowSingleSignOnUsingOSPrimaryAccount(BOOL) override {
     return E_NOTIMPL;
   }
-  HRESULT STDMETHODCALLTYPE get_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND* value) override {
+  HRESULT STDMETHODCALLTYPE
+  get_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND* value) override {
     ++getterCalls;
     *value = static_cast<COREWEBVIEW2_CHANNEL_SEARCH_KIND>(searchKind);
     return S_OK;
@@ -126,9 +128,9 @@ TEST_F(OptionsObjectTest, ReleaseChannelMasksOutsideTheEnumeration) {
     INT32 mask;
     std::vector<C> order;
   } cases[] = {
-      {-1, all},                                   // every bit, so every channel
-      {INT_MIN, {}},                               // only bit 31: no channel
-      {32, {}},                                    // only bit 5: no channel
+      {-1, all},                                           // every bit, so every channel
+      {INT_MIN, {}},                                       // only bit 31: no channel
+      {32, {}},                                            // only bit 5: no channel
       {15 | 32, {C::Stable, C::Beta, C::Dev, C::Canary}},  // not exactly 15, so no Internal
       {31 | 64, {C::Stable, C::Beta, C::Dev, C::Canary, C::Internal}},
       {16 | 1024, {C::Internal}},
@@ -148,8 +150,7 @@ TEST_F(OptionsObjectTest, MaskOfUnknownChannelsOnlyEndsTheSearchAtOnce) {
                temp_.Join(L"Application\\120.0.2210.91"));
   options_->releaseChannels = 32;
   EXPECT_EQ(Create(nullptr, nullptr, options_->AsOptions()), kFileNotFound);
-  EXPECT_EQ(Lines(),
-            (std::vector<std::string>{kNoInstalledRuntimeLine, kNoInstalledRuntimeLine}));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{kNoInstalledRuntimeLine, kNoInstalledRuntimeLine}));
   EXPECT_TRUE(caller_->calls.empty());
   EXPECT_EQ(options_->References(), 1);
 }

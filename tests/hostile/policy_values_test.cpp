@@ -2,12 +2,12 @@
 // policy takes (text, channel list, flag). The reads are RegGetValueW restricted to REG_SZ (and
 // to REG_DWORD first for flags): any other type counts as absent and the next value name is
 // tried, except REG_EXPAND_SZ, which RegGetValueW expands and hands over as REG_SZ.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "hostile/hostile_fixture.h"
 
@@ -32,8 +32,7 @@ class PolicyValueTest : public HostileTest {
     Own(policy, type, Bytes(text, true));
   }
   void Star(const wchar_t* policy, const std::wstring& text) {
-    ASSERT_EQ(SetRegistryString(HKEY_LOCAL_MACHINE, PolicyKey(policy), L"*", text),
-              ERROR_SUCCESS);
+    ASSERT_EQ(SetRegistryString(HKEY_LOCAL_MACHINE, PolicyKey(policy), L"*", text), ERROR_SUCCESS);
   }
   static std::wstring Text(const wchar_t* text) { return text == nullptr ? L"<null>" : text; }
 };
@@ -58,8 +57,7 @@ std::vector<TypedValue> OtherTypesHolding(const std::wstring& text) {
       {"REG_MULTI_SZ", REG_MULTI_SZ, multi},
       {"REG_QWORD 1", REG_QWORD, std::vector<BYTE>(wideBytes, wideBytes + sizeof(wide))},
       {"REG_DWORD 1", REG_DWORD, std::vector<BYTE>(numberBytes, numberBytes + sizeof(number))},
-      {"REG_DWORD_BIG_ENDIAN 1", REG_DWORD_BIG_ENDIAN,
-       std::vector<BYTE>{0, 0, 0, 1}},
+      {"REG_DWORD_BIG_ENDIAN 1", REG_DWORD_BIG_ENDIAN, std::vector<BYTE>{0, 0, 0, 1}},
       {"REG_NONE with the text's bytes", REG_NONE, Bytes(text, true)},
   };
 }
@@ -153,9 +151,9 @@ TEST(PlatformRegGetValueTest, ExpansionWritesNoFurtherThanTwiceTheToldSize) {
     SCOPED_TRACE(told);
     std::vector<BYTE> buffer(4 * told + 64, 0xCC);
     DWORD size = told;
-    const LSTATUS status = ::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"v",
-                                          told == 4 ? RRF_RT_REG_DWORD : RRF_RT_REG_SZ, nullptr,
-                                          buffer.data(), &size);
+    const LSTATUS status =
+        ::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"v",
+                       told == 4 ? RRF_RT_REG_DWORD : RRF_RT_REG_SZ, nullptr, buffer.data(), &size);
     EXPECT_NE(status, ERROR_SUCCESS);
     std::size_t reach = 0;
     for (std::size_t i = 0; i < buffer.size(); ++i) {
@@ -163,8 +161,7 @@ TEST(PlatformRegGetValueTest, ExpansionWritesNoFurtherThanTwiceTheToldSize) {
         reach = i + 1;
       }
     }
-    std::printf("RegGetValueW told %lu bytes wrote %zu\n", static_cast<unsigned long>(told),
-                reach);
+    std::printf("RegGetValueW told %lu bytes wrote %zu\n", static_cast<unsigned long>(told), reach);
     EXPECT_LE(reach, 2 * static_cast<std::size_t>(told));
 
     // Not expanded, the value is refused as another type, and nothing is written past the
@@ -172,28 +169,27 @@ TEST(PlatformRegGetValueTest, ExpansionWritesNoFurtherThanTwiceTheToldSize) {
     std::fill(buffer.begin(), buffer.end(), BYTE{0xCC});
     size = told;
     EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"v",
-                             (told == 4 ? RRF_RT_REG_DWORD : RRF_RT_REG_SZ) | RRF_NOEXPAND,
-                             nullptr, buffer.data(), &size),
+                             (told == 4 ? RRF_RT_REG_DWORD : RRF_RT_REG_SZ) | RRF_NOEXPAND, nullptr,
+                             buffer.data(), &size),
               ERROR_UNSUPPORTED_TYPE);
-    EXPECT_TRUE(std::all_of(buffer.begin() + told, buffer.end(),
-                            [](BYTE byte) { return byte == 0xCC; }));
+    EXPECT_TRUE(
+        std::all_of(buffer.begin() + told, buffer.end(), [](BYTE byte) { return byte == 0xCC; }));
   }
 }
 
 TEST_F(PolicyValueTest, TextOf259UnitsIsReadAnd260Or261AreAbsentWithOrWithoutTerminator) {
   Star(L"UserDataFolder", L"C:\\never");  // "*" is never used for this policy
-  ASSERT_EQ(SetRegistryString(HKEY_CURRENT_USER, PolicyKey(L"UserDataFolder"), kExeFileName,
-                              L"C:\\user"),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      SetRegistryString(HKEY_CURRENT_USER, PolicyKey(L"UserDataFolder"), kExeFileName, L"C:\\user"),
+      ERROR_SUCCESS);
   const struct {
     std::size_t units;
     bool terminated;
     bool read;
-  } cases[] = {{258, false, true}, {259, true, true},   {259, false, true}, {260, true, false},
+  } cases[] = {{258, false, true},  {259, true, true},  {259, false, true}, {260, true, false},
                {260, false, false}, {261, true, false}, {261, false, false}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.units) + (c.terminated ? " with" : " without") +
-                 " terminator");
+    SCOPED_TRACE(std::to_string(c.units) + (c.terminated ? " with" : " without") + " terminator");
     const std::wstring text = L"C:\\" + std::wstring(c.units - 3, L'u');
     Own(L"UserDataFolder", REG_SZ, Bytes(text, c.terminated));
     // A machine value that does not fit is absent, and the user's policy is read instead.

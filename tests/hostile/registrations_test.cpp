@@ -3,11 +3,11 @@
 // The value's type is not examined; its bytes are taken as UTF-16 text up to the first NUL
 // inside the buffer. A registration that yields no usable library is skipped, and the search
 // goes on to the next one.
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "engine/test_engine_client.h"
 #include "hostile/hostile_fixture.h"
@@ -52,8 +52,8 @@ TEST_F(RegistrationTest, ValueOf259UnitsWithoutTerminatorIsReadWhole) {
   Register(ReleaseChannel::Stable, REG_SZ, Bytes(folder, false));
   std::wstring path;
   EXPECT_EQ(FindInstalledRuntime(StableAndBeta(), path), kFileNotFound);
-  EXPECT_EQ(Lines(), (std::vector<std::string>{Line(kIncompatible, folder),
-                                               kNoInstalledRuntimeLine}));
+  EXPECT_EQ(Lines(),
+            (std::vector<std::string>{Line(kIncompatible, folder), kNoInstalledRuntimeLine}));
 }
 
 TEST_F(RegistrationTest, ValueOf261UnitsIsAbsentAndTheSearchGoesOn) {
@@ -91,19 +91,18 @@ TEST_F(RegistrationTest, TextInAValueOfAnyTypeIsUsed) {
 TEST_F(RegistrationTest, NumbersReadAsTextHoldNoFolderAndAreSkippedSilently) {
   const std::wstring beta = Runtime(L"beta\\120.0.0.0");
   Register(ReleaseChannel::Beta, REG_SZ, Bytes(beta, true));
-  const DWORD number = 0x005C0043;          // the units "C\"
+  const DWORD number = 0x005C0043;           // the units "C\"
   const ULONGLONG wide = 0x0038005C0043ull;  // the units "C\8"
   const struct {
     const char* what;
     DWORD type;
     std::vector<BYTE> bytes;
-  } cases[] = {
-      {"REG_DWORD", REG_DWORD,
-       std::vector<BYTE>(reinterpret_cast<const BYTE*>(&number),
-                         reinterpret_cast<const BYTE*>(&number) + sizeof(number))},
-      {"REG_QWORD", REG_QWORD,
-       std::vector<BYTE>(reinterpret_cast<const BYTE*>(&wide),
-                         reinterpret_cast<const BYTE*>(&wide) + sizeof(wide))}};
+  } cases[] = {{"REG_DWORD", REG_DWORD,
+                std::vector<BYTE>(reinterpret_cast<const BYTE*>(&number),
+                                  reinterpret_cast<const BYTE*>(&number) + sizeof(number))},
+               {"REG_QWORD", REG_QWORD,
+                std::vector<BYTE>(reinterpret_cast<const BYTE*>(&wide),
+                                  reinterpret_cast<const BYTE*>(&wide) + sizeof(wide))}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     output_.clear();
@@ -121,8 +120,8 @@ TEST_F(RegistrationTest, NumbersReadAsTextHoldNoFolderAndAreSkippedSilently) {
 }
 
 TEST_F(RegistrationTest, OddByteLengthsKeepTheLastUnitsLowByteOnly) {
-  const std::vector<BYTE> threeBytes{'\\', 0, '9'};               // "\" and the low byte of "9"
-  const std::vector<BYTE> fiveBytes{'\\', 0, '9', 0, '9'};        // "\9" and half of "9"
+  const std::vector<BYTE> threeBytes{'\\', 0, '9'};         // "\" and the low byte of "9"
+  const std::vector<BYTE> fiveBytes{'\\', 0, '9', 0, '9'};  // "\9" and half of "9"
   const std::vector<BYTE> halfOfAnAccent{'\\', 0, '8', 0, '6', 0, 0xE9};  // "\86" + low byte of é
   struct Case {
     const char* what;
@@ -166,10 +165,12 @@ TEST_F(RegistrationTest, OddVersionFoldersWithTheLibraryPresent) {
     const wchar_t* version;
     bool accepted;
   } cases[] = {
-      {L"99999999999.1", true},  {L"-1.0", true},         {L" 120.0", true},
-      {L"120..0", true},         {L"120.0.0.0.5", true},  {L"120.x", true},
-      {L"+120.0", true},         {L"86.-1", true},        {L"4294967296.0", true},
-      {L"86.0.616.-1", true},    {L"85.99999999999", false}, {L"0x78.0", false},
+      {L"99999999999.1", true},   {L"-1.0", true},
+      {L" 120.0", true},          {L"120..0", true},
+      {L"120.0.0.0.5", true},     {L"120.x", true},
+      {L"+120.0", true},          {L"86.-1", true},
+      {L"4294967296.0", true},    {L"86.0.616.-1", true},
+      {L"85.99999999999", false}, {L"0x78.0", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Utf8(c.version));
@@ -183,8 +184,8 @@ TEST_F(RegistrationTest, OddVersionFoldersWithTheLibraryPresent) {
       EXPECT_TRUE(Lines().empty());
     } else {
       EXPECT_EQ(FindInstalledRuntime(StableAndBeta(), path), kFileNotFound);
-      EXPECT_EQ(Lines(), (std::vector<std::string>{Line(kIncompatible, folder),
-                                                   kNoInstalledRuntimeLine}));
+      EXPECT_EQ(Lines(),
+                (std::vector<std::string>{Line(kIncompatible, folder), kNoInstalledRuntimeLine}));
     }
   }
 }
@@ -200,15 +201,15 @@ TEST_F(RegistrationTest, FolderEndingInABackslashHasNoVersionAndIsSkippedSilentl
 TEST_F(RegistrationTest, EdgeLocationAndVersionAtTheirLongestAreJoinedWithoutLimit) {
   // Each value fits its own 520-byte read; joined they name a folder of 519 units, past
   // MAX_PATH, whose library does not exist: skipped silently.
-  const std::wstring location = temp_.path() + L"\\" + std::wstring(258 - temp_.path().size(), L'e');
+  const std::wstring location =
+      temp_.path() + L"\\" + std::wstring(258 - temp_.path().size(), L'e');
   const std::wstring version = L"120." + std::wstring(255, L'0');
   const wchar_t* edgeKey =
       L"Software\\Microsoft\\EdgeUpdate\\Clients\\{56EB18F8-B008-4CBD-B6D2-8C97FE7E9062}";
-  ASSERT_EQ(SetRegistryString(HKEY_LOCAL_MACHINE, edgeKey, L"location", location,
-                              RegistryView::Wow64_32),
-            ERROR_SUCCESS);
-  ASSERT_EQ(SetRegistryString(HKEY_LOCAL_MACHINE, edgeKey, L"pv", version,
-                              RegistryView::Wow64_32),
+  ASSERT_EQ(
+      SetRegistryString(HKEY_LOCAL_MACHINE, edgeKey, L"location", location, RegistryView::Wow64_32),
+      ERROR_SUCCESS);
+  ASSERT_EQ(SetRegistryString(HKEY_LOCAL_MACHINE, edgeKey, L"pv", version, RegistryView::Wow64_32),
             ERROR_SUCCESS);
   std::wstring path;
   EXPECT_FALSE(ReadRegisteredRuntime(HKEY_LOCAL_MACHINE, ReleaseChannel::Stable, true, path));

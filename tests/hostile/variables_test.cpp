@@ -1,12 +1,12 @@
-// WebView2 variables at their largest (32,766 units and the terminator) and channel lists of numbers the
-// conversion cannot hold, signs, white space and non-digits, read through the real process
-// environment. Every value is read whole, converted the way the platform's _wtoi converts it,
-// and ends in the specified setting; a folder nobody can use ends in the not-found line that
+// WebView2 variables at their largest (32,766 units and the terminator) and channel lists of
+// numbers the conversion cannot hold, signs, white space and non-digits, read through the real
+// process environment. Every value is read whole, converted the way the platform's _wtoi converts
+// it, and ends in the specified setting; a folder nobody can use ends in the not-found line that
 // names it.
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "engine/test_engine_client.h"
 #include "hostile/hostile_fixture.h"
@@ -116,7 +116,8 @@ TEST_F(LongVariableTest, ValuePastTheLargestIsCutToItAndReadAsStored) {
   // One unit more than a variable can hold: Wine stores the first 32,766 units (Windows
   // refuses to set it). The loader reads what the process holds: here the 4 at the end of the
   // value is lost with the cut, so only the leading 2 selects a channel.
-  SetEnvironment(L"WEBVIEW2_RELEASE_CHANNELS", L"2" + std::wstring(kLongestVariable - 1, L',') + L"4");
+  SetEnvironment(L"WEBVIEW2_RELEASE_CHANNELS",
+                 L"2" + std::wstring(kLongestVariable - 1, L',') + L"4");
   const std::optional<std::wstring> stored = GetEnvironment(L"WEBVIEW2_RELEASE_CHANNELS");
   if (!stored) {
     GTEST_SKIP() << "the platform refused the value";
@@ -155,8 +156,7 @@ TEST_F(LongVariableTest, LongestCommaListSearchesNothingEvenWithARegistration) {
                temp_.Join(L"Application\\120.0.2210.91"));
   SetWhole(L"WEBVIEW2_RELEASE_CHANNELS", Longest(L"", L','));
   EXPECT_EQ(Create(nullptr), kFileNotFound);
-  EXPECT_EQ(Lines(),
-            (std::vector<std::string>{kNoInstalledRuntimeLine, kNoInstalledRuntimeLine}));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{kNoInstalledRuntimeLine, kNoInstalledRuntimeLine}));
 }
 
 TEST_F(LongVariableTest, LongestSearchKindValuesReadAsTheirNumber) {
@@ -202,12 +202,12 @@ TEST(ChannelNumberTest, OutOfRangeNegativeAndNonDigitItemsSelectStable) {
     const wchar_t* list;
     std::int32_t mask;
   } cases[] = {
-      {L"99999999999", 0b00001},   {L"-1", 0b00001},          {L"-2147483649", 0b00001},
-      {L"4294967297", 0b00001},    {L"4294967300", 0b00001},  {L"2147483647", 0b00001},
-      {L"-2147483648", 0b00001},   {L"abc", 0b00001},         {L"0x4", 0b00001},
-      {L"\t2", 0b00100},           {L"2 ", 0b00100},          {L" +3 ", 0b01000},
-      {L"1.9", 0b00010},           {L"3,-0", 0b01001},        {L"4,99999999999,2", 0b10101},
-      {L"--1", 0b00001},           {L" ", 0b00001},           {L"\x0663", 0b01000},
+      {L"99999999999", 0b00001}, {L"-1", 0b00001},         {L"-2147483649", 0b00001},
+      {L"4294967297", 0b00001},  {L"4294967300", 0b00001}, {L"2147483647", 0b00001},
+      {L"-2147483648", 0b00001}, {L"abc", 0b00001},        {L"0x4", 0b00001},
+      {L"\t2", 0b00100},         {L"2 ", 0b00100},         {L" +3 ", 0b01000},
+      {L"1.9", 0b00010},         {L"3,-0", 0b01001},       {L"4,99999999999,2", 0b10101},
+      {L"--1", 0b00001},         {L" ", 0b00001},          {L"\x0663", 0b01000},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Utf8(c.list));

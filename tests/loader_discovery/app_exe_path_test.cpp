@@ -1,11 +1,12 @@
 // The executable's path: read into 260 units, then once into 4,096. Wine cannot start a
 // program whose path is 260 units or longer, so the long paths are read through a stand-in for
 // the system call.
-#include <gtest/gtest.h>
+#include "loader/app_exe_path.h"
 
 #include <vector>
 
-#include "loader/app_exe_path.h"
+#include <gtest/gtest.h>
+
 #include "loader_discovery/discovery_fixture.h"
 
 namespace mirvot::test {

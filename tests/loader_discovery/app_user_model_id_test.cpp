@@ -1,15 +1,17 @@
 // The application user model ID. Wine has no packaged ID function and a stub for the explicit
 // one, so the real call takes the fallback path; the rest runs against fakes.
-#include <windows.h>
-#include <objbase.h>
+#include "loader/app_user_model_id.h"
 
-#include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstring>
 #include <cwchar>
+
+#include <objbase.h>
+
 #include <optional>
 
-#include "loader/app_user_model_id.h"
+#include <gtest/gtest.h>
 
 namespace mirvot::test {
 namespace {

@@ -58,8 +58,9 @@ TEST_F(FindClientDllInFolderTest, DriveLetterFolderIsUsedUnchanged) {
 TEST_F(FindClientDllInFolderTest, MissingLibraryFailsWithFileNotFoundAndItsLine) {
   std::wstring path;
   EXPECT_EQ(FindClientDllInFolder(L"d:\\rt", path), kFileNotFound);
-  EXPECT_EQ(Lines(), std::vector<std::string>{Line(
-                         kClientDllNotFound, L"d:\\rt\\EBWebView\\x64\\EmbeddedBrowserWebView.dll")});
+  EXPECT_EQ(Lines(),
+            std::vector<std::string>{
+                Line(kClientDllNotFound, L"d:\\rt\\EBWebView\\x64\\EmbeddedBrowserWebView.dll")});
 }
 
 TEST_F(FindClientDllInFolderTest, LibraryThatDoesNotOpenWritesBothLines) {
@@ -69,7 +70,7 @@ TEST_F(FindClientDllInFolderTest, LibraryThatDoesNotOpenWritesBothLines) {
   std::wstring path;
   EXPECT_EQ(FindClientDllInFolder(folder.c_str(), path), kFileNotFound);
   EXPECT_EQ(Lines(), (std::vector<std::string>{Line(kSkippedInaccessible, ClientDllIn(folder)),
-                                                Line(kClientDllNotFound, ClientDllIn(folder))}));
+                                               Line(kClientDllNotFound, ClientDllIn(folder))}));
 }
 
 TEST_F(FindClientDllInFolderTest, RuntimeOlderThanTheMinimumIsStillUsed) {

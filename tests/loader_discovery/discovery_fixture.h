@@ -4,10 +4,10 @@
 // debugger lines.
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "common/owners.h"
 #include "harness/clean_webview2_state.h"

@@ -121,8 +121,8 @@ TEST_F(FindInstalledRuntimeTest, BareMajorVersionReadsAsOlderThanTheMinimum) {
   RegisterRuntime(HKEY_CURRENT_USER, ReleaseChannel::Stable, folder);
   std::wstring path;
   EXPECT_EQ(FindInstalledRuntime(LoaderSettings{}, path), kFileNotFound);
-  EXPECT_EQ(Lines(), (std::vector<std::string>{Line(kIncompatible, folder),
-                                               kNoInstalledRuntimeLine}));
+  EXPECT_EQ(Lines(),
+            (std::vector<std::string>{Line(kIncompatible, folder), kNoInstalledRuntimeLine}));
 }
 
 TEST_F(FindInstalledRuntimeTest, FolderNotNamedAfterAVersionIsSkippedSilently) {
@@ -170,8 +170,8 @@ TEST_F(FindInstalledRuntimeTest, LibraryThatDoesNotOpenIsSkippedWithItsLine) {
   std::wstring path;
   EXPECT_EQ(FindInstalledRuntime(LoaderSettings{}, path), S_OK);
   EXPECT_EQ(path, ClientDllIn(open));
-  EXPECT_EQ(Lines(), std::vector<std::string>{
-                         Line("WebView2: skipped inaccessible ", ClientDllIn(locked))});
+  EXPECT_EQ(Lines(),
+            std::vector<std::string>{Line("WebView2: skipped inaccessible ", ClientDllIn(locked))});
 }
 
 TEST_F(FindInstalledRuntimeTest, ValueTypeIsNotExamined) {
@@ -194,8 +194,7 @@ class RegistrationBufferTest : public FindInstalledRuntimeTest {
     return temp_.path() + L"\\" + std::wstring(padding, L'p') + tail;
   }
   void RegisterRaw(const std::wstring& text, bool terminated) {
-    const DWORD bytes =
-        static_cast<DWORD>((text.size() + (terminated ? 1 : 0)) * sizeof(wchar_t));
+    const DWORD bytes = static_cast<DWORD>((text.size() + (terminated ? 1 : 0)) * sizeof(wchar_t));
     ASSERT_EQ(SetRegistryRaw(HKEY_LOCAL_MACHINE, RegistrationKey(ReleaseChannel::Stable),
                              L"EBWebView", REG_SZ, text.c_str(), bytes, RegistryView::Wow64_32),
               ERROR_SUCCESS);
@@ -207,8 +206,8 @@ TEST_F(RegistrationBufferTest, ValueOf259UnitsAndTerminatorIsReadWhole) {
   RegisterRaw(folder, true);
   std::wstring path;
   EXPECT_EQ(FindInstalledRuntime(Channels(1), path), kFileNotFound);
-  EXPECT_EQ(Lines(), (std::vector<std::string>{Line(kIncompatible, folder),
-                                               kNoInstalledRuntimeLine}));
+  EXPECT_EQ(Lines(),
+            (std::vector<std::string>{Line(kIncompatible, folder), kNoInstalledRuntimeLine}));
 }
 
 TEST_F(RegistrationBufferTest, ValueFillingTheBufferWithoutTerminatorCountsAsAbsent) {
@@ -233,9 +232,9 @@ class EdgeViewRegistrationTest : public FindInstalledRuntimeTest {
                                 RegistryView::Wow64_32),
               ERROR_SUCCESS);
     if (!version.empty()) {
-      ASSERT_EQ(SetRegistryString(hive, kEdgeStableClientKey, L"pv", version,
-                                  RegistryView::Wow64_32),
-                ERROR_SUCCESS);
+      ASSERT_EQ(
+          SetRegistryString(hive, kEdgeStableClientKey, L"pv", version, RegistryView::Wow64_32),
+          ERROR_SUCCESS);
     }
   }
   static LoaderSettings EdgeView() {

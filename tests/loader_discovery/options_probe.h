@@ -2,7 +2,6 @@
 // A caller's options object that answers the Edge-view and channel getters with chosen results
 // and counts what the loader asks it.
 #include <windows.h>
-
 #include <wrl/client.h>
 
 #include "common/com_object.h"

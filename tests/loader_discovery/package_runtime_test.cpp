@@ -1,12 +1,13 @@
 // Runtime packages. Wine has none of the package dependency functions, so the system's functions
 // take the missing-function path for real; the walk through the functions runs against fakes
 // handed in the same way the product hands in the system's.
-#include <gtest/gtest.h>
+#include "loader/package_runtime.h"
 
 #include <cstring>
 #include <cwchar>
 
-#include "loader/package_runtime.h"
+#include <gtest/gtest.h>
+
 #include "loader_discovery/discovery_fixture.h"
 
 namespace mirvot::test {
@@ -37,8 +38,8 @@ TEST(FindRuntimePackage, FirstEntryOfTheFamilyIsTakenWithoutRegardToCase) {
       Package(L"MICROSOFT.webview2runtime.STABLE_8wekyb3d8bbwe", L"C:\\first", 1, 2, 3, 4),
       Package(kStableFamily, L"C:\\second", 130, 0, 0, 0),
   };
-  const auto found = FindRuntimePackage(Bytes(entries), entries.size() * sizeof(PACKAGE_INFO),
-                                        3, kStableFamily);
+  const auto found =
+      FindRuntimePackage(Bytes(entries), entries.size() * sizeof(PACKAGE_INFO), 3, kStableFamily);
   ASSERT_TRUE(found.has_value());
   EXPECT_EQ(found->folder, L"C:\\first");
   EXPECT_EQ(found->version, (RuntimeVersion{1, 2, 3, 4}));
@@ -47,15 +48,15 @@ TEST(FindRuntimePackage, FirstEntryOfTheFamilyIsTakenWithoutRegardToCase) {
 TEST(FindRuntimePackage, NoEntryOfTheFamilyFindsNothing) {
   const std::vector<PACKAGE_INFO> entries = {Package(kBetaFamily, L"C:\\beta", 120, 0, 0, 0),
                                              Package(nullptr, L"C:\\unnamed", 120, 0, 0, 0)};
-  EXPECT_FALSE(FindRuntimePackage(Bytes(entries), entries.size() * sizeof(PACKAGE_INFO), 2,
-                                  kStableFamily));
+  EXPECT_FALSE(
+      FindRuntimePackage(Bytes(entries), entries.size() * sizeof(PACKAGE_INFO), 2, kStableFamily));
 }
 
 TEST(FindRuntimePackage, MatchingEntryWithoutPathEndsTheWalk) {
   const std::vector<PACKAGE_INFO> entries = {Package(kStableFamily, nullptr, 120, 0, 0, 0),
                                              Package(kStableFamily, L"C:\\later", 120, 0, 0, 0)};
-  EXPECT_FALSE(FindRuntimePackage(Bytes(entries), entries.size() * sizeof(PACKAGE_INFO), 2,
-                                  kStableFamily));
+  EXPECT_FALSE(
+      FindRuntimePackage(Bytes(entries), entries.size() * sizeof(PACKAGE_INFO), 2, kStableFamily));
 }
 
 TEST(FindRuntimePackage, EntriesPastTheBufferAreNotRead) {
@@ -157,8 +158,9 @@ TEST_F(FindPackagedRuntimeTest, SystemWithoutThePackageFunctionsHasNoPackagedRun
   const HMODULE kernelbase = ::GetModuleHandleW(L"kernelbase.dll");
   const PackageFunctions& system = SystemPackageFunctions();
   using AnyFunction = void (*)();
-  EXPECT_EQ(reinterpret_cast<AnyFunction>(system.tryCreatePackageDependency),
-            reinterpret_cast<AnyFunction>(::GetProcAddress(kernelbase, "TryCreatePackageDependency")));
+  EXPECT_EQ(
+      reinterpret_cast<AnyFunction>(system.tryCreatePackageDependency),
+      reinterpret_cast<AnyFunction>(::GetProcAddress(kernelbase, "TryCreatePackageDependency")));
   EXPECT_EQ(reinterpret_cast<AnyFunction>(system.addPackageDependency),
             reinterpret_cast<AnyFunction>(::GetProcAddress(kernelbase, "AddPackageDependency")));
   if (system.tryCreatePackageDependency != nullptr) {

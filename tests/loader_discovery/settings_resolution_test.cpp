@@ -1,10 +1,11 @@
 // Settings from variables, policies and the caller's options object.
+#include "loader/settings_resolution.h"
+
 #include <gtest/gtest.h>
 
 #include <wrl/client.h>
 
 #include "loader/runtime_discovery.h"
-#include "loader/settings_resolution.h"
 #include "loader_discovery/discovery_fixture.h"
 #include "loader_discovery/options_probe.h"
 
@@ -76,8 +77,8 @@ TEST_F(ResolveLoaderSettingsTest, ReleaseChannelListsFromTheVariable) {
   const struct {
     const wchar_t* list;
     std::int32_t mask;
-  } cases[] = {{L"1,3", 0b01010}, {L"0,7", 0b00001}, {L"2,x", 0b00101},
-               {L"1,,2", 0b00110}, {L",,", 0}, {L"4", 0b10000}};
+  } cases[] = {{L"1,3", 0b01010},  {L"0,7", 0b00001}, {L"2,x", 0b00101},
+               {L"1,,2", 0b00110}, {L",,", 0},        {L"4", 0b10000}};
   for (const auto& c : cases) {
     SCOPED_TRACE(Utf8(c.list));
     const ScopedEnvironment channels(L"WEBVIEW2_RELEASE_CHANNELS", std::wstring(c.list));
@@ -99,8 +100,8 @@ TEST_F(ResolveLoaderSettingsTest, ChannelSearchKindVariableIsOneOnlyWhenItReadsA
   const struct {
     const wchar_t* value;
     std::int32_t kind;
-  } cases[] = {{L"1", 1}, {L"  1", 1}, {L"+1", 1}, {L"1x", 1}, {L"0", 0},
-               {L"2", 0}, {L"true", 0}, {L"", 0}};
+  } cases[] = {{L"1", 1}, {L"  1", 1}, {L"+1", 1},   {L"1x", 1},
+               {L"0", 0}, {L"2", 0},   {L"true", 0}, {L"", 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(Utf8(c.value));
     const ScopedEnvironment kind(L"WEBVIEW2_CHANNEL_SEARCH_KIND", std::wstring(c.value));
@@ -209,7 +210,7 @@ TEST_F(ResolveLoaderSettingsTest, FlagPolicyMayBeADwordOrAString) {
     DWORD number;
     const wchar_t* text;
     std::int32_t kind;
-  } cases[] = {{true, 1, nullptr, 1},   {false, 0, L"1", 1},    {true, 2, nullptr, 0},
+  } cases[] = {{true, 1, nullptr, 1},  {false, 0, L"1", 1},  {true, 2, nullptr, 0},
                {false, 0, L"true", 0}, {false, 0, L" 1", 1}, {true, 0, nullptr, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.asDword ? std::to_string(c.number) : Utf8(c.text));
@@ -269,10 +270,9 @@ TEST_F(ResolveLoaderSettingsTest, PolicyTextsAreLimitedTo259Units) {
 TEST_F(ResolveLoaderSettingsTest, AbsentPolicyRootStopsLaterPolicyReads) {
   const wchar_t* folder = nullptr;
   const wchar_t* data = nullptr;
-  EXPECT_FALSE(LookupLoaderSetting(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER",
-                                   L"BrowserExecutableFolder",
-                                   TextSetting(folder, storage_.browserExecutableFolder), true,
-                                   false));
+  EXPECT_FALSE(
+      LookupLoaderSetting(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", L"BrowserExecutableFolder",
+                          TextSetting(folder, storage_.browserExecutableFolder), true, false));
   EXPECT_FALSE(IsPolicyRootPresent());
   // A policy that appears now is not read by the rest of this resolution...
   Policy(HKEY_CURRENT_USER, L"UserDataFolder", kExeFileName, L"late");
@@ -287,14 +287,12 @@ TEST_F(ResolveLoaderSettingsTest, AbsentPolicyRootStopsLaterPolicyReads) {
 
 TEST_F(ResolveLoaderSettingsTest, PresentFolderVariableMarksThePolicyRootPresent) {
   const wchar_t* folder = nullptr;
-  EXPECT_FALSE(LookupLoaderSetting(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER",
-                                   L"BrowserExecutableFolder",
-                                   TextSetting(folder, storage_.browserExecutableFolder), true,
-                                   false));
+  EXPECT_FALSE(
+      LookupLoaderSetting(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", L"BrowserExecutableFolder",
+                          TextSetting(folder, storage_.browserExecutableFolder), true, false));
   EXPECT_FALSE(IsPolicyRootPresent());
   const ScopedEnvironment variable(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", L"v");
-  EXPECT_TRUE(LookupLoaderSetting(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER",
-                                  L"BrowserExecutableFolder",
+  EXPECT_TRUE(LookupLoaderSetting(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", L"BrowserExecutableFolder",
                                   TextSetting(folder, storage_.browserExecutableFolder), true,
                                   false));
   EXPECT_TRUE(IsPolicyRootPresent());

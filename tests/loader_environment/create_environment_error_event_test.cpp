@@ -1,11 +1,11 @@
 // The error event's registration sequence and payload, seen through stand-in ETW functions.
 #include "loader/create_environment_error_event.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <ostream>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "loader/core/etw_layout.h"
 #include "loader_environment/fake_event_tracing.h"
@@ -64,8 +64,7 @@ TEST_F(CreateEnvironmentErrorEventTest, ErrorLevelTraceWithLoaderKeywordGetsTheE
   fake.noticesAtRegistration = {ErrorLevelLoaderTrace()};
   Report(kFileNotFound, false, true);
 
-  EXPECT_EQ(fake.calls,
-            (std::vector<std::string>{"register", "traits", "write", "unregister"}));
+  EXPECT_EQ(fake.calls, (std::vector<std::string>{"register", "traits", "write", "unregister"}));
   ASSERT_EQ(fake.writes.size(), 1u);
   EXPECT_EQ(fake.writes[0].handle, fake.issuedHandles.at(0));
   EXPECT_FALSE(fake.writes[0].activityIdGiven);
@@ -151,8 +150,7 @@ constexpr ULONGLONG kKeyword = 0x0000400000000000ull;
 INSTANTIATE_TEST_SUITE_P(
     Traces, EnableDecisionTest,
     ::testing::Values(
-        EnableCase{"NoTrace", {}, false},
-        EnableCase{"ErrorLevel", {{1, 2, kKeyword, 0}}, true},
+        EnableCase{"NoTrace", {}, false}, EnableCase{"ErrorLevel", {{1, 2, kKeyword, 0}}, true},
         EnableCase{"VerboseLevel", {{1, 5, kKeyword, 0}}, true},
         EnableCase{"LevelZeroMeansEveryLevel", {{1, 0, kKeyword, 0}}, true},
         EnableCase{"CriticalOnlyIsTooLow", {{1, 1, kKeyword, 0}}, false},
@@ -163,7 +161,9 @@ INSTANTIATE_TEST_SUITE_P(
         EnableCase{"EnabledThenDisabled", {{1, 4, kKeyword, 0}, {0, 0, 0, 0}}, false},
         EnableCase{"CaptureStateLeavesEnableStanding", {{1, 4, kKeyword, 0}, {2, 0, 0, 0}}, true},
         EnableCase{"CaptureStateAloneEnablesNothing", {{2, 4, kKeyword, 0}}, false}),
-    [](const ::testing::TestParamInfo<EnableCase>& traceCase) { return std::string(traceCase.param.name); });
+    [](const ::testing::TestParamInfo<EnableCase>& traceCase) {
+      return std::string(traceCase.param.name);
+    });
 
 TEST_F(CreateEnvironmentErrorEventTest, EnableStateDoesNotOutliveTheReport) {
   fake.noticesAtRegistration = {ErrorLevelLoaderTrace()};

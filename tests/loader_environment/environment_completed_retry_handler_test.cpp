@@ -3,15 +3,15 @@
 // folder without an engine, so it fails at once and the outcome is known.
 #include "loader/environment_completed_retry_handler.h"
 
-#include <gtest/gtest.h>
-#include <wrl/client.h>
-
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "common/wide_text.h"
+#include <gtest/gtest.h>
 
+#include <wrl/client.h>
+
+#include "common/wide_text.h"
 #include "engine/test_engine_client.h"
 #include "harness/debug_capture.h"
 #include "harness/temp_folder.h"
@@ -248,9 +248,9 @@ TEST_F(RetryHandlerTest, FirstFailureRetriesWithCapturedSettingsAndReportsTheRet
   ASSERT_EQ(caller->calls.size(), 1u);
   EXPECT_EQ(caller->calls[0].errorCode, kFileNotFound);
   EXPECT_EQ(caller->calls[0].environment, nullptr);
-  const std::string expected = "WebView2: Failed to find the WebView2 client dll at: " +
-                               WideToUtf8(emptyRuntime) +
-                               "\\EBWebView\\x64\\EmbeddedBrowserWebView.dll\n";
+  const std::string expected =
+      "WebView2: Failed to find the WebView2 client dll at: " + WideToUtf8(emptyRuntime) +
+      "\\EBWebView\\x64\\EmbeddedBrowserWebView.dll\n";
   EXPECT_EQ(output.lines(), std::vector<std::string>{expected});
 }
 

@@ -3,13 +3,14 @@
 // ETW functions), against the test engine and two broken engine libraries.
 #include "loader/environment_creation.h"
 
-#include <gtest/gtest.h>
-#include <wrl/client.h>
-
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <wrl/client.h>
 
 #include "common/wide_text.h"
 #include "engine/test_engine_client.h"
@@ -60,8 +61,7 @@ class LoaderEnvironmentTest : public ::testing::Test {
   HRESULT Create(const wchar_t* browserExecutableFolder, const wchar_t* userDataFolder = nullptr,
                  ICoreWebView2EnvironmentOptions* options = nullptr) {
     return CreateCoreWebView2EnvironmentWithTracing(events.functions(), browserExecutableFolder,
-                                                    userDataFolder,
-                                                    options, caller.Get());
+                                                    userDataFolder, options, caller.Get());
   }
 
   bool WaitForCaller() {
@@ -136,8 +136,7 @@ class FixedEngineTest : public LoaderEnvironmentTest {
 
 TEST_F(FixedEngineTest, NullHandlerReturnsEPointerWithoutOutputEventOrEngineCall) {
   EXPECT_EQ(CreateCoreWebView2EnvironmentWithTracing(events.functions(), fixedFolder.c_str(),
-                                                     nullptr, nullptr,
-                                                     nullptr),
+                                                     nullptr, nullptr, nullptr),
             E_POINTER);
 
   EXPECT_TRUE(output.writes().empty());
@@ -190,8 +189,7 @@ TEST_F(FixedEngineTest, NullUserDataFolderReachesTheEngineAsNull) {
 TEST_F(FixedEngineTest, OptionsObjectIsPassedOnToTheEngine) {
   // Posing as nothing the loader or the engine asks for: both find no options interface.
   PosingObject options(__uuidof(IDispatch));
-  ASSERT_EQ(Create(fixedFolder.c_str(), nullptr,
-                   options.As<ICoreWebView2EnvironmentOptions>()),
+  ASSERT_EQ(Create(fixedFolder.c_str(), nullptr, options.As<ICoreWebView2EnvironmentOptions>()),
             S_OK);
   ASSERT_TRUE(WaitForCaller());
 
@@ -366,8 +364,8 @@ TEST_F(FixedEngineTest, EachRefusedAttemptReportsAnEventWithClientDllFound) {
 
 TEST_F(LoaderEnvironmentTest, InstalledRuntimeIsCreatedWithKindInstalled) {
   const std::wstring versionFolder = TestRuntimeFolder(L"Application\\120.0.2210.91");
-  ASSERT_EQ(SetRegistryString(HKEY_CURRENT_USER, kStableClientStateKey, L"EBWebView",
-                              versionFolder, RegistryView::Wow64_32),
+  ASSERT_EQ(SetRegistryString(HKEY_CURRENT_USER, kStableClientStateKey, L"EBWebView", versionFolder,
+                              RegistryView::Wow64_32),
             ERROR_SUCCESS);
   const TestEngineClient installed(TestEngineDllPath(L"Application\\120.0.2210.91"));
   ASSERT_TRUE(installed.valid());
@@ -391,8 +389,7 @@ TEST_F(FixedEngineTest, EdgeViewModeGivesKindEdgeView) {
 
   const auto calls = CreationCalls();
   ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].rfind("CreateWebViewEnvironmentWithOptionsInternal unknown=1 kind=2 ", 0),
-            0u)
+  EXPECT_EQ(calls[0].rfind("CreateWebViewEnvironmentWithOptionsInternal unknown=1 kind=2 ", 0), 0u)
       << calls[0];
 }
 
@@ -497,7 +494,11 @@ TEST_F(LoaderEnvironmentTest, LoadLineIsWrittenInPiecesWithTheHintAsOne) {
   const std::string hint(kArchitectureHintLine, sizeof(kArchitectureHintLine) - 2);
   const std::vector<std::string> attempt{
       "WebView2: CoreWebView2Environment failed when trying to LoadLibrary: hr=0x",
-      "8007007E", " path=", Utf8(ClientDllIn(runtime)), "\n" + hint, "\n"};
+      "8007007E",
+      " path=",
+      Utf8(ClientDllIn(runtime)),
+      "\n" + hint,
+      "\n"};
   std::vector<std::string> expected = attempt;
   expected.insert(expected.end(), attempt.begin(), attempt.end());
   EXPECT_EQ(pieces, expected);

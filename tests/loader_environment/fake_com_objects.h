@@ -4,9 +4,9 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include <wrl/client.h>
-
 #include <vector>
+
+#include <wrl/client.h>
 
 #include "common/com_object.h"
 #include "webview2/webview2_interfaces.h"

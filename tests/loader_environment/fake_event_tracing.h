@@ -4,9 +4,11 @@
 // during registration: Wine's ETW never runs the callback and delivers no events, so this is
 // the only way to see what a report does.
 #include <windows.h>
-#include <evntprov.h>
 
 #include <cstdint>
+
+#include <evntprov.h>
+
 #include <optional>
 #include <string>
 #include <vector>

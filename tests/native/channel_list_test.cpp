@@ -1,11 +1,11 @@
 #include "loader/core/channel_list.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace mirvot {
 namespace {
@@ -204,8 +204,7 @@ TEST(ChannelConstantsTest, RegistrationKeyNamesAreDistinctBracedGuids) {
 }
 
 TEST(ChannelConstantsTest, PackageFamilyNamesFollowTheChannelNames) {
-  const std::u16string_view channelNames[] = {u"Stable", u"Beta", u"Dev", u"Canary",
-                                              u"Internal"};
+  const std::u16string_view channelNames[] = {u"Stable", u"Beta", u"Dev", u"Canary", u"Internal"};
   for (std::size_t i = 0; i < kReleaseChannelCount; ++i) {
     std::u16string expected = u"Microsoft.WebView2Runtime.";
     expected.append(channelNames[i]);

@@ -1,9 +1,9 @@
 #include "loader/core/crt_integer.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <string_view>
+
+#include <gtest/gtest.h>
 
 namespace mirvot {
 namespace {
@@ -73,12 +73,13 @@ TEST(CrtIntegerTest, DigitsOfOtherScriptsAreReadAsTheirValue) {
 }
 
 TEST(CrtIntegerTest, DigitSetsMixWithSignsAndSaturation) {
-  ExpectReads({u"\u0661\u0662", 12, true, 2});   // Arabic-Indic one, two
+  ExpectReads({u"\u0661\u0662", 12, true, 2});    // Arabic-Indic one, two
   ExpectReads({u"1\uFF12\u0663", 123, true, 3});  // ASCII, fullwidth, Arabic-Indic
   ExpectReads({u" -\u0967", -1, true, 3});        // Devanagari one after a sign
-  ExpectReads({u"\uFF19\uFF19\uFF19\uFF19\uFF19\uFF19\uFF19\uFF19\uFF19\uFF19\uFF19", INT32_MAX, true, 11});
-  ExpectReads({u"\u0661.\u0662", 1, true, 1});   // a version part stops at the dot
-  ExpectReads({u"\uFF0D1", 0, false, 0});         // a fullwidth hyphen is no sign
+  ExpectReads(
+      {u"\uFF19\uFF19\uFF19\uFF19\uFF19\uFF19\uFF19\uFF19\uFF19\uFF19\uFF19", INT32_MAX, true, 11});
+  ExpectReads({u"\u0661.\u0662", 1, true, 1});  // a version part stops at the dot
+  ExpectReads({u"\uFF0D1", 0, false, 0});       // a fullwidth hyphen is no sign
 }
 
 TEST(CrtIntegerTest, WhiteSpaceOutsideAsciiIsNotSkipped) {
@@ -87,7 +88,10 @@ TEST(CrtIntegerTest, WhiteSpaceOutsideAsciiIsNotSkipped) {
 }
 
 TEST(CrtIntegerTest, StopsAtAnEmbeddedNul) {
-  ExpectReads({std::u16string_view(u"12\0" u"34", 5), 12, true, 2});
+  ExpectReads({std::u16string_view(u"12\0"
+                                   u"34",
+                                   5),
+               12, true, 2});
 }
 
 TEST(CrtIntegerTest, LimitsOfThirtyTwoBitsAreExact) {

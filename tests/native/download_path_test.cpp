@@ -1,16 +1,14 @@
 #include "shell/core/download_path.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <string_view>
+
+#include <gtest/gtest.h>
 
 namespace mirvot {
 namespace {
 
-void ExpectUnchanged(std::u16string_view path) {
-  EXPECT_EQ(normalize_download_path(path), path);
-}
+void ExpectUnchanged(std::u16string_view path) { EXPECT_EQ(normalize_download_path(path), path); }
 
 void ExpectPlain(std::u16string_view longPath, std::u16string_view plain) {
   EXPECT_EQ(normalize_download_path(longPath), plain);
@@ -112,9 +110,9 @@ TEST(NormalizeDownloadPathTest, ControlCharactersKeepThePrefix) {
 
 TEST(NormalizeDownloadPathTest, ReservedDeviceNamesKeepThePrefix) {
   for (const std::u16string_view name :
-       {u"CON", u"con", u"PRN", u"AUX", u"NUL", u"nul.txt", u"Con .txt", u"aux.tar.gz",
-        u"COM1", u"com9.log", u"LPT1", u"lpt9", u"COM0", u"LPT0", u"COM\u00B9", u"LPT\u00B3",
-        u"CONIN$", u"conout$.txt", u"NUL   "}) {
+       {u"CON", u"con", u"PRN", u"AUX", u"NUL", u"nul.txt", u"Con .txt", u"aux.tar.gz", u"COM1",
+        u"com9.log", u"LPT1", u"lpt9", u"COM0", u"LPT0", u"COM\u00B9", u"LPT\u00B3", u"CONIN$",
+        u"conout$.txt", u"NUL   "}) {
     std::u16string path = uR"(\\?\C:\Downloads\)";
     path.append(name);
     SCOPED_TRACE(::testing::PrintToString(std::u16string(name)));
@@ -125,8 +123,8 @@ TEST(NormalizeDownloadPathTest, ReservedDeviceNamesKeepThePrefix) {
 
 TEST(NormalizeDownloadPathTest, NamesThatOnlyResembleDevicesAreFine) {
   for (const std::u16string_view name :
-       {u"CONSOLE.txt", u"COM10", u"LPT", u"nul_file", u"xcon", u"icon.png", u"COMA",
-        u"LPT\u00B4", u"  CON", u"prn-1.pdf"}) {
+       {u"CONSOLE.txt", u"COM10", u"LPT", u"nul_file", u"xcon", u"icon.png", u"COMA", u"LPT\u00B4",
+        u"  CON", u"prn-1.pdf"}) {
     const std::u16string plain = std::u16string(uR"(C:\Downloads\)").append(name);
     SCOPED_TRACE(::testing::PrintToString(std::u16string(name)));
     ExpectPlain(uR"(\\?\)" + plain, plain);

@@ -1,11 +1,11 @@
 #include "loader/core/etw_layout.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
 #include <cstdint>
 #include <string_view>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace mirvot {
 namespace {
@@ -25,8 +25,8 @@ TEST(EtwLayoutTest, ProviderTraitsMatchTheDocumentedBytes) {
   Bytes expected = {52, 0};
   AppendText(expected, "Microsoft.MSEdgeWebView.Loader");
   // Trait: size 19, type 1 (provider group), then {4F50731A-89CF-4782-B3E0-DCE8C90476BA}.
-  AppendBytes(expected, {19, 0, 1, 0x1A, 0x73, 0x50, 0x4F, 0xCF, 0x89, 0x82, 0x47,
-                         0xB3, 0xE0, 0xDC, 0xE8, 0xC9, 0x04, 0x76, 0xBA});
+  AppendBytes(expected, {19, 0, 1, 0x1A, 0x73, 0x50, 0x4F, 0xCF, 0x89, 0x82, 0x47, 0xB3, 0xE0, 0xDC,
+                         0xE8, 0xC9, 0x04, 0x76, 0xBA});
   ASSERT_EQ(expected.size(), 52u);
   EXPECT_EQ(BuildProviderTraits(), expected);
 }

@@ -1,10 +1,10 @@
 #include "loader/core/folder_rules.h"
 
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include <gtest/gtest.h>
 
 #include "loader/core/runtime_version.h"
 
@@ -69,8 +69,7 @@ TEST(ClientDllPathInTest, LibraryLiesBelowTheFolder) {
 }
 
 TEST(ClientDllPathInTest, TrailingBackslashIsDoubled) {
-  EXPECT_EQ(ClientDllPathIn(uR"(d:\rt\)"),
-            uR"(d:\rt\\EBWebView\x64\EmbeddedBrowserWebView.dll)");
+  EXPECT_EQ(ClientDllPathIn(uR"(d:\rt\)"), uR"(d:\rt\\EBWebView\x64\EmbeddedBrowserWebView.dll)");
 }
 
 TEST(ClientDllPathInTest, RelativeFolderBesideTheExecutable) {
@@ -81,7 +80,8 @@ TEST(ClientDllPathInTest, RelativeFolderBesideTheExecutable) {
 }
 
 TEST(RuntimeVersionTextTest, VersionIsTheLastComponent) {
-  EXPECT_EQ(RuntimeVersionText(uR"(C:\Program Files (x86)\Microsoft\EdgeWebView\Application\120.0.2210.91)"),
+  EXPECT_EQ(RuntimeVersionText(
+                uR"(C:\Program Files (x86)\Microsoft\EdgeWebView\Application\120.0.2210.91)"),
             u"120.0.2210.91");
 }
 

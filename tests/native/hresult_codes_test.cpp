@@ -1,8 +1,8 @@
 #include "common/core/hresult_codes.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
+
+#include <gtest/gtest.h>
 
 namespace mirvot {
 namespace {

@@ -1,10 +1,10 @@
 #include "shell/core/profile_folder_path.h"
 
-#include <gtest/gtest.h>
-
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include <gtest/gtest.h>
 
 namespace mirvot {
 namespace {
@@ -20,7 +20,8 @@ TEST(JoinProfileFolderTest, AppendsBothComponentsToTheLocalAppDataFolder) {
 }
 
 TEST(JoinProfileFolderTest, TrailingBackslashIsNotDoubled) {
-  EXPECT_EQ(Join(uR"(C:\Users\u1\AppData\Local\)"), uR"(C:\Users\u1\AppData\Local\Mirvot\WebView2)");
+  EXPECT_EQ(Join(uR"(C:\Users\u1\AppData\Local\)"),
+            uR"(C:\Users\u1\AppData\Local\Mirvot\WebView2)");
 }
 
 TEST(JoinProfileFolderTest, TrailingForwardSlashCountsAsASeparator) {

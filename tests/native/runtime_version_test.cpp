@@ -1,8 +1,8 @@
 #include "loader/core/runtime_version.h"
 
-#include <gtest/gtest.h>
-
 #include <string_view>
+
+#include <gtest/gtest.h>
 
 namespace mirvot {
 namespace {

@@ -1,9 +1,9 @@
 #include "common/core/utf_convert.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <string_view>
+
+#include <gtest/gtest.h>
 
 namespace mirvot {
 namespace {

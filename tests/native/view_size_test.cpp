@@ -1,10 +1,10 @@
 #include "shell/core/view_size.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <limits>
 #include <optional>
+
+#include <gtest/gtest.h>
 
 namespace mirvot {
 namespace {

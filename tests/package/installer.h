@@ -2,9 +2,11 @@
 // Driving Windows Installer the way users and administrators do (msiexec.exe with a command
 // line) and reading back what it registered and wrote.
 #include <windows.h>
-#include <shlobj.h>
 
 #include <optional>
+
+#include <shlobj.h>
+
 #include <string>
 #include <vector>
 
@@ -13,7 +15,7 @@ namespace mirvot::test {
 struct MsiexecRun {
   DWORD exitCode = 0;
   bool timedOut = false;
-  std::string log;                    // the verbose log (/l*v), as written
+  std::string log;                     // the verbose log (/l*v), as written
   std::vector<std::wstring> messages;  // texts of the message boxes shown (basic UI only)
 };
 
@@ -23,8 +25,7 @@ enum class Ui {
 };
 
 // msiexec.exe <arguments> with the given user interface and a verbose log in `logPath`.
-MsiexecRun RunMsiexec(const std::wstring& arguments, const std::wstring& logPath,
-                      Ui ui = Ui::None);
+MsiexecRun RunMsiexec(const std::wstring& arguments, const std::wstring& logPath, Ui ui = Ui::None);
 
 // A value of the package's Property table; empty when absent.
 std::wstring PackageProperty(const std::wstring& packagePath, const std::wstring& name);

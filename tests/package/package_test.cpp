@@ -3,12 +3,16 @@
 // upgrade in place, refused downgrade, removal, the running program, the runtime check, and the
 // browser profile that none of them touches.
 #include <windows.h>
-#include <msi.h>
-#include <shlobj.h>
 
 #include <filesystem>
 #include <fstream>
+
+#include <msi.h>
+
 #include <optional>
+
+#include <shlobj.h>
+
 #include <string>
 
 #include <gmock/gmock.h>
@@ -44,8 +48,8 @@ std::wstring RegistrationKey(const wchar_t* channel) {
   if (actual.has_value() && actual == ReadBytes(WindowsPathFromHost(hostPath))) {
     return ::testing::AssertionSuccess();
   }
-  return ::testing::AssertionFailure() << WideToUtf8(path) << " is not a copy of " << hostPath
-                                       << (actual ? "" : " (missing)");
+  return ::testing::AssertionFailure()
+         << WideToUtf8(path) << " is not a copy of " << hostPath << (actual ? "" : " (missing)");
 }
 
 class PackageTest : public ::testing::Test {
@@ -85,10 +89,10 @@ class PackageTest : public ::testing::Test {
   }
 
   void RegisterTestRuntime(HKEY hive = HKEY_CURRENT_USER) {
-    ASSERT_EQ(SetRegistryString(hive, RegistrationKey(kStableChannel), L"EBWebView",
-                                TestRuntimeFolder(L"Application\\120.0.2210.91"),
-                                RegistryView::Wow64_32),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        SetRegistryString(hive, RegistrationKey(kStableChannel), L"EBWebView",
+                          TestRuntimeFolder(L"Application\\120.0.2210.91"), RegistryView::Wow64_32),
+        ERROR_SUCCESS);
   }
 
   static std::wstring ProfileRoot() { return KnownFolder(FOLDERID_LocalAppData) + L"\\Mirvot"; }
@@ -237,10 +241,10 @@ TEST_F(PackageTest, ProgramThatDoesNotCloseStopsTheUpgradeBeforeAnythingChanges)
 TEST_F(PackageTest, WithoutRuntimeInstallationIsRefusedUnlessTheCheckIsSkipped) {
   const MsiexecRun refused = Install(package_, L"", Ui::Basic);
   EXPECT_EQ(refused.exitCode, ERROR_INSTALL_FAILURE);
-  EXPECT_THAT(refused.messages,
-              ElementsAre(AllOf(
-                  HasSubstr(L"Microsoft Edge WebView2 Runtime"),
-                  HasSubstr(L"https://developer.microsoft.com/microsoft-edge/webview2/"))));
+  EXPECT_THAT(
+      refused.messages,
+      ElementsAre(AllOf(HasSubstr(L"Microsoft Edge WebView2 Runtime"),
+                        HasSubstr(L"https://developer.microsoft.com/microsoft-edge/webview2/"))));
   EXPECT_THAT(RelatedProducts(upgradeCode_), IsEmpty());
   EXPECT_FALSE(PathExists(UserFolder()));
 

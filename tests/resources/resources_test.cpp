@@ -5,8 +5,6 @@
 // build compiled in as MIRVOT_EXE_PATH. Host paths such as /work/build/Mirvot.exe are fine.
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
@@ -14,6 +12,8 @@
 #include <span>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "common/owners.h"
 #include "common/wide_text.h"
@@ -72,8 +72,8 @@ class ExecutableResources : public ::testing::Test {
     ASSERT_FALSE(path_.empty()) << "set MIRVOT_EXE or build with MIRVOT_EXE_PATH";
     module_.reset(::LoadLibraryExW(path_.c_str(), nullptr,
                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-    ASSERT_TRUE(module_.valid()) << "cannot load " << WideToUtf8(path_) << " for its resources, error "
-                                 << ::GetLastError();
+    ASSERT_TRUE(module_.valid()) << "cannot load " << WideToUtf8(path_)
+                                 << " for its resources, error " << ::GetLastError();
   }
 
   // The bytes of one resource in US English, or nullopt if there is none.
@@ -213,8 +213,8 @@ TEST_F(ExecutableResources, SmallIconImageBecomesAnIcon) {
   const auto image = Resource(RT_ICON, small->id);
   ASSERT_TRUE(image.has_value());
   std::vector<BYTE> bits(image->begin(), image->end());
-  const UniqueIcon icon(::CreateIconFromResourceEx(bits.data(), static_cast<DWORD>(bits.size()), TRUE,
-                                                   0x00030000, 32, 32, LR_DEFAULTCOLOR));
+  const UniqueIcon icon(::CreateIconFromResourceEx(bits.data(), static_cast<DWORD>(bits.size()),
+                                                   TRUE, 0x00030000, 32, 32, LR_DEFAULTCOLOR));
   EXPECT_TRUE(icon.valid()) << "error " << ::GetLastError();
 }
 
@@ -230,7 +230,8 @@ class VersionRecord : public ::testing::Test {
     ASSERT_FALSE(path_.empty()) << "set MIRVOT_EXE or build with MIRVOT_EXE_PATH";
     DWORD ignored = 0;
     const DWORD size = ::GetFileVersionInfoSizeW(path_.c_str(), &ignored);
-    ASSERT_NE(size, 0u) << "no version record in " << WideToUtf8(path_) << ", error " << ::GetLastError();
+    ASSERT_NE(size, 0u) << "no version record in " << WideToUtf8(path_) << ", error "
+                        << ::GetLastError();
     data_.resize(size);
     ASSERT_TRUE(::GetFileVersionInfoW(path_.c_str(), 0, size, data_.data()));
   }
@@ -292,8 +293,8 @@ TEST_F(VersionRecord, StringTableHoldsTheProductTexts) {
     const wchar_t* value;
   };
   const Expected expected[] = {
-      {L"CompanyName", L"Mirvot"},       {L"FileDescription", L"Mirvot Desktop"},
-      {L"FileVersion", L"1.0.0"},        {L"InternalName", L"Mirvot"},
+      {L"CompanyName", L"Mirvot"},          {L"FileDescription", L"Mirvot Desktop"},
+      {L"FileVersion", L"1.0.0"},           {L"InternalName", L"Mirvot"},
       {L"OriginalFilename", L"Mirvot.exe"}, {L"ProductName", L"Mirvot"},
       {L"ProductVersion", L"1.0.0"},
   };

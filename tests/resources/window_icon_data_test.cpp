@@ -1,5 +1,5 @@
 // The window icon compiled into the program: a complete, plain 256 x 256 RGBA PNG.
-#include <gtest/gtest.h>
+#include "shell/window_icon_data.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -7,24 +7,21 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "png_reading.h"
-#include "shell/window_icon_data.h"
 
 namespace mirvot::test {
 namespace {
 
-std::span<const std::uint8_t> WindowIcon() {
-  return {kWindowIconPng, kWindowIconPngSize};
-}
+std::span<const std::uint8_t> WindowIcon() { return {kWindowIconPng, kWindowIconPngSize}; }
 
 std::vector<std::uint8_t> WindowIconCopy() {
   const auto icon = WindowIcon();
   return {icon.begin(), icon.end()};
 }
 
-TEST(WindowIconData, StartsWithThePngSignature) {
-  EXPECT_TRUE(HasPngSignature(WindowIcon()));
-}
+TEST(WindowIconData, StartsWithThePngSignature) { EXPECT_TRUE(HasPngSignature(WindowIcon())); }
 
 TEST(WindowIconData, HeaderDescribes256SquareRgbaEightBitNotInterlaced) {
   const auto header = ReadPngHeader(WindowIcon());

@@ -1,9 +1,9 @@
 #include "shell/dpi_awareness.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "shell/event_loop.h"
 

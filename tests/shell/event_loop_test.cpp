@@ -1,9 +1,9 @@
 #include "shell/event_loop.h"
 
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <thread>
+
+#include <gtest/gtest.h>
 
 #include "recording_handler.h"
 #include "shell/main_window.h"
@@ -86,8 +86,7 @@ TEST_F(EventLoopTest, OnResumedRunsOnceBeforeAnyMessageIsDispatched) {
   bool messageStillQueued = false;
   app_.onResumed = [&](EventLoop&) {
     MSG peeked{};
-    messageStillQueued =
-        ::PeekMessageW(&peeked, actions_.hwnd(), 0, 0, PM_NOREMOVE) != FALSE;
+    messageStillQueued = ::PeekMessageW(&peeked, actions_.hwnd(), 0, 0, PM_NOREMOVE) != FALSE;
     ASSERT_TRUE(actions_.Post([this] { loop_->exit(); }));
   };
   EXPECT_EQ(loop_->run(app_), S_OK);

@@ -47,9 +47,7 @@ class FakeData final : public ComObject<IDataObject> {
   bool files_;
 };
 
-ComPtr<FakeData> MakeData(bool files) {
-  return AdoptComReference(MakeComObject<FakeData>(files));
-}
+ComPtr<FakeData> MakeData(bool files) { return AdoptComReference(MakeComObject<FakeData>(files)); }
 
 TEST(FileDropTarget, FilesAreAcceptedAsACopyAndLeftAlone) {
   const ComPtr<IDropTarget> target = make_file_drop_target();

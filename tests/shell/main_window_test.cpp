@@ -1,11 +1,12 @@
 #include "shell/main_window.h"
 
+#include <memory>
+
 #include <ole2.h>
 
-#include <gtest/gtest.h>
-
-#include <memory>
 #include <thread>
+
+#include <gtest/gtest.h>
 
 #include "recording_handler.h"
 #include "shell/file_drop_target.h"
@@ -98,8 +99,8 @@ TEST_F(MainWindowTest, WindowHasTheDesktopFrameAndIsVisible) {
   ASSERT_EQ(Open(), S_OK);
   const auto style = static_cast<DWORD>(::GetWindowLongPtrW(window_->hwnd(), GWL_STYLE));
   const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrW(window_->hwnd(), GWL_EXSTYLE));
-  constexpr DWORD kCreated = WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
-                             WS_SIZEBOX;
+  constexpr DWORD kCreated =
+      WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_SIZEBOX;
   EXPECT_EQ(kCreated, 0x06CC0000u);
   EXPECT_EQ(style & kCreated, kCreated);
   EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
@@ -228,10 +229,9 @@ TEST_F(MainWindowTest, ResizingMinimisingAndRestoringAreReportedInOrder) {
       [&] {
         app_.Mark("resize");
         RECT frame{0, 0, 900, 600};
-        ::AdjustWindowRectEx(&frame,
-                             static_cast<DWORD>(::GetWindowLongPtrW(window_->hwnd(), GWL_STYLE)),
-                             FALSE,
-                             static_cast<DWORD>(::GetWindowLongPtrW(window_->hwnd(), GWL_EXSTYLE)));
+        ::AdjustWindowRectEx(
+            &frame, static_cast<DWORD>(::GetWindowLongPtrW(window_->hwnd(), GWL_STYLE)), FALSE,
+            static_cast<DWORD>(::GetWindowLongPtrW(window_->hwnd(), GWL_EXSTYLE)));
         ::SetWindowPos(window_->hwnd(), nullptr, 0, 0, frame.right - frame.left,
                        frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       },

@@ -12,7 +12,7 @@ struct PngImage {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   std::uint8_t bitDepth = 8;
-  std::uint8_t colorType = 6;  // 0 gray, 2 RGB, 3 palette, 4 gray+alpha, 6 RGBA
+  std::uint8_t colorType = 6;              // 0 gray, 2 RGB, 3 palette, 4 gray+alpha, 6 RGBA
   std::vector<std::uint8_t> palette;       // RGB triples (PLTE); empty for none
   std::vector<std::uint8_t> transparency;  // tRNS contents; empty for none
   // The rows as stored, without the filter byte (filter 0 is written before each).

@@ -2,13 +2,13 @@
 // closed from another process, failing fatally, and idle.
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <optional>
 #include <regex>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "common/owners.h"
 #include "harness/debug_capture.h"
@@ -37,8 +37,7 @@ std::wstring ProbeCommand(const std::vector<std::wstring>& arguments) {
 // A name no other test run uses at the same time.
 std::wstring UniqueName(const std::wstring& stem) {
   static int counter = 0;
-  return stem + L" " + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-         std::to_wstring(++counter);
+  return stem + L" " + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
 }
 
 // The display DPI the next process sees, put back afterwards.
@@ -47,8 +46,8 @@ class ScopedLogPixels {
   explicit ScopedLogPixels(DWORD dpi) {
     DWORD value = 0;
     DWORD size = sizeof(value);
-    if (::RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &value,
-                       &size) == ERROR_SUCCESS) {
+    if (::RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &value, &size) ==
+        ERROR_SUCCESS) {
       previous_ = value;
     }
     written_ = test::SetRegistryDword(HKEY_CURRENT_USER, kKey, kValue, dpi) == ERROR_SUCCESS;
@@ -261,8 +260,7 @@ TEST(ShellProbe, FatalErrorReportIsWrittenToStandardError) {
   ASSERT_TRUE(std::regex_search(output, line, std::regex("fatal-line ([0-9]+)"))) << output;
   const std::string report = ReadWholeFile(errorPath);
   EXPECT_EQ(report, "thread 'main' panicked at tests/shell/shell_window_probe.cpp:" +
-                        line[1].str() +
-                        ":\ncalled `Result::unwrap()` on an `Err` value: boom\n");
+                        line[1].str() + ":\ncalled `Result::unwrap()` on an `Err` value: boom\n");
 }
 
 // An exception leaving the application's handler (here std::bad_alloc, thrown while the handler

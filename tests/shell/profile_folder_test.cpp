@@ -1,8 +1,8 @@
 #include "shell/profile_folder.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "harness/environment.h"
 

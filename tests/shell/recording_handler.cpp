@@ -10,17 +10,14 @@ constexpr wchar_t kActionsClass[] = L"ShellTestLoopActions";
 
 LRESULT CALLBACK ActionsProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kRunAction) {
-    std::unique_ptr<std::function<void()>> action(
-        reinterpret_cast<std::function<void()>*>(lParam));
+    std::unique_ptr<std::function<void()>> action(reinterpret_cast<std::function<void()>*>(lParam));
     (*action)();
     return 0;
   }
   return ::DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-bool IsEvent(const std::string& line) {
-  return line.rfind("resize ", 0) == 0 || line == "close";
-}
+bool IsEvent(const std::string& line) { return line.rfind("resize ", 0) == 0 || line == "close"; }
 
 }  // namespace
 
@@ -46,8 +43,7 @@ void RecordingHandler::on_resumed(EventLoop& loop) {
   --depth;
 }
 
-void RecordingHandler::on_window_event(EventLoop& loop, WindowId window,
-                                       const WindowEvent& event) {
+void RecordingHandler::on_window_event(EventLoop& loop, WindowId window, const WindowEvent& event) {
   ++depth;
   deepestNesting = std::max(deepestNesting, depth);
   log.push_back(DescribeEvent(event));

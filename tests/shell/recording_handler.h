@@ -27,7 +27,7 @@ class RecordingHandler final : public ApplicationHandler {
   // The recorded events between two marks (or from the first mark to the end when `to` is
   // empty).
   [[nodiscard]] std::vector<std::string> EventsBetween(const std::string& from,
-                                                      const std::string& to) const;
+                                                       const std::string& to) const;
 
   std::function<void(EventLoop&)> onResumed;
   std::function<void(EventLoop&, WindowId, const WindowEvent&)> onWindowEvent;

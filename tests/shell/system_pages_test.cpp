@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <cstring>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace mirvot {
 namespace {

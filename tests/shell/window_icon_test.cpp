@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "png_builder.h"
 #include "shell/window_icon_data.h"
@@ -269,8 +269,8 @@ TEST(CreateIconFromRgba, MakesA32BitIconWithThePixelsAndAlpha) {
   EXPECT_EQ(bitmaps.color.bmWidth, 2);
   EXPECT_EQ(bitmaps.color.bmHeight, 2);
   EXPECT_EQ(bitmaps.color.bmBitsPixel, 32);
-  const std::vector<std::uint8_t> expected = {30, 20, 10, 255, /**/ 60, 50, 40, 128,
-                                              /**/ 90, 80, 70, 0, /**/ 3, 2, 1, 4};
+  const std::vector<std::uint8_t> expected = {30,      20, 10, 255, /**/ 60, 50, 40, 128,
+                                              /**/ 90, 80, 70, 0,   /**/ 3,  2,  1,  4};
   EXPECT_EQ(bitmaps.bgra, expected);
 }
 

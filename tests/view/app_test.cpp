@@ -69,9 +69,10 @@ TEST_F(AppTest, ResumedBuildsWindowContextAndViewOnTheLoginPage) {
   EXPECT_STREQ(title, L"Mirvot");
 
   const auto log = Log();
-  EXPECT_GE(FindLine(log, "CreateWebViewEnvironmentWithOptionsInternal unknown=1 kind=1 "
-                          "userDataFolder=\"C:\\Users\\u1\\AppData\\Local\\Mirvot\\WebView2\" "
-                          "options=yes handler=yes"),
+  EXPECT_GE(FindLine(log,
+                     "CreateWebViewEnvironmentWithOptionsInternal unknown=1 kind=1 "
+                     "userDataFolder=\"C:\\Users\\u1\\AppData\\Local\\Mirvot\\WebView2\" "
+                     "options=yes handler=yes"),
             0);
   EXPECT_GE(FindLine(log, std::string("webview.Navigate \"") + kLoginUrl + "\""), 0);
   EXPECT_GE(FindLine(log, "webview.add_DownloadStarting"), 0);
@@ -99,8 +100,9 @@ TEST_F(AppTest, WithoutLocalAppDataTheContextHasNoFolder) {
   app().on_resumed(*loop_);
   ASSERT_TRUE(app().web_context);
   EXPECT_FALSE(app().web_context->profile_folder);
-  EXPECT_GE(FindLineStartingWith(Log(), "CreateWebViewEnvironmentWithOptionsInternal unknown=1 "
-                                        "kind=1 userDataFolder=\"\" "),
+  EXPECT_GE(FindLineStartingWith(Log(),
+                                 "CreateWebViewEnvironmentWithOptionsInternal unknown=1 "
+                                 "kind=1 userDataFolder=\"\" "),
             0);
 }
 
@@ -121,9 +123,10 @@ TEST_F(AppTest, SecondResumedReplacesWindowAndViewButKeepsTheContext) {
   EXPECT_EQ(::GetParent(app().webview->host()), app().window->hwnd());
 
   const auto log = Log();
-  EXPECT_EQ(CountLinesStartingWith(log, "CreateWebViewEnvironmentWithOptionsInternal unknown=1 "
-                                        "kind=1 userDataFolder=\"C:\\Users\\u1\\AppData\\Local\\"
-                                        "Mirvot\\WebView2\""),
+  EXPECT_EQ(CountLinesStartingWith(log,
+                                   "CreateWebViewEnvironmentWithOptionsInternal unknown=1 "
+                                   "kind=1 userDataFolder=\"C:\\Users\\u1\\AppData\\Local\\"
+                                   "Mirvot\\WebView2\""),
             2);
   EXPECT_EQ(CountLinesStartingWith(log, "controller.Close"), 1);
 

@@ -46,9 +46,10 @@ using BrowserViewCreationTest = ViewTest;
 TEST_F(BrowserViewCreationTest, EngineIsCalledWithTheProfileFolderAndOurOptions) {
   CreateView();
   const auto log = Log();
-  EXPECT_GE(FindLine(log, "CreateWebViewEnvironmentWithOptionsInternal unknown=1 kind=1 "
-                          "userDataFolder=\"C:\\profiles\\mirvot-view-test\" options=yes "
-                          "handler=yes"),
+  EXPECT_GE(FindLine(log,
+                     "CreateWebViewEnvironmentWithOptionsInternal unknown=1 kind=1 "
+                     "userDataFolder=\"C:\\profiles\\mirvot-view-test\" options=yes "
+                     "handler=yes"),
             0);
 }
 
@@ -56,8 +57,9 @@ TEST_F(BrowserViewCreationTest, MissingProfileFolderIsPassedAsEmptyStringNotNull
   context_.profile_folder.reset();
   CreateView();
   const auto log = Log();
-  EXPECT_GE(FindLine(log, "CreateWebViewEnvironmentWithOptionsInternal unknown=1 kind=1 "
-                          "userDataFolder=\"\" options=yes handler=yes"),
+  EXPECT_GE(FindLine(log,
+                     "CreateWebViewEnvironmentWithOptionsInternal unknown=1 kind=1 "
+                     "userDataFolder=\"\" options=yes handler=yes"),
             0);
 }
 
@@ -87,23 +89,21 @@ TEST_F(BrowserViewCreationTest, FullCreationSequenceInOrder) {
   BrowserView& view = CreateView();
   const RECT client = parent_->client();
   const auto log = Log();
-  EXPECT_THAT(LinesBetween(log, "environment.CreateCoreWebView2ControllerOptions",
-                           "controller.put_Bounds"),
-              ElementsAre("environment.CreateCoreWebView2ControllerOptions",
-                          "controllerOptions.put_IsInPrivateModeEnabled 0",
-                          "environment.CreateCoreWebView2ControllerWithOptions parentWindow=yes "
-                          "options=yes inPrivate=0 handler=yes",
-                          "controllerHandler.Invoke hr=0x00000000 controller=yes",
-                          "controllerHandler.Invoke returned 0x00000000",
-                          "controller.get_CoreWebView2", "webview.get_Settings",
-                          kAllSettingLines[0], kAllSettingLines[1], kAllSettingLines[2],
-                          kAllSettingLines[3], kAllSettingLines[4], kAllSettingLines[5],
-                          kAllSettingLines[6], kAllSettingLines[7], kAllSettingLines[8],
-                          "webview.add_WindowCloseRequested", "webview.add_NewWindowRequested",
-                          "webview.add_DownloadStarting",
-                          "webview.Navigate \"https://app.example/login\"",
-                          "controller.put_IsVisible 1", "controller.MoveFocus 0",
-                          BoundsLine(client)));
+  EXPECT_THAT(
+      LinesBetween(log, "environment.CreateCoreWebView2ControllerOptions", "controller.put_Bounds"),
+      ElementsAre("environment.CreateCoreWebView2ControllerOptions",
+                  "controllerOptions.put_IsInPrivateModeEnabled 0",
+                  "environment.CreateCoreWebView2ControllerWithOptions parentWindow=yes "
+                  "options=yes inPrivate=0 handler=yes",
+                  "controllerHandler.Invoke hr=0x00000000 controller=yes",
+                  "controllerHandler.Invoke returned 0x00000000", "controller.get_CoreWebView2",
+                  "webview.get_Settings", kAllSettingLines[0], kAllSettingLines[1],
+                  kAllSettingLines[2], kAllSettingLines[3], kAllSettingLines[4],
+                  kAllSettingLines[5], kAllSettingLines[6], kAllSettingLines[7],
+                  kAllSettingLines[8], "webview.add_WindowCloseRequested",
+                  "webview.add_NewWindowRequested", "webview.add_DownloadStarting",
+                  "webview.Navigate \"https://app.example/login\"", "controller.put_IsVisible 1",
+                  "controller.MoveFocus 0", BoundsLine(client)));
   EXPECT_EQ(FindLine(log, "environment.CreateCoreWebView2Controller parentWindow=yes handler=yes"),
             -1);
   EXPECT_NE(view.host(), nullptr);
@@ -128,8 +128,9 @@ TEST_F(BrowserViewCreationTest, NothingElseIsRegisteredOrInjected) {
 
 TEST_F(BrowserViewCreationTest, StartUrlIsNavigatedUnchanged) {
   CreateView("https://app.example/login?next=%2Fhome&lang=d\xC3\xA9");
-  EXPECT_GE(FindLine(Log(), "webview.Navigate \"https://app.example/login?next=%2Fhome&lang=d\xC3\xA9\""),
-            0);
+  EXPECT_GE(
+      FindLine(Log(), "webview.Navigate \"https://app.example/login?next=%2Fhome&lang=d\xC3\xA9\""),
+      0);
 }
 
 TEST_F(BrowserViewCreationTest, WithoutDownloadCallbackNoDownloadResponseIsRegistered) {
@@ -208,9 +209,9 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST_F(BrowserViewCreationTest, AllLaterSettingsInterfacesMissingLeavesTheFirstFive) {
-  ASSERT_TRUE(Script(
-      "omit=ICoreWebView2Settings4,ICoreWebView2Settings5,ICoreWebView2Settings6,"
-      "ICoreWebView2Settings9"));
+  ASSERT_TRUE(
+      Script("omit=ICoreWebView2Settings4,ICoreWebView2Settings5,ICoreWebView2Settings6,"
+             "ICoreWebView2Settings9"));
   CreateView();
   EXPECT_EQ(LinesStartingWith(Log(), "settings.put_"),
             std::vector<std::string>(kAllSettingLines.begin(), kAllSettingLines.begin() + 5));
@@ -235,7 +236,8 @@ struct NullAnswerCase {
 
 void PrintTo(const NullAnswerCase& answer, std::ostream* out) { *out << answer.interfaceName; }
 
-class NullQueryAnswerTest : public ViewTest, public ::testing::WithParamInterface<NullAnswerCase> {};
+class NullQueryAnswerTest : public ViewTest,
+                            public ::testing::WithParamInterface<NullAnswerCase> {};
 
 TEST_P(NullQueryAnswerTest, CountsAsAFailedQuery) {
   ASSERT_TRUE(Script(std::string("qi_null=") + GetParam().interfaceName));
@@ -313,7 +315,8 @@ TEST_F(BrowserViewCreationTest, SuccessWithoutControllerFailsWithEPointer) {
 TEST_F(BrowserViewCreationTest, ControllerOptionsFailureEndsCreation) {
   ASSERT_TRUE(Script("fail=environment.CreateCoreWebView2ControllerOptions:80004005"));
   EXPECT_EQ(CreateFailing(), WebView2Error::from_h_result(E_FAIL));
-  EXPECT_EQ(CountLinesStartingWith(Log(), "environment.CreateCoreWebView2ControllerWithOptions"), 0);
+  EXPECT_EQ(CountLinesStartingWith(Log(), "environment.CreateCoreWebView2ControllerWithOptions"),
+            0);
 }
 
 TEST_F(BrowserViewCreationTest, PrivateModeSetterFailureEndsCreation) {
@@ -348,7 +351,8 @@ TEST_F(BrowserViewCreationTest, FailingLaterSetterEndsCreation) {
 
 TEST_F(BrowserViewCreationTest, FailedRegistrationOrNavigationEndsCreation) {
   for (const char* script :
-       {"fail=webview.add_WindowCloseRequested:80004005", "fail=webview.add_NewWindowRequested:80004005",
+       {"fail=webview.add_WindowCloseRequested:80004005",
+        "fail=webview.add_NewWindowRequested:80004005",
         "fail=webview.add_DownloadStarting:80004005", "navigate_fail=80004005",
         "fail=webview.get_Settings:80004005", "fail=controller.get_CoreWebView2:80004005"}) {
     SCOPED_TRACE(script);

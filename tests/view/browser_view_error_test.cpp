@@ -23,8 +23,10 @@ TEST(WebView2ErrorTest, WindowsErrorNamesCodeAndSystemMessage) {
     --length;
   }
   const std::string message = WideToUtf8(std::wstring_view(text, length));
-  EXPECT_EQ(error.description(), "WebView2Error(WindowsError(Error { code: HRESULT(0x80070002), "
-                                 "message: \"" + message + "\" }))");
+  EXPECT_EQ(error.description(),
+            "WebView2Error(WindowsError(Error { code: HRESULT(0x80070002), "
+            "message: \"" +
+                message + "\" }))");
 }
 
 TEST(WebView2ErrorTest, TaskCanceledHasItsOwnDescription) {

@@ -103,9 +103,9 @@ TEST_F(BrowserViewEventsTest, LongPathDownloadIsNormalisedToThePlainDrivePath) {
 
 TEST_F(BrowserViewEventsTest, LongPathThatPlainFormWouldChangeStaysLong) {
   // A trailing dot is dropped by plain paths, so only the long form names this file.
-  EXPECT_EQ(engine_->RaiseDownloadStarting(L"https://files.example/a",
-                                           L"\\\\?\\C:\\Downloads\\name."),
-            S_OK);
+  EXPECT_EQ(
+      engine_->RaiseDownloadStarting(L"https://files.example/a", L"\\\\?\\C:\\Downloads\\name."),
+      S_OK);
   EXPECT_GE(FindLine(NewLines(), "download.put_ResultFilePath \"\\\\?\\C:\\Downloads\\name.\""), 0);
 }
 
@@ -188,8 +188,9 @@ TEST_F(BrowserViewEventsTest, FocusOfTheMainWindowMovesIntoTheView) {
 }
 
 TEST_F(BrowserViewEventsTest, HookFailuresAreIgnored) {
-  ASSERT_TRUE(Script("bounds_fail=80004005;fail=controller.NotifyParentWindowPositionChanged:80004005,"
-                     "controller.MoveFocus:80004005"));
+  ASSERT_TRUE(
+      Script("bounds_fail=80004005;fail=controller.NotifyParentWindowPositionChanged:80004005,"
+             "controller.MoveFocus:80004005"));
   ::SendMessageW(parent_->get(), WM_SIZE, SIZE_RESTORED, 0);
   ::SendMessageW(parent_->get(), WM_MOVE, 0, 0);
   ::SendMessageW(parent_->get(), WM_SETFOCUS, 0, 0);

@@ -314,9 +314,7 @@ class FakeSchemeRegistration final : public ComObject<ICoreWebView2CustomSchemeR
   HRESULT STDMETHODCALLTYPE SetAllowedOrigins(UINT32, LPCWSTR*) noexcept override {
     return E_NOTIMPL;
   }
-  HRESULT STDMETHODCALLTYPE get_HasAuthorityComponent(BOOL*) noexcept override {
-    return E_NOTIMPL;
-  }
+  HRESULT STDMETHODCALLTYPE get_HasAuthorityComponent(BOOL*) noexcept override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE put_HasAuthorityComponent(BOOL) noexcept override { return E_NOTIMPL; }
   LONG References() const noexcept { return ReferenceCount(); }
 };

@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 
-#include "shell/parent_hook.h"
-
 #include <stdexcept>
 #include <utility>
+
+#include "shell/parent_hook.h"
 
 namespace mirvot::test {
 namespace {
@@ -25,9 +25,9 @@ void RegisterParentClass() {
 
 ParentWindow::ParentWindow(int width, int height) {
   RegisterParentClass();
-  window_ = ::CreateWindowExW(0, kParentClassName, L"view test parent", WS_OVERLAPPEDWINDOW,
-                              40, 40, width, height, nullptr, nullptr, ::GetModuleHandleW(nullptr),
-                              nullptr);
+  window_ =
+      ::CreateWindowExW(0, kParentClassName, L"view test parent", WS_OVERLAPPEDWINDOW, 40, 40,
+                        width, height, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   if (window_ != nullptr) {
     ::ShowWindow(window_, SW_SHOWNORMAL);
     PumpPendingMessages();
@@ -74,8 +74,9 @@ std::vector<std::string> LinesBetween(const std::vector<std::string>& lines,
 bool HasParentHook(HWND window) {
   // The import library lacks GetWindowSubclass; the program looks it up by name too.
   using GetWindowSubclassFunction = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*);
-  static const auto getWindowSubclass = reinterpret_cast<GetWindowSubclassFunction>(
-      reinterpret_cast<void (*)()>(::GetProcAddress(::LoadLibraryW(L"comctl32.dll"), "GetWindowSubclass")));
+  static const auto getWindowSubclass =
+      reinterpret_cast<GetWindowSubclassFunction>(reinterpret_cast<void (*)()>(
+          ::GetProcAddress(::LoadLibraryW(L"comctl32.dll"), "GetWindowSubclass")));
   DWORD_PTR referenceData = 0;
   return getWindowSubclass != nullptr &&
          getWindowSubclass(window, parent_hook_proc, kParentHookId, &referenceData) != FALSE;

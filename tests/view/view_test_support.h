@@ -39,8 +39,8 @@ std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines
 
 // The lines from the first one equal to `first` up to and including the first following one
 // that starts with `lastPrefix`; empty when either is missing.
-std::vector<std::string> LinesBetween(const std::vector<std::string>& lines, const std::string& first,
-                                      const std::string& lastPrefix);
+std::vector<std::string> LinesBetween(const std::vector<std::string>& lines,
+                                      const std::string& first, const std::string& lastPrefix);
 
 // Whether the view's hook is on `window`, asked of comctl32 itself.
 bool HasParentHook(HWND window);

@@ -5,10 +5,6 @@
 // arguments, and the recorded index must be the method's published slot. On x86-64 every COM method
 // uses the same calling convention and the caller cleans up, so a probe that ignores its arguments
 // can stand in for any method. The tables below are transcribed from the published slot lists.
-#include "webview2/webview2_interfaces.h"
-
-#include <gtest/gtest.h>
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +14,10 @@
 #include <type_traits>
 #include <utility>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include "webview2/webview2_interfaces.h"
 
 // Declared outside the unnamed namespace on purpose: for a class with internal linkage the
 // compiler knows every derived class, finds no implementation of this pure method and may treat a
@@ -1047,8 +1047,8 @@ class RecordingEnvironmentHandler final
 
 class ChannelOptions final : public SilentUnknown<ICoreWebView2EnvironmentOptions7> {
  public:
-  HRESULT STDMETHODCALLTYPE get_ChannelSearchKind(
-      COREWEBVIEW2_CHANNEL_SEARCH_KIND* value) override {
+  HRESULT STDMETHODCALLTYPE
+  get_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND* value) override {
     *value = COREWEBVIEW2_CHANNEL_SEARCH_KIND_LEAST_STABLE;
     return S_OK;
   }

@@ -9,7 +9,8 @@ template <typename Text>
 Text FormatHex(std::uint32_t value) {
   Text text(8, typename Text::value_type{'0'});
   for (int i = 7; i >= 0; --i) {
-    text[static_cast<std::size_t>(i)] = static_cast<typename Text::value_type>(kHexDigits[value & 0xFu]);
+    text[static_cast<std::size_t>(i)] =
+        static_cast<typename Text::value_type>(kHexDigits[value & 0xFu]);
     value >>= 4;
   }
   return text;

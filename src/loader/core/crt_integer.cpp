@@ -41,9 +41,7 @@ CrtIntegerRead ReadCrtInteger(std::u16string_view text) noexcept {
   result.consumed = true;
   result.end = i;
   if (negative) {
-    result.value = magnitude >= 0x80000000u
-                       ? INT32_MIN
-                       : -static_cast<std::int32_t>(magnitude);
+    result.value = magnitude >= 0x80000000u ? INT32_MIN : -static_cast<std::int32_t>(magnitude);
   } else {
     result.value = magnitude > 0x7FFFFFFFu ? INT32_MAX : static_cast<std::int32_t>(magnitude);
   }

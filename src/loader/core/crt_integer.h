@@ -49,8 +49,8 @@ constexpr bool IsCrtSpace(char16_t unit) noexcept {
 }
 
 // Leading white space, an optional '+' or '-', then decimal digits (of any of the sets above,
-// mixed freely) up to the first non-digit (a NUL is a non-digit, so text cut at its terminator and text that goes on
-// beyond it read the same).
+// mixed freely) up to the first non-digit (a NUL is a non-digit, so text cut at its terminator and
+// text that goes on beyond it read the same).
 [[nodiscard]] CrtIntegerRead ReadCrtInteger(std::u16string_view text) noexcept;
 
 }  // namespace mirvot

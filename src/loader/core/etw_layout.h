@@ -67,8 +67,8 @@ struct EventDescriptorFields {
   std::uint16_t task;
   std::uint64_t keyword;
 };
-inline constexpr EventDescriptorFields kLoaderErrorEventDescriptor{0, 0, 11, 2, 0, 0,
-                                                                   kLoaderEventKeyword};
+inline constexpr EventDescriptorFields kLoaderErrorEventDescriptor{
+    0, 0, 11, 2, 0, 0, kLoaderEventKeyword};
 
 // Kinds of the data descriptors passed with a write, and the information class that hands
 // the provider traits to the registration.

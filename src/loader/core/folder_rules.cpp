@@ -54,8 +54,7 @@ std::optional<std::u16string_view> TextInRegistryBuffer(const char16_t* data,
   if (data == nullptr || capacityUnits == 0) {
     return std::nullopt;
   }
-  const char16_t* terminator =
-      std::char_traits<char16_t>::find(data, capacityUnits, u'\0');
+  const char16_t* terminator = std::char_traits<char16_t>::find(data, capacityUnits, u'\0');
   if (terminator == nullptr) {
     return std::nullopt;
   }

@@ -58,9 +58,8 @@ bool is_reserved_device_name(std::u16string_view component) noexcept {
     }
   }
   // COMn and LPTn, with a decimal digit or a superscript one, two or three.
-  if (base.size() == 4 &&
-      (equals_ascii_caseless(base.substr(0, 3), u"COM") ||
-       equals_ascii_caseless(base.substr(0, 3), u"LPT"))) {
+  if (base.size() == 4 && (equals_ascii_caseless(base.substr(0, 3), u"COM") ||
+                           equals_ascii_caseless(base.substr(0, 3), u"LPT"))) {
     const char16_t number = base[3];
     return (number >= u'0' && number <= u'9') || number == u'\u00B9' || number == u'\u00B2' ||
            number == u'\u00B3';
@@ -111,8 +110,7 @@ std::u16string normalize_download_path(std::u16string_view path) {
   const std::size_t prefixLength = kLongPathPrefix.size();
   const bool hasDrivePrefix = path.size() >= prefixLength + 2 &&
                               path.substr(0, prefixLength) == kLongPathPrefix &&
-                              is_ascii_letter(path[prefixLength]) &&
-                              path[prefixLength + 1] == u':';
+                              is_ascii_letter(path[prefixLength]) && path[prefixLength + 1] == u':';
   if (!hasDrivePrefix) {
     return std::u16string(path);
   }

@@ -35,11 +35,12 @@ std::int32_t round_to_physical(double value) noexcept {
 }
 
 PhysicalSize view_size_for_resize(std::uint32_t width, std::uint32_t height, double windowScale,
-                               std::uint32_t hostDpi) noexcept {
+                                  std::uint32_t hostDpi) noexcept {
   const double logicalWidth = static_cast<double>(width) / windowScale;
   const double logicalHeight = static_cast<double>(height) / windowScale;
   const double hostScale = scale_from_dpi(hostDpi);
-  return {round_to_physical(logicalWidth * hostScale), round_to_physical(logicalHeight * hostScale)};
+  return {round_to_physical(logicalWidth * hostScale),
+          round_to_physical(logicalHeight * hostScale)};
 }
 
 std::uint32_t client_size_for_logical(double logical, double scale) noexcept {

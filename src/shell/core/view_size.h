@@ -28,7 +28,7 @@ struct PhysicalSize {
 // scale follows IEEE arithmetic (a zero size gives NaN and so 0, any other the clamped
 // maximum); it does not crash.
 [[nodiscard]] PhysicalSize view_size_for_resize(std::uint32_t width, std::uint32_t height,
-                                             double windowScale, std::uint32_t hostDpi) noexcept;
+                                                double windowScale, std::uint32_t hostDpi) noexcept;
 
 // The physical size of a logical length at a scale factor: rounded to nearest with halves
 // away from zero, clamped to 0 .. UINT32_MAX, NaN gives 0. 1280 logical pixels at 150 % are

@@ -12,7 +12,7 @@ namespace mirvot::test_engine {
 
 // What a hold came to.
 struct HoldOutcome {
-  bool held = false;        // someone listened and the caller was held
+  bool held = false;         // someone listened and the caller was held
   FileTimeTicks waited = 0;  // how long, in 100 ns units
 };
 

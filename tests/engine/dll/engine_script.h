@@ -20,7 +20,7 @@ struct Script {
   bool environmentNull = false;
   bool invokeTwice = false;
   std::set<std::string, std::less<>> omittedInterfaces;
-  std::set<std::string, std::less<>> nullInterfaces;  // answered S_OK with a null pointer
+  std::set<std::string, std::less<>> nullInterfaces;         // answered S_OK with a null pointer
   std::map<std::string, HRESULT, std::less<>> failingCalls;  // "object.method" -> result
   std::optional<HRESULT> controllerFailure;
   bool controllerNull = false;

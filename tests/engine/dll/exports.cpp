@@ -1,9 +1,10 @@
 // The engine's creation entry and the control exports of engine/test_engine_control.h.
 #include <windows.h>
-#include <wrl/client.h>
 
 #include <cstdint>
 #include <string>
+
+#include <wrl/client.h>
 
 #include "core_view.h"
 #include "engine/test_engine_control.h"
@@ -121,8 +122,7 @@ extern "C" __declspec(dllexport) HRESULT CreateWebViewEnvironmentWithOptionsInte
   const Script script = CurrentScript();
   // Before anything else the engine does, so that a benchmark holding the caller here sees the
   // host's own work only.
-  const HoldOutcome hold =
-      script.holdPipe.empty() ? HoldOutcome{} : HoldCaller(script.holdPipe);
+  const HoldOutcome hold = script.holdPipe.empty() ? HoldOutcome{} : HoldCaller(script.holdPipe);
   std::string line = std::string(kCreateEntry) + " unknown=" + std::to_string(unknown ? 1 : 0) +
                      " kind=" + std::to_string(runtimeKind) +
                      " userDataFolder=" + QuotedText(userDataFolder) +

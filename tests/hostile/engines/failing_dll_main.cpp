@@ -7,7 +7,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
   return reason == DLL_PROCESS_ATTACH ? FALSE : TRUE;
 }
 
-extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE CreateWebViewEnvironmentWithOptionsInternal(
-    bool, INT32, PCWSTR, void*, void*) {
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE
+    CreateWebViewEnvironmentWithOptionsInternal(bool, INT32, PCWSTR, void*, void*) {
   return E_UNEXPECTED;
 }

@@ -1,9 +1,10 @@
 // The scripted hostile engine of hostile_engine_control.h. Only the test thread calls into it,
 // one call at a time, so its state needs no lock.
 #include <windows.h>
-#include <wrl/client.h>
 
 #include <vector>
+
+#include <wrl/client.h>
 
 #include "hostile/engines/hostile_engine_control.h"
 
@@ -58,9 +59,8 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE CreateWebViewEnvironment
   return plan.result;
 }
 
-extern "C" __declspec(dllexport) void HostileEngine_SetPlans(const HostileCreationPlan* plans,
-                                                              int count,
-                                                              ICoreWebView2Environment* environment) {
+extern "C" __declspec(dllexport) void HostileEngine_SetPlans(
+    const HostileCreationPlan* plans, int count, ICoreWebView2Environment* environment) {
   EngineState& state = State();
   state.kept.clear();
   state.plans.assign(plans, plans + (plans != nullptr && count > 0 ? count : 0));
@@ -71,8 +71,9 @@ extern "C" __declspec(dllexport) int HostileEngine_CreationCalls() {
   return static_cast<int>(State().kept.size());
 }
 
-extern "C" __declspec(dllexport) ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*
-HostileEngine_KeptHandler(int index) {
+extern "C" __declspec(dllexport)
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* HostileEngine_KeptHandler(
+        int index) {
   EngineState& state = State();
   if (index < 0 || static_cast<std::size_t>(index) >= state.kept.size() || !state.kept[index]) {
     return nullptr;
