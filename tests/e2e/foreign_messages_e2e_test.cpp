@@ -18,20 +18,6 @@
 namespace mirvot::test {
 namespace {
 
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-HWND HostOf(HWND mainWindow) {
-  return ::FindWindowExW(mainWindow, nullptr, L"WRY_WEBVIEW", nullptr);
-}
-
-bool HostCoversClientArea(HWND mainWindow) {
-  const HWND host = HostOf(mainWindow);
-  const RECT client = ClientRectOf(mainWindow);
-  return host != nullptr && SameRect(RectInParent(host), RECT{0, 0, client.right, client.bottom});
-}
-
 // Posts a message, waiting for room while the program's queue is full.
 bool PostPatiently(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   for (int attempt = 0; attempt < 2000; ++attempt) {

@@ -35,25 +35,6 @@ std::vector<std::string> Starting(const std::vector<std::string>& lines,
   return found;
 }
 
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-// The host window of a main window: its child of class WRY_WEBVIEW.
-HWND HostOf(HWND mainWindow) {
-  return ::FindWindowExW(mainWindow, nullptr, L"WRY_WEBVIEW", nullptr);
-}
-
-// Whether the host covers the main window's whole client area.
-bool HostCoversClientArea(HWND mainWindow) {
-  const HWND host = HostOf(mainWindow);
-  if (host == nullptr) {
-    return false;
-  }
-  const RECT client = ClientRectOf(mainWindow);
-  return SameRect(RectInParent(host), RECT{0, 0, client.right, client.bottom});
-}
-
 // Sets the display DPI that processes started from now on use, and puts the old value back.
 class ScopedLogPixels {
  public:

@@ -49,6 +49,21 @@ HWND FindMainWindowOf(DWORD processId) {
   return nullptr;
 }
 
+HWND HostOf(HWND mainWindow) {
+  return ::FindWindowExW(mainWindow, nullptr, L"WRY_WEBVIEW", nullptr);
+}
+
+bool HostCoversClientArea(HWND mainWindow) {
+  const HWND host = HostOf(mainWindow);
+  if (host == nullptr) {
+    return false;
+  }
+  const RECT client = ClientRectOf(mainWindow);
+  const RECT placed = RectInParent(host);
+  return placed.left == 0 && placed.top == 0 && placed.right == client.right &&
+         placed.bottom == client.bottom;
+}
+
 RECT ClientRectOf(HWND window) {
   RECT rect{};
   ::GetClientRect(window, &rect);

@@ -25,6 +25,12 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId);
 // The main window of a process: class "Window Class", title "Mirvot"; null when there is none.
 HWND FindMainWindowOf(DWORD processId);
 
+// The host window of a main window: its child of class WRY_WEBVIEW; null when there is none.
+HWND HostOf(HWND mainWindow);
+
+// Whether the host covers the main window's whole client area.
+bool HostCoversClientArea(HWND mainWindow);
+
 // A window's client rectangle and a child's rectangle in its parent's client coordinates.
 RECT ClientRectOf(HWND window);
 RECT RectInParent(HWND child);
