@@ -54,19 +54,30 @@ install_missing() {
   flock -u 201
 }
 
+# Whether the release offers a package; a fresh machine may have no package lists yet.
+offered() {
+  apt-cache show "$1" >/dev/null 2>&1 && return 0
+  ((updated == 0)) || return 1
+  apt-get update -qq
+  updated=1
+  apt-cache show "$1" >/dev/null 2>&1
+}
+
 # Wine from the release's package: wine64 where it exists, otherwise wine.
 if ! installed wine64 && ! installed wine; then
-  if apt-cache show wine64 >/dev/null 2>&1; then
-    packages+=(wine64)
-  else
-    apt-get update -qq && updated=1
-    if apt-cache show wine64 >/dev/null 2>&1; then packages+=(wine64); else packages+=(wine); fi
-  fi
+  if offered wine64; then packages+=(wine64); else packages+=(wine); fi
 fi
-# clang, clang-format and clang-tidy: Debian's default version when none (14 or later) is there.
+# clang: Debian's default version when none (14 or later) is there.
 mirvot_llvm_tool clang++ >/dev/null || packages+=(clang)
-mirvot_llvm_tool clang-format >/dev/null || packages+=(clang-format)
-mirvot_llvm_tool clang-tidy >/dev/null || packages+=(clang-tidy)
+# The style checks want the house version of clang-format and clang-tidy (llvm-tools.sh) where
+# the release offers it, whatever else is installed.
+for tool in clang-format clang-tidy; do
+  if installed "$tool-$mirvot_style_llvm_version" || offered "$tool-$mirvot_style_llvm_version"; then
+    packages+=("$tool-$mirvot_style_llvm_version")
+  else
+    mirvot_llvm_tool "$tool" >/dev/null || packages+=("$tool")
+  fi
+done
 install_missing "${packages[@]}"
 
 # The companions of the clang in use: libFuzzer and the sanitizers, and its linker.

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs clang-tidy (the newest installed, 14 or later) over the product sources, src/**/*.cpp,
+# Runs clang-tidy (the house version, see llvm-tools.sh) over the product sources, src/**/*.cpp,
 # with the rules of .clang-tidy and src/*/.clang-tidy; our headers are checked where they are
 # included. Fails on any finding, listing each once.
 #   scripts/tidy.sh [--list]   --list prints one line per finding: check file:line message
@@ -14,7 +14,7 @@ list_only=0
 # shellcheck source=llvm-tools.sh
 source "$root/scripts/llvm-tools.sh"
 
-if ! clang_tidy="$(mirvot_llvm_tool clang-tidy)"; then
+if ! clang_tidy="$(mirvot_style_tool clang-tidy)"; then
   echo "No clang-tidy (14 or later) found: install Debian's clang-tidy package" \
        "(scripts/ensure-deps.sh does)." >&2
   exit 2
