@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "common/owners.h"
 #include "common/wide_text.h"
+#include "engine_timeline.h"
 
 namespace mirvot::bench {
 namespace {
@@ -42,19 +42,7 @@ std::string ProcPath(long linuxId, const char* file) {
 }  // namespace
 
 std::string ReadLinuxFile(const std::string& linuxPath) {
-  const UniqueFileHandle file(::CreateFileW(WindowsPathOf(linuxPath).c_str(), GENERIC_READ,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  std::string text;
-  if (!file) {
-    return text;
-  }
-  char buffer[16384];
-  DWORD read = 0;
-  while (::ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-    text.append(buffer, read);
-  }
-  return text;
+  return ReadSharedFile(WindowsPathOf(linuxPath));
 }
 
 long long ProcessCpu::RunNs() const {

@@ -3,6 +3,14 @@
 # (MinGW-w64, the release build) and clang (MinGW-w64, cmake/toolchain-clang-mingw-w64-x86_64.cmake).
 add_library(mirvot_build_flags INTERFACE)
 
+# The warnings of a GNU-style driver (GCC or clang), errors with MIRVOT_WARNINGS_AS_ERRORS.
+function(mirvot_add_gnu_style_warnings)
+  target_compile_options(mirvot_build_flags INTERFACE -Wall -Wextra -Wpedantic -Wshadow)
+  if(MIRVOT_WARNINGS_AS_ERRORS)
+    target_compile_options(mirvot_build_flags INTERFACE -Werror)
+  endif()
+endfunction()
+
 # Windows images from a GNU-style driver (GCC or clang for MinGW-w64).
 function(mirvot_add_mingw_image_flags)
   target_compile_definitions(mirvot_build_flags INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN
@@ -46,10 +54,7 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "MSVC" OR CMAKE_CXX_COMPILER_FRONTEND_VARIANT 
   target_compile_options(mirvot_build_flags INTERFACE /GS /guard:cf)
   target_link_options(mirvot_build_flags INTERFACE /guard:cf /CETCOMPAT /MANIFEST:NO)
 elseif(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-  target_compile_options(mirvot_build_flags INTERFACE -Wall -Wextra -Wpedantic -Wshadow)
-  if(MIRVOT_WARNINGS_AS_ERRORS)
-    target_compile_options(mirvot_build_flags INTERFACE -Werror)
-  endif()
+  mirvot_add_gnu_style_warnings()
   if(WIN32)
     mirvot_add_mingw_image_flags()
   endif()
@@ -57,10 +62,7 @@ elseif(CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND CMAKE_CXX_COMPILER_FRONTEND_VA
   if(CMAKE_CXX_COMPILER_VERSION VERSION_LESS 14)
     message(FATAL_ERROR "clang ${CMAKE_CXX_COMPILER_VERSION} is too old: clang 14 or later is needed")
   endif()
-  target_compile_options(mirvot_build_flags INTERFACE -Wall -Wextra -Wpedantic -Wshadow)
-  if(MIRVOT_WARNINGS_AS_ERRORS)
-    target_compile_options(mirvot_build_flags INTERFACE -Werror)
-  endif()
+  mirvot_add_gnu_style_warnings()
   if(WIN32)
     # The same image flags as GCC's: clang's MinGW driver links the stack-protector library
     # for -fstack-protector-strong as GCC does, and lld takes the same linker options.

@@ -4,9 +4,7 @@
 # source built by a second compiler, which catches what one compiler lets through.
 #
 # -DMIRVOT_CLANG_CXX=<path to clang++> picks a particular clang.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR AMD64)
-set(MINGW_PREFIX x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-target.cmake)
 
 # This file is read again for every compiler check, so it only looks things up and sets variables.
 # Candidates from the newest down; the first one found wins.
@@ -70,16 +68,3 @@ foreach(kind EXE SHARED MODULE)
   set(CMAKE_${kind}_LINKER_FLAGS_INIT
       "-fuse-ld=lld --ld-path=${MIRVOT_LLD} -L${MIRVOT_MINGW_GCC_DIR} -pthread")
 endforeach()
-
-set(CMAKE_RC_COMPILER ${MINGW_PREFIX}-windres)
-set(CMAKE_AR /usr/bin/${MINGW_PREFIX}-ar CACHE FILEPATH "")
-set(CMAKE_RANLIB /usr/bin/${MINGW_PREFIX}-ranlib CACHE FILEPATH "")
-
-set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Test programs run under Wine.
-include(${CMAKE_CURRENT_LIST_DIR}/wine-emulator.cmake)

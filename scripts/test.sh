@@ -35,12 +35,18 @@ if [[ "${MIRVOT_SKIP_STYLE:-0}" == 1 && -z "${CI:-}" ]]; then
   run_style=0
 fi
 
-if ((run_style)); then
-  echo "== Format check (clang-format)"
-  bash "$root/scripts/check-format.sh" || style_failed+=("format: run scripts/format.sh")
-else
-  echo "== Format check skipped (MIRVOT_SKIP_STYLE=1)"
-fi
+# style_check <title> <what to do when it fails> <script>: runs one style check, or says it is
+# skipped; a failure is remembered for the end of the run.
+style_check() {
+  if ((run_style)); then
+    echo "== $1"
+    bash "$root/scripts/$3" || style_failed+=("$2")
+  else
+    echo "== $1 skipped (MIRVOT_SKIP_STYLE=1)"
+  fi
+}
+
+style_check "Format check (clang-format)" "format: run scripts/format.sh" check-format.sh
 
 echo "== Native build of the core"
 cmake -S "$root/tests/native" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -62,12 +68,7 @@ cmake -S "$root" -B "$build/win-clang" -G Ninja \
   -DMIRVOT_WARNINGS_AS_ERRORS=ON >/dev/null
 ninja --quiet -C "$build/win-clang" -j "$jobs" Mirvot webview2_slot_test
 
-if ((run_style)); then
-  echo "== Static analysis (clang-tidy)"
-  bash "$root/scripts/tidy.sh" || style_failed+=("tidy: the findings are listed above")
-else
-  echo "== Static analysis skipped (MIRVOT_SKIP_STYLE=1)"
-fi
+style_check "Static analysis (clang-tidy)" "tidy: the findings are listed above" tidy.sh
 
 echo "== Cross build for Windows x86-64 with GCC"
 cmake -S "$root" -B "$build/win" -G Ninja \

@@ -934,8 +934,7 @@ MIRVOT_INTERFACE(ICoreWebView2EdgeViewOptions, IUnknown, "0EA2394C-96E6-4AE3-8F9
   ~ICoreWebView2EdgeViewOptions() = default;
 };
 
-  // clang-format on
-
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif
+// clang-format on

@@ -32,14 +32,8 @@ bool PostPatiently(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return false;
 }
 
-class ForeignMessagesE2eTest : public ::testing::Test {
+class ForeignMessagesE2eTest : public MirvotE2eTest {
  protected:
-  void SetUp() override {
-    ::SetProcessDPIAware();
-    environment_.runtimeFolder = TestRuntimeFolder(L"fixed");
-    environment_.localAppData = localAppData_.path();
-  }
-
   // The engine's view window logs a marker posted to it when the program dispatches it; posted
   // messages are dispatched in order, so everything posted before has been dispatched by then.
   bool WaitUntilDispatched(HWND engineView) {
@@ -53,17 +47,12 @@ class ForeignMessagesE2eTest : public ::testing::Test {
     return std::vector<std::string>(log.begin() + static_cast<std::ptrdiff_t>(from), log.end());
   }
 
-  TempFolder localAppData_;
-  ProgramEnvironment environment_;
-  std::unique_ptr<MirvotRun> run_;
   int markers_ = 0;
 };
 
 TEST_F(ForeignMessagesE2eTest, PostedMessagesLeaveWindowViewAndLoopAsTheyWere) {
-  run_ = std::make_unique<MirvotRun>(environment_);
-  const HWND mainWindow = run_->WaitForMainWindow();
+  const HWND mainWindow = StartReady();
   ASSERT_NE(mainWindow, nullptr);
-  ASSERT_TRUE(run_->WaitForViewReady());
   const HWND host = HostOf(mainWindow);
   const HWND engineView = ::FindWindowExW(host, nullptr, L"MirvotTestEngineView", nullptr);
   ASSERT_NE(engineView, nullptr);

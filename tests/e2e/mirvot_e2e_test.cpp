@@ -65,35 +65,6 @@ class ScopedLogPixels {
   bool set_ = false;
 };
 
-class MirvotE2eTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    // Read other windows' sizes in physical pixels, as the program sets them.
-    ::SetProcessDPIAware();
-    environment_.runtimeFolder = TestRuntimeFolder(L"fixed");
-    environment_.localAppData = localAppData_.path();
-  }
-
-  // Starts the program and waits until its view is built.
-  HWND StartReady() {
-    run_ = std::make_unique<MirvotRun>(environment_);
-    const HWND mainWindow = run_->WaitForMainWindow();
-    EXPECT_NE(mainWindow, nullptr) << "the main window did not appear";
-    EXPECT_TRUE(run_->WaitForViewReady()) << "the view was not built";
-    return mainWindow;
-  }
-
-  void ExpectCleanExit() {
-    const DebuggedRun result = run_->CloseAndWait();
-    EXPECT_FALSE(result.timedOut);
-    EXPECT_EQ(result.exitCode, 0u);
-  }
-
-  TempFolder localAppData_;
-  ProgramEnvironment environment_;
-  std::unique_ptr<MirvotRun> run_;
-};
-
 TEST_F(MirvotE2eTest, ProfileFolderIsUnderLocalAppData) {
   StartReady();
   const std::string expected =

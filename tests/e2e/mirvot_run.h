@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "engine/test_engine_client.h"
 #include "harness/debug_capture.h"
 #include "harness/environment.h"
 #include "harness/temp_folder.h"
@@ -83,5 +86,36 @@ bool SendEngineCommand(HWND host, const std::wstring& command);
 
 // The path of the built program, as Windows sees it.
 std::wstring MirvotExePath();
+
+// The program started with the test engine's "fixed" runtime and a local application data
+// folder of its own.
+class MirvotE2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Read other windows' sizes in physical pixels, as the program sets them.
+    ::SetProcessDPIAware();
+    environment_.runtimeFolder = TestRuntimeFolder(L"fixed");
+    environment_.localAppData = localAppData_.path();
+  }
+
+  // Starts the program and waits until its view is built.
+  HWND StartReady() {
+    run_ = std::make_unique<MirvotRun>(environment_);
+    const HWND mainWindow = run_->WaitForMainWindow();
+    EXPECT_NE(mainWindow, nullptr) << "the main window did not appear";
+    EXPECT_TRUE(run_->WaitForViewReady()) << "the view was not built";
+    return mainWindow;
+  }
+
+  void ExpectCleanExit() {
+    const DebuggedRun result = run_->CloseAndWait();
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 0u);
+  }
+
+  TempFolder localAppData_;
+  ProgramEnvironment environment_;
+  std::unique_ptr<MirvotRun> run_;
+};
 
 }  // namespace mirvot::test

@@ -243,13 +243,15 @@ TEST_F(EngineCreation, ScriptFromTheEnvironmentVariableAppliesWhenNoneWasSet) {
 TEST_F(EngineCreation, UnderstoodScriptsAreConfirmedAndOthersReported) {
   EXPECT_TRUE(engine_->SetScript(
       " refuse_create=0x80004005 ; env_fail=1;env_fail_times=always;omit=A,B;"
-      "qi_null=C;fail=controller.Close:80004005;fail_setter=put_IsScriptEnabled:1;controller_null="
+      "qi_null=C;hold_create=pipe-name;fail=controller.Close:80004005;fail_setter=put_"
+      "IsScriptEnabled:1;controller_null="
       "0;"
       "navigate_fail=2;bounds_fail=3;controller_fail=4;env_null=0;invoke_twice=0;"
       "env_fail_with_object=0;;"));
   EXPECT_FALSE(engine_->SetScript("refuse_create=xyz"));
   EXPECT_FALSE(engine_->SetScript("env_fail_times=-1"));
   EXPECT_FALSE(engine_->SetScript("env_null=yes"));
+  EXPECT_FALSE(engine_->SetScript("hold_create="));
   EXPECT_FALSE(engine_->SetScript("fail=controller.Close"));
   EXPECT_FALSE(engine_->SetScript("refuse_create=123456789"));
   EXPECT_FALSE(engine_->SetScript("unknown_key=1"));

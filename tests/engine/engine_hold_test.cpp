@@ -200,10 +200,5 @@ TEST_F(EngineHold, WithNobodyListeningTheCallGoesOnAtOnceAndSaysSo) {
   EXPECT_EQ(FindLineStartingWith(lines, nobody), creation + 1);
 }
 
-TEST_F(EngineHold, AnEmptyPipeNameIsNotUnderstood) {
-  EXPECT_FALSE(engine_->SetScript("hold_create="));
-  EXPECT_NE(FindLine(Log(), "script.unknown \"hold_create=\""), -1);
-}
-
 }  // namespace
 }  // namespace mirvot::test

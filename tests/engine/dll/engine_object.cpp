@@ -11,8 +11,10 @@ struct NamedInterface {
   IID iid;
 };
 
-#define MIRVOT_NAMED(type) \
-  NamedInterface { #type, __uuidof(type) }
+// Formatters of different versions take the stringizing apart differently.
+// clang-format off
+#define MIRVOT_NAMED(type) NamedInterface{#type, __uuidof(type)}
+// clang-format on
 
 const NamedInterface kEngineInterfaces[] = {
     MIRVOT_NAMED(ICoreWebView2Environment),
