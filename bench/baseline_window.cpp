@@ -19,11 +19,10 @@
 // creation call has returned. ole32 is loaded only by the OLE mode (the engine library brings it
 // along later in the other host mode), so the bare window stays as bare as it was.
 #include <windows.h>
+#include <oleidl.h>
 
 #include <cwchar>
 #include <initializer_list>
-
-#include <oleidl.h>
 
 #include "common/startup_marks.h"
 #include "webview2/webview2_interfaces.h"

@@ -9,13 +9,11 @@
 //                 --work <folder> [--runs <n>] [--warmup <n>] [--settle <ms>]
 //   startup_bench --close <window class> <window title>     posts WM_CLOSE to that window
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <optional>
-
-#include <psapi.h>
-
 #include <string>
 #include <vector>
 

@@ -18,13 +18,10 @@
 # Processes started here close file descriptor 200, where the scripts hold their build lock
 # (scripts/build-lock.sh), so that a server outliving the script cannot keep the lock.
 
-# Wine's 64-bit loader from the installed package: wine64 where the package has one (its
-# plain "wine" is then the 32-bit front end), otherwise "wine", which newer Wine uses for
-# 64-bit programs too.
-_mirvot_find_wine() {
+# Prints the first of its arguments that names an executable file; empty ones are skipped.
+_mirvot_first_executable() {
   local candidate
-  for candidate in "${MIRVOT_WINE:-}" "$(command -v wine64 2>/dev/null)" /usr/lib/wine/wine64 \
-    /usr/lib64/wine/wine64 "$(command -v wine 2>/dev/null)" /usr/lib/wine/wine; do
+  for candidate in "$@"; do
     if [[ -n "$candidate" && -x "$candidate" ]]; then
       echo "$candidate"
       return 0
@@ -33,20 +30,23 @@ _mirvot_find_wine() {
   return 1
 }
 
+# Wine's 64-bit loader from the installed package: wine64 where the package has one (its
+# plain "wine" is then the 32-bit front end), otherwise "wine", which newer Wine uses for
+# 64-bit programs too.
+_mirvot_find_wine() {
+  _mirvot_first_executable "${MIRVOT_WINE:-}" "$(command -v wine64 2>/dev/null)" \
+    /usr/lib/wine/wine64 /usr/lib64/wine/wine64 "$(command -v wine 2>/dev/null)" /usr/lib/wine/wine
+}
+
 # The server binary itself, preferably beside the loader: Debian's wrapper scripts named
 # "wineserver" add -p0, which would end a persistent server.
 _mirvot_find_wineserver() {
-  local loader_dir candidate
+  local loader_dir
   loader_dir="$(dirname "$(readlink -f "$WINE64")")"
-  for candidate in "${MIRVOT_WINESERVER:-}" "$loader_dir/wineserver64" /usr/lib/wine/wineserver64 \
-    /usr/lib64/wine/wineserver64 "$(command -v wineserver64 2>/dev/null)" "$loader_dir/wineserver" \
-    "$(command -v wineserver 2>/dev/null)" /usr/lib/wine/wineserver; do
-    if [[ -n "$candidate" && -x "$candidate" ]]; then
-      echo "$candidate"
-      return 0
-    fi
-  done
-  return 1
+  _mirvot_first_executable "${MIRVOT_WINESERVER:-}" "$loader_dir/wineserver64" \
+    /usr/lib/wine/wineserver64 /usr/lib64/wine/wineserver64 \
+    "$(command -v wineserver64 2>/dev/null)" "$loader_dir/wineserver" \
+    "$(command -v wineserver 2>/dev/null)" /usr/lib/wine/wineserver
 }
 
 if ! WINE64="$(_mirvot_find_wine)"; then

@@ -3,15 +3,12 @@
 // object and QueryInterface over the listed interfaces. IUnknown is answered with the first
 // interface, so every object has one stable identity.
 #include <windows.h>
+#include <unknwn.h>
+#include <wrl/client.h>
 
 #include <atomic>
 #include <new>
-
-#include <unknwn.h>
-
 #include <utility>
-
-#include <wrl/client.h>
 
 namespace mirvot {
 

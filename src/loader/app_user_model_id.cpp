@@ -1,8 +1,8 @@
 #include "loader/app_user_model_id.h"
 
-#include <new>
-
 #include <objbase.h>
+
+#include <new>
 
 #include "common/core/hresult_codes.h"
 #include "common/optional_function.h"

@@ -3,10 +3,9 @@
 // creation attempt. The provider is registered only for the instant of one report, so a
 // process that never fails never registers it.
 #include <windows.h>
+#include <evntprov.h>
 
 #include <cstdint>
-
-#include <evntprov.h>
 
 namespace mirvot {
 

@@ -4,11 +4,10 @@
 // the caller hears of it. It keeps its own copies of everything the retry reads, because the
 // retry runs after the entry has returned and the caller may have dropped its references.
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <atomic>
 #include <string>
-
-#include <wrl/client.h>
 
 #include "common/com_object.h"
 #include "loader/create_environment_error_event.h"

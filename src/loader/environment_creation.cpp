@@ -1,9 +1,9 @@
 #include "loader/environment_creation.h"
 
+#include <wrl/client.h>
+
 #include <new>
 #include <string>
-
-#include <wrl/client.h>
 
 #include "common/core/hresult_format.h"
 #include "common/hresult.h"

@@ -1,13 +1,13 @@
 #include "loader/settings_resolution.h"
 
+#include <wrl/client.h>
+
 #include <atomic>
 #include <cstddef>
 #include <new>
 #include <optional>
 #include <string_view>
 #include <utility>
-
-#include <wrl/client.h>
 
 #include "common/com_object.h"
 #include "common/environment_variable.h"

@@ -1,9 +1,8 @@
 #include "shell/browser_view.h"
 
-#include <new>
-
 #include <objbase.h>
 
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>

@@ -2,11 +2,10 @@
 // The embedded browser view: the engine's controller and core view inside a host window that
 // fills the main window's client area.
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <cstdint>
 #include <variant>
-
-#include <wrl/client.h>
 
 #include "shell/browser_view_error.h"
 #include "shell/view_options.h"

@@ -3,10 +3,9 @@
 // and the nested message pump that waits for them. The engine calls a handler on this thread
 // from its message loop, so the pump must dispatch every message of the thread while it waits.
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <optional>
-
-#include <wrl/client.h>
 
 #include "common/com_object.h"
 #include "shell/browser_view_error.h"

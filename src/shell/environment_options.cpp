@@ -1,9 +1,8 @@
 #include "shell/environment_options.h"
 
-#include <array>
-
 #include <combaseapi.h>
 
+#include <array>
 #include <cstring>
 #include <new>
 #include <utility>

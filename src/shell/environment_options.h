@@ -5,11 +5,10 @@
 #include <windows.h>
 #include <inspectable.h>
 #include <objidl.h>
+#include <wrl/client.h>
 
 #include <string>
 #include <vector>
-
-#include <wrl/client.h>
 
 #include "common/com_object.h"
 #include "webview2/webview2_interfaces.h"

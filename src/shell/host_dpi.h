@@ -1,10 +1,9 @@
 #pragma once
 // The DPI a window is shown at, from the best source the system offers.
 #include <windows.h>
+#include <shellscalingapi.h>
 
 #include <cstdint>
-
-#include <shellscalingapi.h>
 
 namespace mirvot {
 

@@ -1,14 +1,12 @@
 #include "shell/main_window.h"
 
+#include <ole2.h>
+#include <wrl/client.h>
+
 #include <algorithm>
 #include <exception>
 #include <new>
-
-#include <ole2.h>
-
 #include <utility>
-
-#include <wrl/client.h>
 
 #include "common/hresult.h"
 #include "common/optional_function.h"

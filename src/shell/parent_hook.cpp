@@ -1,10 +1,9 @@
 #include "shell/parent_hook.h"
 
 #include <commctrl.h>
+#include <wrl/client.h>
 
 #include <new>
-
-#include <wrl/client.h>
 
 #include "common/optional_function.h"
 #include "shell/host_window.h"

@@ -5,12 +5,10 @@
 //   overflow_probe string   memcpy past a local array: the checked string function fires
 //   overflow_probe fits     the same copies within bounds: ends with code 0
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstddef>
 #include <cstring>
-
-#include <shellapi.h>
-
 #include <string_view>
 
 namespace {

@@ -97,19 +97,13 @@ TEST_F(ForeignMessagesE2eTest, PostedMessagesLeaveWindowViewAndLoopAsTheyWere) {
       WaitUntil([&] { return CountLinesStartingWith(LogSince(beforeResize), bounds) >= 2; }));
   EXPECT_GE(FindLine(LogSince(beforeResize), "controller.get_ParentWindow"), 0) << "hook gone";
 
-  const DebuggedRun result = run_->CloseAndWait();
-  EXPECT_FALSE(result.timedOut);
-  EXPECT_EQ(result.exitCode, 0u);
+  ExpectCleanExit();
   // Ended by the close request, not by a loop that stopped and tore the view down.
   EXPECT_EQ(CountLinesStartingWith(run_->Log(), "controller.Close"), 0);
 }
 
 TEST_F(ForeignMessagesE2eTest, QueryAnsweredWithoutAnObjectFailsOnTheFatalPath) {
-  environment_.engineScript = L"qi_null=ICoreWebView2_4";
-  run_ = std::make_unique<MirvotRun>(environment_);
-  const DebuggedRun result = run_->Wait();
-  EXPECT_FALSE(result.timedOut);
-  EXPECT_EQ(result.exitCode, 0xC0000409u);
+  ExpectFatalEndWithEngineScript(L"qi_null=ICoreWebView2_4");
   const auto log = run_->Log();
   EXPECT_GE(FindLine(log, "webview.QueryInterface ICoreWebView2_4 null"), 0);
   EXPECT_EQ(CountLinesStartingWith(log, "webview.Navigate"), 0);

@@ -274,11 +274,7 @@ TEST_F(MirvotE2eTest, CloseWhileTheViewIsBeingCreatedStillEndsWithZero) {
 }
 
 TEST_F(MirvotE2eTest, EngineFailureIsFatalAfterTheWindowAppeared) {
-  environment_.engineScript = L"env_fail=80070005";
-  run_ = std::make_unique<MirvotRun>(environment_);
-  const DebuggedRun result = run_->Wait();
-  EXPECT_FALSE(result.timedOut);
-  EXPECT_EQ(result.exitCode, 0xC0000409u);
+  ExpectFatalEndWithEngineScript(L"env_fail=80070005");
   // The engine was asked (twice: the loader retries once), so the window existed by then.
   EXPECT_EQ(
       CountLinesStartingWith(run_->Log(), "CreateWebViewEnvironmentWithOptionsInternal accepted"),

@@ -107,10 +107,21 @@ class MirvotE2eTest : public ::testing::Test {
     return mainWindow;
   }
 
+  // Closes the window; the program must end by itself with exit code 0.
   void ExpectCleanExit() {
     const DebuggedRun result = run_->CloseAndWait();
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitCode, 0u);
+  }
+
+  // Starts the program with the engine scripted as given; it must end by itself through the
+  // fatal path (fail-fast, 0xC0000409).
+  void ExpectFatalEndWithEngineScript(const wchar_t* engineScript) {
+    environment_.engineScript = engineScript;
+    run_ = std::make_unique<MirvotRun>(environment_);
+    const DebuggedRun result = run_->Wait();
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 0xC0000409u);
   }
 
   TempFolder localAppData_;

@@ -3,10 +3,9 @@
 // would, and exits with what the window answered (1: understood, 0: refused); 2 for bad usage.
 #include <windows.h>
 // After windows.h, which it needs.
-#include <cwchar>
-
 #include <shellapi.h>
 
+#include <cwchar>
 #include <string>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

@@ -1,12 +1,11 @@
 // The engine's creation export: when and how it completes, what it logs, and what the script
 // makes it do.
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <thread>
 
 #include <gtest/gtest.h>
-
-#include <wrl/client.h>
 
 #include "engine/engine_fixture.h"
 #include "harness/environment.h"

@@ -1,12 +1,11 @@
 // The triggers for end-to-end tests: another process sends a command to the view window, and the
 // host's answers reach the log file.
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <cwchar>
 
 #include <gtest/gtest.h>
-
-#include <wrl/client.h>
 
 #include "engine/engine_fixture.h"
 #include "harness/environment.h"

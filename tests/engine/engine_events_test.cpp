@@ -1,10 +1,9 @@
 // Raising the three events the host listens to, in-process and through WM_COPYDATA, and the log
 // of the host's answers.
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <gtest/gtest.h>
-
-#include <wrl/client.h>
 
 #include "engine/engine_fixture.h"
 

@@ -3,14 +3,13 @@
 // client, a hidden top-level host window, and short-hands for creating an environment and a
 // controller the way a host does.
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-
-#include <wrl/client.h>
 
 #include "common/owners.h"
 #include "engine/engine_probes.h"

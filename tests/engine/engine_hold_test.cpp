@@ -92,18 +92,6 @@ std::string LinuxNameOfThisProgram() {
   return std::string(name.begin(), name.end()).substr(0, 15);
 }
 
-std::string ReadWholeFile(const std::wstring& path) {
-  const UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                            OPEN_EXISTING, 0, nullptr));
-  std::string text;
-  char buffer[256];
-  DWORD read = 0;
-  while (file && ::ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-    text.append(buffer, read);
-  }
-  return text;
-}
-
 bool RunsUnderWine() {
   return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_host_version") != nullptr;
 }
@@ -114,6 +102,20 @@ class EngineHold : public EngineTest {
     return std::string("MirvotEngineHoldTest-") + std::to_string(::GetCurrentProcessId()) + "-" +
            test;
   }
+
+  // Makes the creation call (held by `listener` when there is one, which is then let finish)
+  // and delivers the environment; the handler must be called once.
+  void CreateAndDeliver(HoldListener* listener) {
+    auto handler = MakeProbe<ProbeEnvironmentHandler>();
+    EXPECT_EQ(Create(handler.Get()), S_OK);
+    if (listener != nullptr) {
+      listener->callReturned = true;
+      listener->Finish();
+    }
+    ASSERT_TRUE(engine_->PumpUntilNoPendingCompletions());
+    EXPECT_EQ(handler->calls, 1);
+    handler->lastEnvironment.Reset();
+  }
 };
 
 TEST_F(EngineHold, TheCallerWaitsInsideTheCallBeforeTheEngineDoesAnythingUntilReleased) {
@@ -123,13 +125,7 @@ TEST_F(EngineHold, TheCallerWaitsInsideTheCallBeforeTheEngineDoesAnythingUntilRe
   HoldListener listener(name, *engine_, /*closeInstead=*/false);
   ASSERT_TRUE(listener.valid());
 
-  auto handler = MakeProbe<ProbeEnvironmentHandler>();
-  EXPECT_EQ(Create(handler.Get()), S_OK);
-  listener.callReturned = true;
-  listener.Finish();
-  ASSERT_TRUE(engine_->PumpUntilNoPendingCompletions());
-  EXPECT_EQ(handler->calls, 1);
-  handler->lastEnvironment.Reset();
+  ASSERT_NO_FATAL_FAILURE(CreateAndDeliver(&listener));
 
   // Held: the call had not returned and the engine had not even logged it.
   EXPECT_FALSE(listener.returnedWhileHeld);
@@ -144,8 +140,10 @@ TEST_F(EngineHold, TheCallerWaitsInsideTheCallBeforeTheEngineDoesAnythingUntilRe
   if (RunsUnderWine()) {
     // The id names this very process on the Linux side.
     ASSERT_GT(unixId, 0u);
-    const std::string comm = ReadWholeFile(L"Z:\\proc\\" + std::to_wstring(unixId) + L"\\comm");
-    EXPECT_EQ(comm.substr(0, comm.find('\n')), LinuxNameOfThisProgram());
+    const std::vector<std::string> comm =
+        ReadLogFileLines(L"Z:\\proc\\" + std::to_wstring(unixId) + L"\\comm");
+    ASSERT_EQ(comm.size(), 1u);
+    EXPECT_EQ(comm[0], LinuxNameOfThisProgram());
   } else {
     EXPECT_EQ(unixId, 0u);
   }
@@ -168,14 +166,8 @@ TEST_F(EngineHold, ABrokenPipeEndsTheHoldToo) {
   HoldListener listener(name, *engine_, /*closeInstead=*/true);
   ASSERT_TRUE(listener.valid());
 
-  auto handler = MakeProbe<ProbeEnvironmentHandler>();
-  EXPECT_EQ(Create(handler.Get()), S_OK);
-  listener.callReturned = true;
-  listener.Finish();
+  ASSERT_NO_FATAL_FAILURE(CreateAndDeliver(&listener));
   EXPECT_FALSE(listener.returnedWhileHeld);
-  ASSERT_TRUE(engine_->PumpUntilNoPendingCompletions());
-  EXPECT_EQ(handler->calls, 1);
-  handler->lastEnvironment.Reset();
   // Held without timing: the plain lines, no mention of a failed hold.
   const std::vector<std::string> lines = Log();
   EXPECT_EQ(CountLinesStartingWith(lines, "CreateWebViewEnvironmentWithOptionsInternal nobody"), 0);
@@ -185,11 +177,7 @@ TEST_F(EngineHold, WithNobodyListeningTheCallGoesOnAtOnceAndSaysSo) {
   const ScopedEnvironment timing(L"MIRVOT_TEST_ENGINE_TIMING", L"1");
   const std::string name = UniquePipeName("absent");
   ASSERT_TRUE(engine_->SetScript("hold_create=" + name));
-  auto handler = MakeProbe<ProbeEnvironmentHandler>();
-  EXPECT_EQ(Create(handler.Get()), S_OK);
-  ASSERT_TRUE(engine_->PumpUntilNoPendingCompletions());
-  EXPECT_EQ(handler->calls, 1);
-  handler->lastEnvironment.Reset();
+  ASSERT_NO_FATAL_FAILURE(CreateAndDeliver(nullptr));
 
   const std::vector<std::string> lines = Log();
   const int creation = FindLineStartingWith(lines, kCreationLine);

@@ -2,12 +2,11 @@
 // Host-side probe objects for the engine's tests: an options object with known values, and
 // handlers that count their calls and answer the way a test tells them to.
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <cwchar>
 #include <string>
 #include <vector>
-
-#include <wrl/client.h>
 
 #include "common/com_object.h"
 #include "webview2/webview2_interfaces.h"

@@ -2,6 +2,7 @@
 // when each line happened, the engine's own busy time and the completions' queued time. The
 // checks are orderings of clock readings, never speeds.
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <optional>
 #include <regex>
@@ -9,8 +10,6 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-
-#include <wrl/client.h>
 
 #include "common/com_object.h"
 #include "engine/engine_fixture.h"

@@ -1,9 +1,8 @@
 // The controller, its view window and the settings object, driven as a host drives them.
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <gtest/gtest.h>
-
-#include <wrl/client.h>
 
 #include "engine/engine_fixture.h"
 
@@ -348,16 +347,6 @@ TEST_F(EngineView, PostedPingIsLoggedInQueueOrder) {
   EXPECT_EQ(FindLine(Log(), "view.ping 1"), -1) << "logged before it was dispatched";
   EXPECT_TRUE(PumpMessagesUntil([&] { return FindLine(Log(), "view.ping 2") != -1; }));
   EXPECT_LT(FindLine(Log(), "view.ping 1"), FindLine(Log(), "view.ping 2"));
-}
-
-TEST_F(EngineView, NullAnswerIsSuccessWithoutAPointerForTheNamedInterfaceOnly) {
-  ASSERT_TRUE(engine_->SetScript("qi_null=ICoreWebView2_4"));
-  const View view = CreateView();
-  void* pointer = &pointer;
-  EXPECT_EQ(view.webview->QueryInterface(__uuidof(ICoreWebView2_4), &pointer), S_OK);
-  EXPECT_EQ(pointer, nullptr);
-  EXPECT_TRUE(QueryAs<ICoreWebView2_3>(view.webview.Get()));
-  EXPECT_NE(FindLine(Log(), "webview.QueryInterface ICoreWebView2_4 null"), -1);
 }
 
 TEST_F(EngineView, OmittedCoreWebView2_4IsRefused) {

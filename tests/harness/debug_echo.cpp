@@ -2,11 +2,10 @@
 // prove that its capture sees every piece, in order, narrow and wide, and the exact exit code.
 //   debug_echo.exe <exit-code-hex> [A:text | W:text]...
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdlib>
 #include <cwchar>
-
-#include <shellapi.h>
 
 #include "common/fail_fast.h"
 

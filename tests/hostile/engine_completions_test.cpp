@@ -3,12 +3,12 @@
 // Whatever the engine does, the caller's handler is called at most once (the first outcome the
 // loader tells it), no more than three attempts belong to one entry call, and every reference
 // the loader took is given back.
+#include <wrl/client.h>
+
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-
-#include <wrl/client.h>
 
 #include "common/owners.h"
 #include "engine/test_engine_client.h"

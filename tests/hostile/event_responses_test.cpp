@@ -5,14 +5,13 @@
 #include "shell/event_responses.h"
 
 #include <objbase.h>
+#include <wrl/client.h>
 
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-
-#include <wrl/client.h>
 
 #include "hostile/hostile_fixture.h"
 

@@ -4,6 +4,7 @@
 // folder, a recording completion handler, and helpers that lay out runtime folders (also past
 // MAX_PATH) and read the loader's debugger lines.
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <cstdint>
 #include <optional>
@@ -11,8 +12,6 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-
-#include <wrl/client.h>
 
 #include "common/com_object.h"
 #include "harness/clean_webview2_state.h"

@@ -2,13 +2,13 @@
 // enumerations, QueryInterface answers that break COM's rules (a failure that still hands out a
 // pointer, a success code other than S_OK). The loader reads only what its rules accept, never
 // uses or releases a pointer from a failed QueryInterface, and releases every one it was given.
+#include <wrl/client.h>
+
 #include <climits>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-
-#include <wrl/client.h>
 
 #include "engine/test_engine_client.h"
 #include "hostile/hostile_fixture.h"

@@ -3,12 +3,10 @@
 #include "loader/app_user_model_id.h"
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <cstring>
 #include <cwchar>
-
-#include <objbase.h>
-
 #include <optional>
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Settings from variables, policies and the caller's options object.
 #include "loader/settings_resolution.h"
 
-#include <gtest/gtest.h>
-
 #include <wrl/client.h>
+
+#include <gtest/gtest.h>
 
 #include "loader/runtime_discovery.h"
 #include "loader_discovery/discovery_fixture.h"

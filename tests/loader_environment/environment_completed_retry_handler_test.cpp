@@ -3,13 +3,13 @@
 // folder without an engine, so it fails at once and the outcome is known.
 #include "loader/environment_completed_retry_handler.h"
 
+#include <wrl/client.h>
+
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-
-#include <wrl/client.h>
 
 #include "common/wide_text.h"
 #include "engine/test_engine_client.h"

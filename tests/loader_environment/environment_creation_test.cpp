@@ -3,14 +3,14 @@
 // ETW functions), against the test engine and two broken engine libraries.
 #include "loader/environment_creation.h"
 
+#include <wrl/client.h>
+
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-
-#include <wrl/client.h>
 
 #include "common/wide_text.h"
 #include "engine/test_engine_client.h"

@@ -3,10 +3,9 @@
 // and objects posing as an environment or an options object.
 #include <windows.h>
 #include <unknwn.h>
+#include <wrl/client.h>
 
 #include <vector>
-
-#include <wrl/client.h>
 
 #include "common/com_object.h"
 #include "webview2/webview2_interfaces.h"

@@ -4,11 +4,9 @@
 // during registration: Wine's ETW never runs the callback and delivers no events, so this is
 // the only way to see what a report does.
 #include <windows.h>
-
-#include <cstdint>
-
 #include <evntprov.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>

@@ -1,15 +1,15 @@
 #include "package/installer.h"
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 #include <msi.h>
 #include <msiquery.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 #include <wrl/client.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "common/owners.h"
 #include "harness/debug_capture.h"

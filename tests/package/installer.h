@@ -2,11 +2,9 @@
 // Driving Windows Installer the way users and administrators do (msiexec.exe with a command
 // line) and reading back what it registered and wrote.
 #include <windows.h>
-
-#include <optional>
-
 #include <shlobj.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 

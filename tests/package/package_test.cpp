@@ -3,16 +3,12 @@
 // upgrade in place, refused downgrade, removal, the running program, the runtime check, and the
 // browser profile that none of them touches.
 #include <windows.h>
+#include <msi.h>
+#include <shlobj.h>
 
 #include <filesystem>
 #include <fstream>
-
-#include <msi.h>
-
 #include <optional>
-
-#include <shlobj.h>
-
 #include <string>
 
 #include <gmock/gmock.h>
@@ -107,6 +103,7 @@ class PackageTest : public ::testing::Test {
   static std::wstring UserFolder() {
     return KnownFolder(FOLDERID_LocalAppData) + L"\\Programs\\Mirvot";
   }
+  static std::wstring UserExe() { return UserFolder() + L"\\Mirvot.exe"; }
   static std::wstring UserShortcut() { return KnownFolder(FOLDERID_Programs) + L"\\Mirvot.lnk"; }
 
   // Nothing of the package is left, and the profile is as the test planted it.
@@ -137,7 +134,7 @@ TEST_F(PackageTest, InstallsForTheUserStartsWithTheRegisteredRuntimeAndUninstall
   const MsiexecRun install = Install(package_);
   ASSERT_EQ(install.exitCode, ERROR_SUCCESS) << install.log;
 
-  const std::wstring exe = UserFolder() + L"\\Mirvot.exe";
+  const std::wstring exe = UserExe();
   EXPECT_TRUE(SameBytes(exe, MIRVOT_EXE));
   EXPECT_TRUE(SameBytes(UserFolder() + L"\\THIRD-PARTY-NOTICES.txt", MIRVOT_NOTICES));
   EXPECT_FALSE(PathExists(KnownFolder(FOLDERID_ProgramFilesX64) + L"\\Mirvot"));
@@ -183,7 +180,7 @@ TEST_F(PackageTest, NewerPackageReplacesTheProgramInPlaceAndOlderOneIsRefused) {
   EXPECT_THAT(RelatedProducts(upgradeCode_), ElementsAre(upgradeProductCode_));
   EXPECT_EQ(ProductInfo(upgradeProductCode_, INSTALLPROPERTY_VERSIONSTRING),
             L"" MIRVOT_UPGRADE_VERSION);
-  EXPECT_TRUE(SameBytes(UserFolder() + L"\\Mirvot.exe", MIRVOT_CHANGED_EXE));
+  EXPECT_TRUE(SameBytes(UserExe(), MIRVOT_CHANGED_EXE));
   EXPECT_EQ(ReadBytes(PlantedProfileFile()), std::string(kProfileContent));
 
   const MsiexecRun downgrade = Install(package_, L"", Ui::Basic);
@@ -191,7 +188,7 @@ TEST_F(PackageTest, NewerPackageReplacesTheProgramInPlaceAndOlderOneIsRefused) {
   EXPECT_THAT(downgrade.messages,
               ElementsAre(HasSubstr(L"A newer version of Mirvot is already installed.")));
   EXPECT_THAT(RelatedProducts(upgradeCode_), ElementsAre(upgradeProductCode_));
-  EXPECT_TRUE(SameBytes(UserFolder() + L"\\Mirvot.exe", MIRVOT_CHANGED_EXE));
+  EXPECT_TRUE(SameBytes(UserExe(), MIRVOT_CHANGED_EXE));
 
   const MsiexecRun uninstall = Uninstall(upgrade_);
   ASSERT_EQ(uninstall.exitCode, ERROR_SUCCESS) << uninstall.log;
@@ -201,7 +198,7 @@ TEST_F(PackageTest, NewerPackageReplacesTheProgramInPlaceAndOlderOneIsRefused) {
 TEST_F(PackageTest, RunningProgramIsClosedByUpgradeAndByRemoval) {
   RegisterTestRuntime();
   ASSERT_EQ(Install(package_).exitCode, ERROR_SUCCESS);
-  const std::wstring exe = UserFolder() + L"\\Mirvot.exe";
+  const std::wstring exe = UserExe();
 
   InstalledProgram before(exe);
   ASSERT_NE(before.WaitForMainWindow(), nullptr);
@@ -221,7 +218,7 @@ TEST_F(PackageTest, RunningProgramIsClosedByUpgradeAndByRemoval) {
 TEST_F(PackageTest, ProgramThatDoesNotCloseStopsTheUpgradeBeforeAnythingChanges) {
   RegisterTestRuntime();
   ASSERT_EQ(Install(package_).exitCode, ERROR_SUCCESS);
-  const std::wstring exe = UserFolder() + L"\\Mirvot.exe";
+  const std::wstring exe = UserExe();
   InstalledProgram hung(exe);
   ASSERT_NE(hung.WaitForMainWindow(), nullptr);
   ASSERT_TRUE(hung.Suspend());
@@ -250,7 +247,7 @@ TEST_F(PackageTest, WithoutRuntimeInstallationIsRefusedUnlessTheCheckIsSkipped) 
 
   const MsiexecRun skipped = Install(package_, L"MIRVOT_SKIP_RUNTIME_CHECK=1");
   EXPECT_EQ(skipped.exitCode, ERROR_SUCCESS) << skipped.log;
-  EXPECT_TRUE(SameBytes(UserFolder() + L"\\Mirvot.exe", MIRVOT_EXE));
+  EXPECT_TRUE(SameBytes(UserExe(), MIRVOT_EXE));
 }
 
 TEST_F(PackageTest, AdministratorInstallsForAllUsers) {

@@ -1,9 +1,8 @@
 #include "shell/main_window.h"
 
-#include <memory>
-
 #include <ole2.h>
 
+#include <memory>
 #include <thread>
 
 #include <gtest/gtest.h>

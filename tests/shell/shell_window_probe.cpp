@@ -14,12 +14,10 @@
 //       runs the program's own App on the loop with every C++ allocation refused from the start
 //       of the run: start-up fails, and so does describing the failure.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <memory>
-
-#include <shellapi.h>
-
 #include <string>
 #include <vector>
 

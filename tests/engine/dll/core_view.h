@@ -2,12 +2,12 @@
 // The view: the engine's ICoreWebView2 .. ICoreWebView2_4 object with its child window. It keeps
 // the settings, the registered event handlers and the URL it was navigated to, and raises the
 // three events the host listens to. The controller drives its window.
+#include <wrl/client.h>
+
 #include <atomic>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <wrl/client.h>
 
 #include "engine_object.h"
 #include "engine_settings.h"

@@ -1,10 +1,10 @@
 #include "engine_environment.h"
 
+#include <wrl/client.h>
+
 #include <algorithm>
 #include <mutex>
 #include <vector>
-
-#include <wrl/client.h>
 
 #include "engine_controller.h"
 #include "task_dispatcher.h"

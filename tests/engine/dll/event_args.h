@@ -1,9 +1,9 @@
 #pragma once
 // The argument objects the engine passes with NewWindowRequested and DownloadStarting, and the
 // download operation. They record what the host answers, for the log.
-#include <string>
-
 #include <wrl/client.h>
+
+#include <string>
 
 #include "engine_object.h"
 

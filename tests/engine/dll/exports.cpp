@@ -1,10 +1,9 @@
 // The engine's creation entry and the control exports of engine/test_engine_control.h.
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <cstdint>
 #include <string>
-
-#include <wrl/client.h>
 
 #include "core_view.h"
 #include "engine/test_engine_control.h"

@@ -1,8 +1,8 @@
 #include "options_reader.h"
 
-#include <string>
-
 #include <wrl/client.h>
+
+#include <string>
 
 #include "common/com_object.h"
 #include "engine_log.h"

@@ -1,10 +1,9 @@
 // The scripted hostile engine of hostile_engine_control.h. Only the test thread calls into it,
 // one call at a time, so its state needs no lock.
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <vector>
-
-#include <wrl/client.h>
 
 #include "hostile/engines/hostile_engine_control.h"
 
