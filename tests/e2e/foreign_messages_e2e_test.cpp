@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "e2e/mirvot_run.h"
@@ -32,6 +33,22 @@ bool PostPatiently(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return false;
 }
 
+// The view calls in a log except a fit to the given client area: the display server may
+// configure the window again at any time, and the program then fits the view to the size it
+// already has. A forged size would show as another size (0 x 0 for a minimised one).
+std::vector<std::string> ViewCallsOtherThanAFitTo(const std::vector<std::string>& lines,
+                                                  const RECT& client) {
+  const std::string fit = "controller.put_Bounds 0 0 " + std::to_string(client.right) + " " +
+                          std::to_string(client.bottom);
+  std::vector<std::string> calls;
+  for (const auto& line : lines) {
+    if (line.rfind("controller.", 0) == 0 && line != fit) {
+      calls.push_back(line);
+    }
+  }
+  return calls;
+}
+
 class ForeignMessagesE2eTest : public MirvotE2eTest {
  protected:
   // The engine's view window logs a marker posted to it when the program dispatches it; posted
@@ -40,6 +57,21 @@ class ForeignMessagesE2eTest : public MirvotE2eTest {
     const int marker = ++markers_;
     return PostPatiently(engineView, kTestEngineViewPing, static_cast<WPARAM>(marker), 0) &&
            run_->WaitForLogLine("view.ping " + std::to_string(marker));
+  }
+
+  // Start-up ends with calls that follow the window's first configuration by the display
+  // server, which may come after the view is ready; waits until the log has been still a while.
+  void WaitForStartUpToSettle() {
+    size_t size = 0;
+    int stillChecks = 0;
+    WaitUntil(
+        [&] {
+          const size_t now = run_->Log().size();
+          stillChecks = now == size ? stillChecks + 1 : 0;
+          size = now;
+          return stillChecks >= 10;
+        },
+        10000);
   }
 
   std::vector<std::string> LogSince(size_t from) const {
@@ -57,6 +89,8 @@ TEST_F(ForeignMessagesE2eTest, PostedMessagesLeaveWindowViewAndLoopAsTheyWere) {
   const HWND engineView = ::FindWindowExW(host, nullptr, L"MirvotTestEngineView", nullptr);
   ASSERT_NE(engineView, nullptr);
   const DWORD thread = ::GetWindowThreadProcessId(mainWindow, nullptr);
+  ASSERT_TRUE(WaitUntilDispatched(engineView));
+  WaitForStartUpToSettle();
   const size_t before = run_->Log().size();
 
   // Every number above the system's own messages: the private range (the view's hook message
@@ -81,8 +115,9 @@ TEST_F(ForeignMessagesE2eTest, PostedMessagesLeaveWindowViewAndLoopAsTheyWere) {
   EXPECT_TRUE(::IsWindowVisible(mainWindow));
   EXPECT_TRUE(::IsWindow(host));
   EXPECT_TRUE(HostCoversClientArea(mainWindow));
-  const auto during = LogSince(before);
-  EXPECT_EQ(CountLinesStartingWith(during, "controller."), 0) << "the view was touched";
+  EXPECT_THAT(ViewCallsOtherThanAFitTo(LogSince(before), ClientRectOf(mainWindow)),
+              testing::IsEmpty())
+      << "the view was touched";
 
   // The view still follows the window, through its hook and through the application.
   const size_t beforeResize = run_->Log().size();

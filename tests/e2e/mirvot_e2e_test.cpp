@@ -3,7 +3,6 @@
 
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -203,63 +202,56 @@ TEST_F(MirvotE2eTest, CloseEndsTheProcessWithExitCodeZero) {
   ExpectCleanExit();
 }
 
-// Holds the engine still inside the environment-creation call: its log goes to a pipe with a
-// one-byte buffer that is not read until released, so the engine's first log write blocks.
-class StalledEngineLog {
+// Holds the engine inside the environment-creation call through its scripted hold: the engine
+// connects to this pipe before anything else and waits until the pipe breaks. The pipe listens
+// before the program starts (an overlapped connect, begun here), so the engine always finds it.
+class EngineCreationHold {
  public:
-  StalledEngineLog() {
-    name_ = L"\\\\.\\pipe\\mirvot-e2e-stall-" + std::to_wstring(::GetCurrentProcessId());
-    pipe_.reset(::CreateNamedPipeW(name_.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT,
-                                   1, 0, 1, 0, nullptr));
-    if (pipe_.valid()) {
-      server_ = std::thread([this] {
-        const BOOL connected = ::ConnectNamedPipe(pipe_.get(), nullptr);
-        if (connected || ::GetLastError() == ERROR_PIPE_CONNECTED) {
-          ::SetEvent(connected_.get());
-        }
-        ::WaitForSingleObject(release_.get(), INFINITE);
-        char buffer[512];
-        DWORD read = 0;
-        while (::ReadFile(pipe_.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-        }
-      });
+  EngineCreationHold() {
+    pipe_.reset(::CreateNamedPipeW((L"\\\\.\\pipe\\" + name_).c_str(),
+                                   PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                   PIPE_TYPE_BYTE | PIPE_WAIT, 1, 256, 256, 0, nullptr));
+    if (!pipe_.valid()) {
+      return;
+    }
+    connect_.hEvent = connected_.get();
+    if (!::ConnectNamedPipe(pipe_.get(), &connect_)) {
+      const DWORD error = ::GetLastError();
+      if (error == ERROR_PIPE_CONNECTED) {
+        ::SetEvent(connected_.get());
+      } else if (error != ERROR_IO_PENDING) {
+        pipe_.reset();
+      }
     }
   }
-  ~StalledEngineLog() {
+  ~EngineCreationHold() {
+    ::CancelIoEx(pipe_.get(), nullptr);
     Release();
-    if (server_.joinable()) {
-      // Unblocks a server still waiting for its client.
-      ::DisconnectNamedPipe(pipe_.get());
-      const UniqueFileHandle client(
-          ::CreateFileW(name_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-      server_.join();
-    }
   }
-  StalledEngineLog(const StalledEngineLog&) = delete;
-  StalledEngineLog& operator=(const StalledEngineLog&) = delete;
+  EngineCreationHold(const EngineCreationHold&) = delete;
+  EngineCreationHold& operator=(const EngineCreationHold&) = delete;
 
   [[nodiscard]] bool valid() const { return pipe_.valid(); }
-  [[nodiscard]] const std::wstring& name() const { return name_; }
+  [[nodiscard]] std::wstring script() const { return L"hold_create=" + name_; }
   bool WaitForEngine(DWORD timeoutMs = 30000) const {
     return ::WaitForSingleObject(connected_.get(), timeoutMs) == WAIT_OBJECT_0;
   }
-  // Lets the engine go on; later log lines find no pipe and are dropped.
-  void Release() { ::SetEvent(release_.get()); }
+  // Breaks the pipe; the engine goes on.
+  void Release() { pipe_.reset(); }
 
  private:
-  std::wstring name_;
+  std::wstring name_ = L"mirvot-e2e-hold-" + std::to_wstring(::GetCurrentProcessId());
   UniqueFileHandle pipe_;
   UniqueHandle connected_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  UniqueHandle release_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  std::thread server_;
+  OVERLAPPED connect_{};
 };
 
 TEST_F(MirvotE2eTest, CloseWhileTheViewIsBeingCreatedStillEndsWithZero) {
-  StalledEngineLog stall;
-  ASSERT_TRUE(stall.valid());
-  environment_.engineLog = stall.name();
+  EngineCreationHold hold;
+  ASSERT_TRUE(hold.valid());
+  environment_.engineScript = hold.script();
   run_ = std::make_unique<MirvotRun>(environment_);
-  ASSERT_TRUE(stall.WaitForEngine()) << "the engine never wrote its log";
+  ASSERT_TRUE(hold.WaitForEngine()) << "the engine never reached its creation call";
   const HWND mainWindow = run_->WaitForMainWindow();
   ASSERT_NE(mainWindow, nullptr);
   // The host exists, but the engine has not made its view window yet: creation is under way.
@@ -267,7 +259,7 @@ TEST_F(MirvotE2eTest, CloseWhileTheViewIsBeingCreatedStillEndsWithZero) {
   ASSERT_NE(host, nullptr);
   ASSERT_EQ(::FindWindowExW(host, nullptr, L"MirvotTestEngineView", nullptr), nullptr);
   ASSERT_TRUE(::PostMessageW(mainWindow, WM_CLOSE, 0, 0));
-  stall.Release();
+  hold.Release();
   const DebuggedRun result = run_->Wait();
   EXPECT_FALSE(result.timedOut);
   EXPECT_EQ(result.exitCode, 0u);
