@@ -219,7 +219,8 @@ unset MIRVOT_TEST_ENGINE_TIMING MIRVOT_TEST_ENGINE_SCRIPT WEBVIEW2_USER_DATA_FOL
   WEBVIEW2_USE_EDGE_VIEW WEBVIEW2_RELEASE_CHANNELS WEBVIEW2_CHANNEL_SEARCH_KIND \
   WEBVIEW2_RELEASE_CHANNEL_PREFERENCE
 navigated() { grep -q '^webview.Navigate ' "$idle_log" 2>/dev/null; }
-baseline_shown() { xwininfo -root -tree 2>/dev/null | grep -q '"Mirvot Baseline"'; }
+# grep reads to the end (no -q): under pipefail, stopping early would fail xwininfo.
+baseline_shown() { xwininfo -root -tree 2>/dev/null | grep '"Mirvot Baseline"' >/dev/null; }
 
 IDLE_CPU_NS=-1
 IDLE_MAIN_WAKEUPS=-1

@@ -68,7 +68,7 @@ while ((SECONDS < deadline)); do
   check_still_running "before showing its window and opening the page"
   if [[ -z "$window_id" ]]; then
     for id in $(xwininfo -root -tree 2>/dev/null | awk '/"Mirvot"/ {print $1}'); do
-      if xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
+      if xwininfo -id "$id" 2>/dev/null | grep 'Map State: IsViewable' >/dev/null; then
         window_id="$id"
         break
       fi

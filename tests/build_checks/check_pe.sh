@@ -34,8 +34,9 @@ for file in "$@"; do
   esac
   if [[ "$kind" == gui ]]; then
     # The build folder must not leak into the program (debug info aside, which release builds
-    # do not carry): reproducible builds from any checkout path.
-    if strings -a "$file" | grep -q -F "$MIRVOT_BUILD_DIR_HINT"; then
+    # do not carry): reproducible builds from any checkout path. grep reads to the end (no -q):
+    # under pipefail, a grep that stopped early would fail strings and hide the match.
+    if strings -a "$file" | grep -F "$MIRVOT_BUILD_DIR_HINT" >/dev/null; then
       fail "$file contains the build path $MIRVOT_BUILD_DIR_HINT"
     fi
   fi
