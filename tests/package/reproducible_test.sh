@@ -6,6 +6,7 @@
 #                        <scratch>
 set -euo pipefail
 source_dir="$1" package="$2" exe="$3" actions="$4" notices="$5" version="$6" scratch="$7"
+package="$(realpath "$package")"
 fail() { echo "FAIL: $*"; exit 1; }
 package_code() { msiinfo suminfo "$1" | sed -n 's/^Revision number (UUID): //p'; }
 
@@ -35,10 +36,12 @@ done
 # A host name reaches a package only through the installer database's own records (a build
 # path aside, checked above). It is looked for there as a whole word: a short name such as
 # "vm" turns up by chance in the compressed payload's bytes.
-{
+# (Exported from the scratch folder: a table with streams also writes them out as files.)
+(
+  cd "$scratch"
   msiinfo suminfo "$package"
   msiinfo tables "$package" | while read -r table; do msiinfo export "$package" "$table"; done
-} >"$scratch/database.txt"
+) >"$scratch/database.txt"
 if grep -q -w -i -F "$(hostname)" "$scratch/database.txt"; then
   fail "the installer database names the host '$(hostname)'"
 fi
