@@ -219,15 +219,14 @@ class EngineCreationHold {
       const DWORD error = ::GetLastError();
       if (error == ERROR_PIPE_CONNECTED) {
         ::SetEvent(connected_.get());
-      } else if (error != ERROR_IO_PENDING) {
+      } else if (error == ERROR_IO_PENDING) {
+        connectPending_ = true;
+      } else {
         pipe_.reset();
       }
     }
   }
-  ~EngineCreationHold() {
-    ::CancelIoEx(pipe_.get(), nullptr);
-    Release();
-  }
+  ~EngineCreationHold() { Release(); }
   EngineCreationHold(const EngineCreationHold&) = delete;
   EngineCreationHold& operator=(const EngineCreationHold&) = delete;
 
@@ -236,14 +235,24 @@ class EngineCreationHold {
   bool WaitForEngine(DWORD timeoutMs = 30000) const {
     return ::WaitForSingleObject(connected_.get(), timeoutMs) == WAIT_OBJECT_0;
   }
-  // Breaks the pipe; the engine goes on.
-  void Release() { pipe_.reset(); }
+  // Breaks the pipe; the engine goes on. A connect still waiting for the engine is cancelled
+  // and waited for first: the system writes its end into connect_.
+  void Release() {
+    if (connectPending_) {
+      ::CancelIoEx(pipe_.get(), &connect_);
+      DWORD unused = 0;
+      ::GetOverlappedResult(pipe_.get(), &connect_, &unused, TRUE);
+      connectPending_ = false;
+    }
+    pipe_.reset();
+  }
 
  private:
   std::wstring name_ = L"mirvot-e2e-hold-" + std::to_wstring(::GetCurrentProcessId());
   UniqueFileHandle pipe_;
   UniqueHandle connected_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
   OVERLAPPED connect_{};
+  bool connectPending_ = false;
 };
 
 TEST_F(MirvotE2eTest, CloseWhileTheViewIsBeingCreatedStillEndsWithZero) {
