@@ -14,6 +14,7 @@
 #include "engine/test_engine_client.h"
 #include "harness/registry_seed.h"
 #include "harness/temp_folder.h"
+#include "hold_pipe.h"
 
 namespace mirvot::test {
 namespace {
@@ -202,65 +203,16 @@ TEST_F(MirvotE2eTest, CloseEndsTheProcessWithExitCodeZero) {
   ExpectCleanExit();
 }
 
-// Holds the engine inside the environment-creation call through its scripted hold: the engine
-// connects to this pipe before anything else and waits until the pipe breaks. The pipe listens
-// before the program starts (an overlapped connect, begun here), so the engine always finds it.
-class EngineCreationHold {
- public:
-  EngineCreationHold() {
-    pipe_.reset(::CreateNamedPipeW((L"\\\\.\\pipe\\" + name_).c_str(),
-                                   PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                                   PIPE_TYPE_BYTE | PIPE_WAIT, 1, 256, 256, 0, nullptr));
-    if (!pipe_.valid()) {
-      return;
-    }
-    connect_.hEvent = connected_.get();
-    if (!::ConnectNamedPipe(pipe_.get(), &connect_)) {
-      const DWORD error = ::GetLastError();
-      if (error == ERROR_PIPE_CONNECTED) {
-        ::SetEvent(connected_.get());
-      } else if (error == ERROR_IO_PENDING) {
-        connectPending_ = true;
-      } else {
-        pipe_.reset();
-      }
-    }
-  }
-  ~EngineCreationHold() { Release(); }
-  EngineCreationHold(const EngineCreationHold&) = delete;
-  EngineCreationHold& operator=(const EngineCreationHold&) = delete;
-
-  [[nodiscard]] bool valid() const { return pipe_.valid(); }
-  [[nodiscard]] std::wstring script() const { return L"hold_create=" + name_; }
-  bool WaitForEngine(DWORD timeoutMs = 30000) const {
-    return ::WaitForSingleObject(connected_.get(), timeoutMs) == WAIT_OBJECT_0;
-  }
-  // Breaks the pipe; the engine goes on. A connect still waiting for the engine is cancelled
-  // and waited for first: the system writes its end into connect_.
-  void Release() {
-    if (connectPending_) {
-      ::CancelIoEx(pipe_.get(), &connect_);
-      DWORD unused = 0;
-      ::GetOverlappedResult(pipe_.get(), &connect_, &unused, TRUE);
-      connectPending_ = false;
-    }
-    pipe_.reset();
-  }
-
- private:
-  std::wstring name_ = L"mirvot-e2e-hold-" + std::to_wstring(::GetCurrentProcessId());
-  UniqueFileHandle pipe_;
-  UniqueHandle connected_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  OVERLAPPED connect_{};
-  bool connectPending_ = false;
-};
-
 TEST_F(MirvotE2eTest, CloseWhileTheViewIsBeingCreatedStillEndsWithZero) {
-  EngineCreationHold hold;
-  ASSERT_TRUE(hold.valid());
-  environment_.engineScript = hold.script();
+  // The engine's scripted hold keeps it inside the environment-creation call until released.
+  const std::wstring pipeName = L"mirvot-e2e-hold-" + std::to_wstring(::GetCurrentProcessId());
+  bench::HoldPipe hold;
+  ASSERT_HRESULT_SUCCEEDED(bench::HoldPipe::Listen(pipeName, hold));
+  environment_.engineScript = L"hold_create=" + pipeName;
   run_ = std::make_unique<MirvotRun>(environment_);
-  ASSERT_TRUE(hold.WaitForEngine()) << "the engine never reached its creation call";
+  const UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, run_->processId()));
+  ASSERT_TRUE(hold.WaitForHold(process.get(), 30000).has_value())
+      << "the engine never reached its creation call";
   const HWND mainWindow = run_->WaitForMainWindow();
   ASSERT_NE(mainWindow, nullptr);
   // The host exists, but the engine has not made its view window yet: creation is under way.
