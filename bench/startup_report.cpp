@@ -316,7 +316,8 @@ void PrintMemory(const BenchResults& results) {
       "was delivered), KiB, median of %zu runs; ratio: median of the per-run ratios\n",
       results.settleMs, results.Of(Program::Mirvot).size());
   std::printf("  %-44s %10s %10s %7s %10s\n", "", "Mirvot.exe", "host+OLE", "ratio", "host");
-  const auto resident = [](long long ResidentMemory::*member) -> Field {
+  using ResidentFigure = long long ResidentMemory::*;
+  const auto resident = [](ResidentFigure member) -> Field {
     return [member](const ProcessFigures& f) -> std::optional<double> {
       return f.resident ? std::optional<double>(static_cast<double>((*f.resident).*member))
                         : std::nullopt;

@@ -70,14 +70,14 @@ extern "C" __declspec(dllexport) int HostileEngine_CreationCalls() {
   return static_cast<int>(State().kept.size());
 }
 
-extern "C" __declspec(dllexport)
-    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* HostileEngine_KeptHandler(
-        int index) {
+using CompletedHandler = ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler;
+
+extern "C" __declspec(dllexport) CompletedHandler* HostileEngine_KeptHandler(int index) {
   EngineState& state = State();
   if (index < 0 || static_cast<std::size_t>(index) >= state.kept.size() || !state.kept[index]) {
     return nullptr;
   }
-  ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> handler = state.kept[index];
+  ComPtr<CompletedHandler> handler = state.kept[index];
   return handler.Detach();
 }
 
