@@ -7,7 +7,7 @@
 
 namespace mirvot {
 
-inline constexpr wchar_t kHostWindowClassName[] = L"WRY_WEBVIEW";
+inline constexpr wchar_t kHostWindowClassName[] = L"MIRVOT_VIEW_HOST";
 
 // How the host (or the engine's window in it) is moved to a new size: in place, without
 // changing the z-order or activating it, and posted rather than waited for.
@@ -17,6 +17,9 @@ static_assert(kHostResizeFlags == 0x4014);
 // The host window's procedure: passes the focus it receives on to its first child (the
 // engine's window); everything else is default handling.
 LRESULT CALLBACK host_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Whether `window` is of the host window class: its class's window procedure is the host's.
+[[nodiscard]] bool is_host_window(HWND window) noexcept;
 
 // Registers the host window class in this program's module. A class of that name that is
 // already registered with our procedure is reused; one registered with another procedure is

@@ -50,7 +50,7 @@ HWND FindMainWindowOf(DWORD processId) {
 }
 
 HWND HostOf(HWND mainWindow) {
-  return ::FindWindowExW(mainWindow, nullptr, L"WRY_WEBVIEW", nullptr);
+  return ::FindWindowExW(mainWindow, nullptr, L"MIRVOT_VIEW_HOST", nullptr);
 }
 
 bool HostCoversClientArea(HWND mainWindow) {

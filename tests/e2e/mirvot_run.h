@@ -28,7 +28,7 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId);
 // The main window of a process: class "Window Class", title "Mirvot"; null when there is none.
 HWND FindMainWindowOf(DWORD processId);
 
-// The host window of a main window: its child of class WRY_WEBVIEW; null when there is none.
+// The host window of a main window: its child of class MIRVOT_VIEW_HOST; null when there is none.
 HWND HostOf(HWND mainWindow);
 
 // Whether the host covers the main window's whole client area.

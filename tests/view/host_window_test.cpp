@@ -68,7 +68,7 @@ TEST(HostWindowTest, CoversTheParentsClientAreaAsAVisibleChild) {
   EXPECT_EQ(::GetWindowLongW(host, GWL_EXSTYLE) & ~WS_EX_NOPARENTNOTIFY, 0);
   wchar_t className[64] = {};
   ::GetClassNameW(host, className, 64);
-  EXPECT_STREQ(className, L"WRY_WEBVIEW");
+  EXPECT_STREQ(className, L"MIRVOT_VIEW_HOST");
   RECT hostRect{};
   ::GetClientRect(host, &hostRect);
   const RECT client = parent.client();
