@@ -39,11 +39,13 @@ inline std::optional<int> ReferenceDigitValue(char16_t unit) {
   return unit - zero;
 }
 
-// The C runtime's base-10 wcstol/_wtoi with 32-bit long: white space (space, \t, \n, \v, \f,
-// \r), at most one sign, then decimal digits of any script above; too large a number
-// saturates.
+// The C runtime's base-10 wcstol/_wtoi with 32-bit long: white space (the units its iswspace
+// accepts, listed as the platform's character tables give them), at most one sign, then decimal
+// digits of any script above; too large a number saturates.
 inline ReferenceInteger ReferenceReadInteger(std::u16string_view text) {
-  constexpr std::u16string_view kSpaces = u" \t\n\v\f\r";
+  constexpr std::u16string_view kSpaces =
+      u" \t\n\v\f\r\u0085\u00A0\u1680\u2000\u2001\u2002\u2003\u2004\u2005\u2006\u2007\u2008"
+      u"\u2009\u200A\u2028\u2029\u202F\u205F\u3000";
   std::size_t i = 0;
   while (i < text.size() && kSpaces.find(text[i]) != std::u16string_view::npos) {
     ++i;

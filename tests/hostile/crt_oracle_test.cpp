@@ -1,7 +1,10 @@
 // The loader reads numbers "the way _wtoi does" with its own conversion (the C runtime's
-// depends on the locale). Here the platform's own _wtoi and wcstol are the oracle, over hostile
-// texts: signs, out-of-range numbers, every ASCII white space, digits of other scripts, and
-// text that is no number.
+// depends on the locale). Here the platform's own _wtoi and wcstol, those of the universal C
+// runtime (ucrtbase.dll, which programs built with the platform's compiler use), are the oracle
+// over hostile texts: signs, out-of-range numbers, every kind of white space and its near misses,
+// digits of other scripts, and text that is no number.
+#include <windows.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -43,8 +46,29 @@ const wchar_t* const kTexts[] = {
     L"1e3",
     L"1,3",
     L".5",
+    // White space the runtime skips beyond ASCII, and units next to it that it does not skip.
     L"\x0085"
-    L"1" /* next line is no white space */,
+    L"1",
+    L"\x00A0"
+    L"1",
+    L"\x1680"
+    L"1",
+    L"\x2000\x200A"
+    L"1",
+    L"\x2028\x2029"
+    L"1",
+    L"\x202F\x205F\x3000 -1",
+    L"\x001C"
+    L"1",
+    L"\x0084"
+    L"1",
+    L"\x200B"
+    L"1",
+    L"\x180E"
+    L"1",
+    L"\xFEFF"
+    L"1",
+    L"\x3000+\x0661",
     // Digits of other scripts: one of every set, both ends of a set, mixed sets, signs.
     L"\x0661",
     L"\x06F1",
@@ -76,17 +100,6 @@ const wchar_t* const kTexts[] = {
     L"\xFF19\xFF19\xFF19\xFF19\xFF19\xFF19\xFF19\xFF19\xFF19\xFF19\xFF19",
 };
 
-// Texts that the platform's conversion reads as numbers and the loader does not: white space
-// outside ASCII (measured with Wine's C runtime, which follows the Windows one here).
-const wchar_t* const kNonAsciiSpaceTexts[] = {
-    L"\x00A0"
-    L"1",  // no-break space, then 1
-    L"\x2003"
-    L"1",  // em space, then 1
-    L"\x3000"
-    L"1",  // ideographic space, then 1
-};
-
 std::string Shown(const wchar_t* text) {
   std::string shown;
   for (const wchar_t* unit = text; *unit != L'\0'; ++unit) {
@@ -97,18 +110,41 @@ std::string Shown(const wchar_t* text) {
   return shown.empty() ? "(empty)" : shown;
 }
 
+// The universal C runtime's conversions, looked up by name: this program itself is linked
+// against another C runtime.
+struct UniversalCrt {
+  int(__cdecl* wtoi)(const wchar_t*) = nullptr;
+  long(__cdecl* wcstol)(const wchar_t*, wchar_t**, int) = nullptr;
+};
+
+UniversalCrt LoadUniversalCrt() {
+  UniversalCrt crt;
+  const HMODULE module = ::LoadLibraryW(L"ucrtbase.dll");
+  if (module != nullptr) {
+    crt.wtoi = reinterpret_cast<decltype(crt.wtoi)>(
+        reinterpret_cast<void*>(::GetProcAddress(module, "_wtoi")));
+    crt.wcstol = reinterpret_cast<decltype(crt.wcstol)>(
+        reinterpret_cast<void*>(::GetProcAddress(module, "wcstol")));
+  }
+  return crt;
+}
+
 TEST(PlatformIntegerOracleTest, ReadIntegerLikeWtoiAgreesWithThePlatformWtoi) {
+  const UniversalCrt crt = LoadUniversalCrt();
+  ASSERT_NE(crt.wtoi, nullptr);
   for (const wchar_t* text : kTexts) {
     SCOPED_TRACE(Shown(text));
-    EXPECT_EQ(ReadIntegerLikeWtoi(AsUtf16(text)), static_cast<std::int32_t>(::_wtoi(text)));
+    EXPECT_EQ(ReadIntegerLikeWtoi(AsUtf16(text)), static_cast<std::int32_t>(crt.wtoi(text)));
   }
 }
 
 TEST(PlatformIntegerOracleTest, ReadCrtIntegerAgreesWithThePlatformWcstol) {
+  const UniversalCrt crt = LoadUniversalCrt();
+  ASSERT_NE(crt.wcstol, nullptr);
   for (const wchar_t* text : kTexts) {
     SCOPED_TRACE(Shown(text));
     wchar_t* end = nullptr;
-    const long value = std::wcstol(text, &end, 10);
+    const long value = crt.wcstol(text, &end, 10);
     const CrtIntegerRead read = ReadCrtInteger(AsUtf16(text));
     EXPECT_EQ(read.value, static_cast<std::int32_t>(value));
     // wcstol points at the text's start when it read nothing, as `end` 0 says.
@@ -116,23 +152,21 @@ TEST(PlatformIntegerOracleTest, ReadCrtIntegerAgreesWithThePlatformWcstol) {
   }
 }
 
-// A known difference, kept on purpose and stated here so that it stays a decision: the
-// loader skips only ASCII white space, so a value that starts with another space is no number
-// to it (a channel list item selects Stable, a flag is not set, a version does not parse),
-// where the platform's _wtoi would read the number.
-TEST(PlatformIntegerOracleTest, SpacesOutsideAsciiAreNoNumberToTheLoader) {
-  for (const wchar_t* text : kNonAsciiSpaceTexts) {
-    SCOPED_TRACE(Shown(text));
-    EXPECT_EQ(::_wtoi(text), 1);  // the platform's reading
-    EXPECT_EQ(ReadIntegerLikeWtoi(AsUtf16(text)), 0);
-    EXPECT_FALSE(ReadsAsOne(AsUtf16(text)));
+// The loader's readers that build on the conversion: a flag, a channel list item and a
+// version that start with the platform's white space read as the number that follows it.
+TEST(PlatformIntegerOracleTest, SpacesOutsideAsciiLeadTheNumberAsThePlatformReadsIt) {
+  for (const std::u16string_view text :
+       {std::u16string_view(u"\u00A01"), std::u16string_view(u"\u30001"),
+        std::u16string_view(u"\u20281")}) {
+    EXPECT_TRUE(ReadsAsOne(text));
     std::int32_t mask = 0;
     bool set = false;
-    ParseReleaseChannelList(AsUtf16(text), mask, set);
-    EXPECT_EQ(mask, 0b00001);
-    RuntimeVersion version;
-    EXPECT_FALSE(ParseRuntimeVersion(AsUtf16(text), version));
+    ParseReleaseChannelList(text, mask, set);
+    EXPECT_EQ(mask, 0b00010);
   }
+  RuntimeVersion version;
+  ASSERT_TRUE(ParseRuntimeVersion(u"\u3000120.\u00A00.1.2", version));
+  EXPECT_EQ(version, (RuntimeVersion{120, 0, 1, 2}));
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 // long and int are both 32 bits: registrations, variables and policies written for the platform
 // are read by these functions, so odd values (signs, white space, overflow, digits of other
 // scripts) must be taken as the platform takes them. Written by hand: the C runtime's own
-// functions depend on the locale. White space is the ASCII set the runtime skips; digits are the
-// ASCII ones and the other decimal digit sets the runtime's wide conversions accept.
+// functions depend on the locale. White space and digits are those the platform's universal C
+// runtime accepts in its wide conversions, whatever the locale.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -43,9 +43,18 @@ constexpr int DecimalDigitValue(char16_t unit) noexcept {
   return -1;
 }
 
-// True for the white space that the conversion skips: space, \t, \n, \v, \f and \r.
+// True for the white space that the conversion skips, the units the runtime's iswspace accepts:
+// space, \t, \n, \v, \f and \r; next line (U+0085) and no-break space (U+00A0); Ogham space
+// mark (U+1680); the typographic spaces U+2000 to U+200A; line and paragraph separators (U+2028,
+// U+2029); narrow no-break space (U+202F), medium mathematical space (U+205F) and ideographic
+// space (U+3000). Zero-width spaces and the information separators U+001C to U+001F are not
+// white space to it.
 constexpr bool IsCrtSpace(char16_t unit) noexcept {
-  return unit == u' ' || (unit >= u'\t' && unit <= u'\r');
+  if (unit < 0x80) {
+    return unit == u' ' || (unit >= u'\t' && unit <= u'\r');
+  }
+  return unit == 0x0085 || unit == 0x00A0 || unit == 0x1680 || (unit >= 0x2000 && unit <= 0x200A) ||
+         unit == 0x2028 || unit == 0x2029 || unit == 0x202F || unit == 0x205F || unit == 0x3000;
 }
 
 // Leading white space, an optional '+' or '-', then decimal digits (of any of the sets above,
