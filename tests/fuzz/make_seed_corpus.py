@@ -32,6 +32,8 @@ SEEDS = {
         "five_components": u16("1.2.3.4.5"),
         "dot_first": u16(".120"),
         "other_scripts": u16("\u0661\u0662\u0660.\uff10.\u0968\u0968\u0967\u0966.\u0e59\u0e51"),
+        "slash_separator": u16("120/5.1"),
+        "unicode_spaces": u16("\u3000120.\u00a00.\u20281"),
     },
     "release_channel_list": {
         "two_channels": u16("1,3"),
@@ -45,6 +47,7 @@ SEEDS = {
         "huge_number": u16("99999999999,4"),
         "padded": u16(",3,"),
         "other_scripts": u16("\u0661,\uff13,\u17e4"),
+        "unicode_spaces": u16("\u3000 1,\u20282,\u200b3"),
     },
     "wtoi_flag": {
         "one": u16("1"),
@@ -63,6 +66,11 @@ SEEDS = {
         "fullwidth_one": u16("\uff11"),
         "mixed_scripts": u16("-\u0967\u09e8\u1813"),
         "next_to_digits": u16("\u065f\u066a\uff1a"),
+        "ideographic_space": u16("\u30001"),
+        "next_line": u16("\u00851"),
+        "zero_width_space": u16("\u200b1"),
+        "control_before_digit": u16("\u00011"),
+        "two_to_the_64": u16("18446744073709551617"),
     },
     "absolute_folder": {
         "long_path": u16("\\\\?\\C:\\x"),
@@ -76,6 +84,10 @@ SEEDS = {
         "two_backslashes": u16("\\\\"),
         "rooted": u16("\\x\\"),
         "non_ascii_letter": u16("\u00e9:\\"),
+        "upper_z": u16("Z:\\x"),
+        "backslash_second": u16("C\\:x"),
+        "colon_first": u16(":\\x"),
+        "bracket_drive": u16("[:\\"),
     },
     "exe_file_name": {
         "typical": u16("C:\\App\\app.exeC:\\App\\Runtime"),
@@ -107,6 +119,9 @@ SEEDS = {
         "doubled": u16("C:\\\\"),
         "lower_drive": u16("c:"),
         "past_z_colon": u16("{:"),
+        "two_letters": u16("ab"),
+        "letter_digit": u16("C1"),
+        "upper_z": u16("Z:"),
     },
     "download_path": {
         "drive_file": u16("\\\\?\\C:\\x"),
@@ -124,6 +139,9 @@ SEEDS = {
         "bang_shortcut": u16("!D:\\a\\b"),
         "bare_drive": u16("\\\\?\\C:"),
         "lpt_superscript_three": u16("\\\\?\\C:\\dir\\lpt\u00b3 .txt"),
+        "underscore_drive": u16("\\\\?\\_:\\"),
+        "two_letters": u16("\\\\?\\Xy\\"),
+        "upper_z": u16("\\\\?\\Z:\\x"),
     },
     "utf_round_trip": {
         "ascii": b"hello, world",
@@ -135,6 +153,11 @@ SEEDS = {
         "lone_surrogate_utf16": u16("a\ud800b"),
         "pair_utf16": u16("\U0001f600"),
         "replacement": "\ufffd".encode("utf-8"),
+        "boundaries": "\u007f\u0080\u07ff\u0800\ud7ff\ue000\uffff\U00010000\U0010ffff".encode(
+            "utf-8"),
+        "leads_f1_to_f3": b"\xf1\x80\x80\x80\xf2\xbf\xbf\xbf\xf3\xbf\xbf\xbf",
+        "lead_f5": b"\xf5\x80\x80\x80",
+        "high_surrogate_then_e000": u16("\ud800\ue000"),
     },
     "view_size_resize": {
         "unscaled": struct.pack("<IIdIddd", 1280, 800, 1.0, 96, 1280.0, 1.0, 0.5),
@@ -159,7 +182,8 @@ DICTIONARIES = {
                         "86.0.616.0", " \t"],
     "release_channel_list": ["2147483647", "-2147483648", ",,", "\u0000", " +"],
     "wtoi_flag": ["2147483647", "2147483648", "-2147483648", "-2147483649", "\v\f\r", "+-",
-                  "\u0661", "\uff11", "\u1811"],
+                  "\u0661", "\uff11", "\u1811", "\u0085", "\u00a0", "\u2000", "\u3000",
+                  "18446744073709551616"],
     "profile_folder_join": ["C:", "\\\\", "C:/", "\\", "/"],
     "absolute_folder": ["C:\\", "\\\\", "z:\\", "C:/"],
 }

@@ -5,13 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include "exact_copy.h"
+
 namespace mirvot {
 namespace {
 
-void ExpectUnchanged(std::u16string_view path) { EXPECT_EQ(normalize_download_path(path), path); }
+void ExpectUnchanged(std::u16string_view path) {
+  EXPECT_EQ(normalize_download_path(ExactCopy(path).view()), path);
+}
 
 void ExpectPlain(std::u16string_view longPath, std::u16string_view plain) {
-  EXPECT_EQ(normalize_download_path(longPath), plain);
+  EXPECT_EQ(normalize_download_path(ExactCopy(longPath).view()), plain);
 }
 
 TEST(NormalizeDownloadPathTest, OrdinaryPathsAreWrittenBackExactly) {
@@ -40,6 +44,18 @@ TEST(NormalizeDownloadPathTest, LongPathPrefixIsDroppedFromAnOrdinaryPath) {
   ExpectPlain(uR"(\\?\C:\.hidden\.config)", uR"(C:\.hidden\.config)");
   ExpectPlain(u"\\\\?\\C:\\\u00DCbersicht\\\u8CC7\u6599\\\U0001F600.txt",
               u"C:\\\u00DCbersicht\\\u8CC7\u6599\\\U0001F600.txt");
+}
+
+// Only an ASCII letter and ':' after the prefix make a drive: the letters at both ends of both
+// ranges do; the units next to the ranges, a second letter and another separator do not.
+TEST(NormalizeDownloadPathTest, PrefixIsDroppedOnlyBeforeADriveLetterAndColon) {
+  for (const std::u16string_view plain : {uR"(A:\x)", uR"(Z:\x)", uR"(a:\x)", uR"(z:\x)"}) {
+    ExpectPlain(std::u16string(uR"(\\?\)").append(plain), plain);
+  }
+  for (const std::u16string_view rest :
+       {uR"(@:\x)", uR"([:\x)", uR"(_:\)", uR"(`:\x)", uR"({:\x)", uR"(Xy\)", uR"(C;\x)"}) {
+    ExpectUnchanged(std::u16string(uR"(\\?\)").append(rest));
+  }
 }
 
 TEST(NormalizeDownloadPathTest, DriveRootBecomesItsPlainForm) {

@@ -6,40 +6,55 @@
 
 #include <gtest/gtest.h>
 
+#include "exact_copy.h"
 #include "loader/core/runtime_version.h"
 
 namespace mirvot {
 namespace {
 
+// Read from exact copies: the rule looks at the first three units of texts that may be shorter.
+bool IsAbsolute(std::u16string_view folder) { return IsAbsoluteFolder(ExactCopy(folder).view()); }
+
 TEST(IsAbsoluteFolderTest, DriveRootedFoldersAreAbsolute) {
-  EXPECT_TRUE(IsAbsoluteFolder(uR"(d:\rt)"));
-  EXPECT_TRUE(IsAbsoluteFolder(uR"(C:\)"));
-  EXPECT_TRUE(IsAbsoluteFolder(uR"(z:\a\b)"));
+  for (const std::u16string_view folder :
+       {uR"(d:\rt)", uR"(C:\)", uR"(z:\a\b)", uR"(A:\)", uR"(Z:\)", uR"(a:\)"}) {
+    EXPECT_TRUE(IsAbsolute(folder)) << ::testing::PrintToString(std::u16string(folder));
+  }
+}
+
+// Only a letter, ':' and '\' in this order, or two backslashes: the units next to the letter
+// ranges, and ':' or '\' in another place of the first three, make a relative folder.
+TEST(IsAbsoluteFolderTest, FirstThreeUnitsDecide) {
+  for (const std::u16string_view folder :
+       {uR"(@:\x)", uR"([:\x)", uR"(`:\x)", uR"({:\x)", uR"(C\:x)", uR"(C\\x)", uR"(:\x)",
+        uR"(\:\x)", uR"(C::\)", uR"(CC\x)", uR"(C:x\)", u"C\\", u"Z:", u"\\"}) {
+    EXPECT_FALSE(IsAbsolute(folder)) << ::testing::PrintToString(std::u16string(folder));
+  }
 }
 
 TEST(IsAbsoluteFolderTest, DoubleBackslashFoldersAreAbsolute) {
-  EXPECT_TRUE(IsAbsoluteFolder(uR"(\\server\share\rt)"));
-  EXPECT_TRUE(IsAbsoluteFolder(uR"(\\?\C:\rt)"));
-  EXPECT_TRUE(IsAbsoluteFolder(uR"(\\a)"));
+  EXPECT_TRUE(IsAbsolute(uR"(\\server\share\rt)"));
+  EXPECT_TRUE(IsAbsolute(uR"(\\?\C:\rt)"));
+  EXPECT_TRUE(IsAbsolute(uR"(\\a)"));
 }
 
 TEST(IsAbsoluteFolderTest, BareDriveAndDriveRelativeFoldersAreRelative) {
-  EXPECT_FALSE(IsAbsoluteFolder(u"C:"));
-  EXPECT_FALSE(IsAbsoluteFolder(u"C:rt"));
+  EXPECT_FALSE(IsAbsolute(u"C:"));
+  EXPECT_FALSE(IsAbsolute(u"C:rt"));
 }
 
 TEST(IsAbsoluteFolderTest, ForwardSlashFoldersAreRelative) {
-  EXPECT_FALSE(IsAbsoluteFolder(u"C:/rt"));
-  EXPECT_FALSE(IsAbsoluteFolder(u"//server/share"));
+  EXPECT_FALSE(IsAbsolute(u"C:/rt"));
+  EXPECT_FALSE(IsAbsolute(u"//server/share"));
 }
 
 TEST(IsAbsoluteFolderTest, OtherFoldersAreRelative) {
-  EXPECT_FALSE(IsAbsoluteFolder(u"Runtime"));
-  EXPECT_FALSE(IsAbsoluteFolder(u""));
-  EXPECT_FALSE(IsAbsoluteFolder(uR"(\\)"));
-  EXPECT_FALSE(IsAbsoluteFolder(uR"(\rt)"));
-  EXPECT_FALSE(IsAbsoluteFolder(uR"(1:\rt)"));
-  EXPECT_FALSE(IsAbsoluteFolder(u"\u00E9:\\rt"));
+  EXPECT_FALSE(IsAbsolute(u"Runtime"));
+  EXPECT_FALSE(IsAbsolute(u""));
+  EXPECT_FALSE(IsAbsolute(uR"(\\)"));
+  EXPECT_FALSE(IsAbsolute(uR"(\rt)"));
+  EXPECT_FALSE(IsAbsolute(uR"(1:\rt)"));
+  EXPECT_FALSE(IsAbsolute(u"\u00E9:\\rt"));
 }
 
 TEST(ExeFileNameTest, TakesTheTextAfterTheLastBackslash) {

@@ -35,6 +35,9 @@ TEST(JoinProfileFolderTest, EmptyValueGivesARelativeFolder) {
 TEST(JoinProfileFolderTest, BareDriveStaysDriveRelative) {
   EXPECT_EQ(Join(u"C:"), uR"(C:Mirvot\WebView2)");
   EXPECT_EQ(Join(u"d:"), uR"(d:Mirvot\WebView2)");
+  EXPECT_EQ(Join(u"A:"), uR"(A:Mirvot\WebView2)");
+  EXPECT_EQ(Join(u"Z:"), uR"(Z:Mirvot\WebView2)");
+  EXPECT_EQ(Join(u"z:"), uR"(z:Mirvot\WebView2)");
 }
 
 TEST(JoinProfileFolderTest, DriveRootGetsNoExtraSeparator) {
@@ -42,6 +45,9 @@ TEST(JoinProfileFolderTest, DriveRootGetsNoExtraSeparator) {
 }
 
 TEST(JoinProfileFolderTest, LookalikesOfABareDriveGetASeparator) {
+  for (const std::u16string_view root : {u"ab", u"C1", u"@:", u"[:", u"`:", u"{:"}) {
+    EXPECT_EQ(Join(root), std::u16string(root) + uR"(\Mirvot\WebView2)");
+  }
   EXPECT_EQ(Join(u"1:"), uR"(1:\Mirvot\WebView2)");
   EXPECT_EQ(Join(u"AB:"), uR"(AB:\Mirvot\WebView2)");
   EXPECT_EQ(Join(u":"), uR"(:\Mirvot\WebView2)");

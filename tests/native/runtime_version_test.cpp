@@ -4,13 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include "exact_copy.h"
+
 namespace mirvot {
 namespace {
 
 void ExpectParses(std::u16string_view text, RuntimeVersion expected) {
   SCOPED_TRACE(::testing::PrintToString(std::u16string(text)));
   RuntimeVersion version{1, 2, 3, 4};
-  ASSERT_TRUE(ParseRuntimeVersion(text, version));
+  ASSERT_TRUE(ParseRuntimeVersion(ExactCopy(text).view(), version));
   EXPECT_EQ(version.major, expected.major);
   EXPECT_EQ(version.minor, expected.minor);
   EXPECT_EQ(version.build, expected.build);
@@ -20,7 +22,7 @@ void ExpectParses(std::u16string_view text, RuntimeVersion expected) {
 void ExpectFails(std::u16string_view text) {
   SCOPED_TRACE(::testing::PrintToString(std::u16string(text)));
   RuntimeVersion version{1, 2, 3, 4};
-  EXPECT_FALSE(ParseRuntimeVersion(text, version));
+  EXPECT_FALSE(ParseRuntimeVersion(ExactCopy(text).view(), version));
   EXPECT_EQ(version, (RuntimeVersion{1, 2, 3, 4})) << "a failed parse leaves the output alone";
 }
 
@@ -73,6 +75,9 @@ TEST(ParseRuntimeVersionTest, EmptyComponentEndsParsing) {
 TEST(ParseRuntimeVersionTest, ParsingStopsAtAnythingButADot) {
   ExpectParses(u"1 .2", {1, 0, 0, 0});
   ExpectParses(u"1,2", {1, 0, 0, 0});
+  ExpectParses(u"1-2", {1, 0, 0, 0});  // below '.'
+  ExpectParses(u"1/2", {1, 0, 0, 0});  // above '.'
+  ExpectParses(u"1.2/3", {1, 2, 0, 0});
   ExpectParses(u"1.2.3.4abc", {1, 2, 3, 4});
   ExpectParses(std::u16string_view(u"1.2\0.3", 6), {1, 2, 0, 0});
 }
