@@ -53,9 +53,8 @@ void App::on_resumed(EventLoop& loop) try {
   window = std::move(newWindow);
   webview.reset();
   webview.emplace(std::move(std::get<BrowserView>(created)));
-} catch (...) {
-  MIRVOT_FATAL_EXCEPTION("App::on_resumed");
 }
+MIRVOT_CATCH_FATAL("App::on_resumed")
 
 void App::on_window_event(EventLoop& /*loop*/, WindowId /*window*/, const WindowEvent& event) try {
   switch (event.kind) {
@@ -74,8 +73,7 @@ void App::on_window_event(EventLoop& /*loop*/, WindowId /*window*/, const Window
     case WindowEvent::Kind::CloseRequested:
       exit_on_close();
   }
-} catch (...) {
-  MIRVOT_FATAL_EXCEPTION("App::on_window_event");
 }
+MIRVOT_CATCH_FATAL("App::on_window_event")
 
 }  // namespace mirvot

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
@@ -35,9 +36,20 @@ std::string_view source_location_text(const char* file) noexcept {
   return path;
 }
 
-// Writes the report, its description given in pieces, and fails fast.
-[[noreturn]] void report_and_fail_fast(
-    const char* file, int line, std::initializer_list<std::string_view> description) noexcept {
+// Set by the first entry into the fatal path. Constant-initialised, so reading it needs no
+// guard and no allocation.
+std::atomic<bool> g_fatal_path_entered{false};
+
+// Writes the report, its description given in pieces, and fails fast. `exception` is a caught
+// exception whose text ends the description; its what() is called only here, after the path
+// has been entered, so that a what() that fails (aborts, or ends in the fatal path itself)
+// cannot bring about a second report.
+[[noreturn]] void report_and_fail_fast(const char* file, int line,
+                                       std::initializer_list<std::string_view> description,
+                                       const std::exception* exception = nullptr) noexcept {
+  if (g_fatal_path_entered.exchange(true)) {
+    FailFastFatalAppExit();
+  }
   const HANDLE stream = ::GetStdHandle(STD_ERROR_HANDLE);
   if (stream != nullptr && stream != INVALID_HANDLE_VALUE) {
     char lineDigits[16] = {};
@@ -51,30 +63,19 @@ std::string_view source_location_text(const char* file) noexcept {
     for (const std::string_view piece : description) {
       write_to_standard_error(stream, piece);
     }
+    if (exception != nullptr) {
+      const char* const text = exception->what();
+      write_to_standard_error(stream, text != nullptr ? text : "");
+    }
     write_to_standard_error(stream, "\n");
   }
   FailFastFatalAppExit();
 }
 
-// The text of the exception being handled; none when no exception is being handled.
-const char* current_exception_text() noexcept {
-  const std::exception_ptr current = std::current_exception();
-  if (!current) {
-    return nullptr;
-  }
-  try {
-    std::rethrow_exception(current);
-  } catch (const std::exception& error) {
-    return error.what();
-  } catch (...) {
-    return "unknown exception";
-  }
-}
-
+// std::terminate has no caught exception to look at: learning the one in flight would take
+// a rethrow, which allocates, and a failed allocation there calls std::terminate again.
 [[noreturn]] void terminate_through_fatal_path() noexcept {
-  const char* const text = current_exception_text();
-  report_and_fail_fast(__FILE__, __LINE__,
-                       {"std::terminate: ", text != nullptr ? text : "no exception"});
+  report_and_fail_fast(__FILE__, __LINE__, {"std::terminate"});
 }
 
 void abort_through_fatal_path(int /*signal*/) {
@@ -87,9 +88,13 @@ void fatal_error(const char* file, int line, std::string_view description) noexc
   report_and_fail_fast(file, line, {description});
 }
 
+void fatal_exception(const char* file, int line, std::string_view step,
+                     const std::exception& error) noexcept {
+  report_and_fail_fast(file, line, {step, ": "}, &error);
+}
+
 void fatal_exception(const char* file, int line, std::string_view step) noexcept {
-  const char* const text = current_exception_text();
-  report_and_fail_fast(file, line, {step, ": ", text != nullptr ? text : "no exception"});
+  report_and_fail_fast(file, line, {step, ": unknown exception"});
 }
 
 void route_termination_to_fatal_path() noexcept {

@@ -23,6 +23,5 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
     MIRVOT_FATAL("EventLoopError(" + mirvot::windows_error_description(hr) + ")");
   }
   return 0;
-} catch (...) {
-  MIRVOT_FATAL_EXCEPTION("WinMain");
 }
+MIRVOT_CATCH_FATAL("WinMain")

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "common/owners.h"
+#include "common/wide_text.h"
 #include "harness/debug_capture.h"
 #include "harness/host_paths.h"
 #include "harness/registry_seed.h"
@@ -263,28 +264,53 @@ TEST(ShellProbe, FatalErrorReportIsWrittenToStandardError) {
                         line[1].str() + ":\ncalled `Result::unwrap()` on an `Err` value: boom\n");
 }
 
-// An exception leaving the application's handler (here std::bad_alloc, thrown while the handler
-// describes why the window could not be made) ends through the fatal path, never through
-// std::terminate and its exit code 3.
-TEST(ShellProbe, ExceptionLeavingTheApplicationEndsThroughTheFatalPath) {
-  const test::TempFolder folder;
-  const std::wstring errorPath = folder.Join(L"stderr.txt");
-  std::optional<DWORD> exitCode;
-  {
-    const UniqueFileHandle error = CreateInheritableFile(errorPath);
-    ASSERT_TRUE(error.valid());
-    const std::optional<Child> child =
-        StartProbe({L"app-without-memory"}, StandardHandles{nullptr, error.get()});
-    ASSERT_TRUE(child.has_value());
-    exitCode = WaitForExit(*child);
+// Every other way out ends through the fatal path with one report: an exception leaving the
+// application's handler (std::bad_alloc, thrown while the handler describes why the window could
+// not be made), also when no memory is left at all (C allocations refused and no emergency memory
+// for exceptions, so that learning the exception's text by rethrowing it would recurse until the
+// stack overflows), abort(), and an exception whose text aborts (the path entered while it runs
+// ends at once, without a second report). Never std::terminate's exit code 3 or a crash.
+TEST(ShellProbe, EveryWayOutEndsThroughTheFatalPathWithOneReport) {
+  struct Ending {
+    const wchar_t* mode;
+    bool emptyExceptionPool;
+    const char* location;
+    const char* description;
+  };
+  const Ending endings[] = {
+      {L"app-without-memory", false, "src/shell/app.cpp:", "App::on_resumed: std::bad_alloc\n"},
+      {L"app-without-any-memory", true, "src/shell/app.cpp:", "App::on_resumed: std::bad_alloc\n"},
+      {L"abort", false, "src/shell/fatal.cpp:", "abort\n"},
+      {L"fatal-while-fatal", false, "tests/shell/shell_window_probe.cpp:", "the probe: "},
+  };
+  const std::string header = "thread 'main' panicked at ";
+  for (const Ending& ending : endings) {
+    SCOPED_TRACE(WideToUtf8(ending.mode));
+    const test::TempFolder folder;
+    const std::wstring errorPath = folder.Join(L"stderr.txt");
+    std::optional<DWORD> exitCode;
+    {
+      const UniqueFileHandle error = CreateInheritableFile(errorPath);
+      ASSERT_TRUE(error.valid());
+      // The probe inherits the variable; it is gone again before the next one starts.
+      ::SetEnvironmentVariableW(L"MIRVOT_PROBE_EMPTY_EXCEPTION_POOL",
+                                ending.emptyExceptionPool ? L"1" : nullptr);
+      const std::optional<Child> child =
+          StartProbe({ending.mode}, StandardHandles{nullptr, error.get()});
+      ::SetEnvironmentVariableW(L"MIRVOT_PROBE_EMPTY_EXCEPTION_POOL", nullptr);
+      ASSERT_TRUE(child.has_value());
+      exitCode = WaitForExit(*child);
+    }
+    EXPECT_EQ(exitCode, std::optional<DWORD>(kStatusStackBufferOverrun));
+    const std::string report = ReadWholeFile(errorPath);
+    EXPECT_EQ(report.rfind(header + ending.location, 0), 0u) << report;
+    EXPECT_EQ(report.find(header, 1), std::string::npos) << "a second report: " << report;
+    const std::string end =
+        std::string("called `Result::unwrap()` on an `Err` value: ") + ending.description;
+    EXPECT_TRUE(report.size() >= end.size() &&
+                report.compare(report.size() - end.size(), end.size(), end) == 0)
+        << report;
   }
-  EXPECT_EQ(exitCode, std::optional<DWORD>(kStatusStackBufferOverrun));
-  const std::string report = ReadWholeFile(errorPath);
-  EXPECT_EQ(report.rfind("thread 'main' panicked at src/shell/app.cpp:", 0), 0u) << report;
-  EXPECT_NE(report.find("called `Result::unwrap()` on an `Err` value: App::on_resumed: "
-                        "std::bad_alloc\n"),
-            std::string::npos)
-      << report;
 }
 
 TEST(ShellProbe, FatalErrorWithoutStandardErrorStillEndsThroughFailFast) {

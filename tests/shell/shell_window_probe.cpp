@@ -13,10 +13,20 @@
 //   shell_window_probe app-without-memory
 //       runs the program's own App on the loop with every C++ allocation refused from the start
 //       of the run: start-up fails, and so does describing the failure.
+//   shell_window_probe app-without-any-memory
+//       the same with C allocations refused as well (only each std::bad_alloc gets its own
+//       object); run with MIRVOT_PROBE_EMPTY_EXCEPTION_POOL, the C++ runtime has no emergency
+//       memory for exceptions either.
+//   shell_window_probe abort
+//       calls abort() with the program's termination routing.
+//   shell_window_probe fatal-while-fatal
+//       ends through the fatal path for an exception whose text itself calls abort().
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -114,9 +124,15 @@ int RunApp(mirvot::ApplicationHandler& app) {
   return SUCCEEDED(loop->run(app)) ? 0 : kLoopEnded;
 }
 
+// An exception whose description cannot be had: asking for it aborts.
+struct AbortingException : std::exception {
+  const char* what() const noexcept override { std::abort(); }
+};
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  mirvot::test::AllowAllocations();
   const std::vector<std::wstring> arguments = Arguments();
   if (arguments.size() == 3 && arguments[1] == L"measure") {
     MeasuringApp app(arguments[2]);
@@ -127,14 +143,35 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const int result = RunApp(app);
     return result == 0 ? kLoopEnded : result;
   }
-  if (arguments.size() == 2 && arguments[1] == L"app-without-memory") {
+  const bool withoutAnyMemory = arguments.size() == 2 && arguments[1] == L"app-without-any-memory";
+  if (withoutAnyMemory || (arguments.size() == 2 && arguments[1] == L"app-without-memory")) {
     std::unique_ptr<mirvot::EventLoop> loop;
     if (FAILED(mirvot::EventLoop::create(loop))) {
       return kSetupFailed;
     }
     mirvot::App app;
-    mirvot::test::RefuseAllocations();
+    mirvot::route_termination_to_fatal_path();
+    if (withoutAnyMemory) {
+      // The C++ runtime sets up this thread's exception state at the first throw, from the C
+      // heap (and aborts when it cannot); a program that runs out of memory has thrown before.
+      try {
+        throw 0;
+      } catch (int) {
+      }
+    }
+    mirvot::test::RefuseAllocations(withoutAnyMemory ? 0 : mirvot::test::kUnlimited);
     return SUCCEEDED(loop->run(app)) ? 0 : kLoopEnded;
+  }
+  if (arguments.size() == 2 && arguments[1] == L"abort") {
+    mirvot::route_termination_to_fatal_path();
+    std::abort();
+  }
+  if (arguments.size() == 2 && arguments[1] == L"fatal-while-fatal") {
+    mirvot::route_termination_to_fatal_path();
+    try {
+      throw AbortingException();
+    }
+    MIRVOT_CATCH_FATAL("the probe")
   }
   if (arguments.size() == 2 && arguments[1] == L"fatal") {
     std::printf("fatal-line %d\n", __LINE__ + 2);
