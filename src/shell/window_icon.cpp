@@ -23,6 +23,7 @@
 #define STBI_ONLY_PNG
 #define STBI_NO_STDIO
 #define STBI_NO_FAILURE_STRINGS
+#define STBI_NO_THREAD_LOCALS
 #if defined(_MSC_VER)
 #pragma warning(push, 0)
 #endif
