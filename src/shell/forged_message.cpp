@@ -1,5 +1,8 @@
 #include "shell/forged_message.h"
 
+#include "shell/host_window.h"
+#include "shell/main_window.h"
+
 namespace mirvot {
 namespace {
 
@@ -16,10 +19,10 @@ bool is_sent_only_message(UINT message) noexcept {
   }
 }
 
-// Windows whose class this executable registered: the main window and the view's host window.
+// The program's own windows, known by their classes' window procedures: the main window and the
+// view's host window.
 bool is_own_window(HWND window) noexcept {
-  return window != nullptr && ::GetClassLongPtrW(window, GCLP_HMODULE) ==
-                                  reinterpret_cast<ULONG_PTR>(::GetModuleHandleW(nullptr));
+  return is_main_window(window) || is_host_window(window);
 }
 
 }  // namespace

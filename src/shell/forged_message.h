@@ -8,6 +8,11 @@
 // and its state apart while the window lives on. The message pumps drop such copies instead of
 // dispatching them. Windows of other modules in this process (the engine's) are left alone:
 // what they do with their own messages is theirs to decide.
+//
+// The window procedures do not rely on this filter: other pumps (the system's modal move and
+// menu loops) dispatch whatever is queued, and a copy that is sent never passes a pump at all.
+// They take sizes from the window itself and act on its destruction only while the program
+// destroys it (window_destruction.h).
 #include <windows.h>
 
 namespace mirvot {

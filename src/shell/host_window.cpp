@@ -35,6 +35,11 @@ LRESULT CALLBACK host_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
+bool is_host_window(HWND window) noexcept {
+  return window != nullptr &&
+         ::GetClassLongPtrW(window, GCLP_WNDPROC) == reinterpret_cast<ULONG_PTR>(&host_window_proc);
+}
+
 void register_host_window_class() noexcept {
   const WNDCLASSEXW windowClass = host_window_class();
   if (::RegisterClassExW(&windowClass) != 0) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <exception>
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "common/hresult.h"
@@ -16,6 +17,7 @@
 #include "shell/file_drop_target.h"
 #include "shell/host_dpi.h"
 #include "shell/system_modules.h"
+#include "shell/window_destruction.h"
 
 namespace mirvot {
 
@@ -59,6 +61,20 @@ MainWindowState* state_of(HWND hwnd) noexcept {
   return holder != nullptr ? holder->get() : nullptr;
 }
 
+// The client area's current size in physical pixels; 0 x 0 while the window is minimised, which
+// leaves no client area to show. None when the window cannot tell.
+std::optional<WindowEvent> resize_to_current_client_area(HWND hwnd) noexcept {
+  if (::IsIconic(hwnd)) {
+    return WindowEvent{WindowEvent::Kind::Resized, 0, 0};
+  }
+  RECT client{};
+  if (!::GetClientRect(hwnd, &client)) {
+    return std::nullopt;
+  }
+  return WindowEvent{WindowEvent::Kind::Resized, static_cast<std::uint32_t>(client.right),
+                     static_cast<std::uint32_t>(client.bottom)};
+}
+
 void ReportEvent(HWND hwnd, const WindowEvent& event) {
   if (EventLoop* const loop = EventLoop::current()) {
     loop->send_window_event(hwnd, event);
@@ -81,24 +97,29 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     }
     case WM_NCDESTROY: {
+      if (!is_destroyed_by_program(hwnd)) {
+        return 0;  // a copy: the window and its state live on, and so does its title
+      }
       SharedState* const holder = state_holder(hwnd);
       ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       delete holder;
       break;
     }
     case WM_DESTROY:
+      if (!is_destroyed_by_program(hwnd)) {
+        return 0;  // a copy: the drop target stays
+      }
       if (MainWindowState* const state = state_of(hwnd); state != nullptr && state->drop_target) {
         ::RevokeDragDrop(hwnd);
       }
       break;
-    case WM_SIZE: {
-      // A minimised window has no client area to show.
-      const bool minimized = wParam == SIZE_MINIMIZED;
-      const std::uint32_t width = minimized ? 0u : LOWORD(lParam);
-      const std::uint32_t height = minimized ? 0u : HIWORD(lParam);
-      ReportEvent(hwnd, {WindowEvent::Kind::Resized, width, height});
+    case WM_SIZE:
+      // The size is the window's own, not the message's: a copy of WM_SIZE that another
+      // program sent or posted then only fits the view to the size the window has.
+      if (const std::optional<WindowEvent> resized = resize_to_current_client_area(hwnd)) {
+        ReportEvent(hwnd, *resized);
+      }
       break;
-    }
     case WM_CLOSE:
       // The application decides; the window is not destroyed by a close request.
       ReportEvent(hwnd, {WindowEvent::Kind::CloseRequested});
@@ -119,7 +140,7 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case kDestroyRequest:
       if (const MainWindowState* const state = state_of(hwnd);
           state != nullptr && state->destroy_requested) {
-        ::DestroyWindow(hwnd);
+        destroy_own_window(hwnd);
       }
       return 0;
     default:
@@ -134,9 +155,8 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wParam,
                                        LPARAM lParam) noexcept {
   try {
     return handle_message(hwnd, message, wParam, lParam);
-  } catch (...) {
-    MIRVOT_FATAL_EXCEPTION("the main window's procedure");
   }
+  MIRVOT_CATCH_FATAL("the main window's procedure")
 }
 
 void register_main_window_class(HINSTANCE module) noexcept {
@@ -247,7 +267,7 @@ HRESULT MainWindow::create(EventLoop& loop, const WindowAttributes& attributes,
 
   window.reset(new (std::nothrow) MainWindow(hwnd, std::move(state)));
   if (!window) {
-    ::DestroyWindow(hwnd);
+    destroy_own_window(hwnd);
     return E_OUTOFMEMORY;
   }
   return S_OK;
@@ -266,5 +286,10 @@ MainWindow::~MainWindow() {
 }
 
 double MainWindow::scale_factor() const noexcept { return state_->scale_factor; }
+
+bool is_main_window(HWND window) noexcept {
+  return window != nullptr && ::GetClassLongPtrW(window, GCLP_WNDPROC) ==
+                                  reinterpret_cast<ULONG_PTR>(&main_window_procedure);
+}
 
 }  // namespace mirvot

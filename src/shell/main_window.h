@@ -53,4 +53,8 @@ class MainWindow {
   std::shared_ptr<MainWindowState> state_;
 };
 
+// Whether `window` is of the main window's class: its class's window procedure is the main
+// window's (a subclass, such as the view's hook, does not change that).
+[[nodiscard]] bool is_main_window(HWND window) noexcept;
+
 }  // namespace mirvot

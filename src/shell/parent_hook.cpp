@@ -7,6 +7,7 @@
 
 #include "common/optional_function.h"
 #include "shell/host_window.h"
+#include "shell/window_destruction.h"
 
 namespace mirvot {
 namespace {
@@ -85,7 +86,9 @@ LRESULT CALLBACK parent_hook_proc(HWND window, UINT message, WPARAM wParam, LPAR
   ICoreWebView2Controller* const controller = cell != nullptr ? cell->controller.Get() : nullptr;
   switch (message) {
     case WM_SIZE:
-      if (wParam != SIZE_MINIMIZED && controller != nullptr) {
+      // The window's own state decides, not the message's: a copy that another program sent
+      // or posted then at most fits the view to the size the window has.
+      if (!::IsIconic(window) && controller != nullptr) {
         fit_to_client_area(window, controller);
       }
       break;
@@ -96,18 +99,20 @@ LRESULT CALLBACK parent_hook_proc(HWND window, UINT message, WPARAM wParam, LPAR
       }
       break;
     case WM_SETFOCUS:
-      if (controller != nullptr) {
+      // Only while the window really has the focus: a copy must not pull it into the view.
+      if (controller != nullptr && ::GetFocus() == window) {
         controller->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC);
       }
       break;
     case kRemoveParentHookMessage:
-      if (cell == nullptr || !cell->removal_requested) {
-        break;
-      }
-      [[fallthrough]];
     case WM_DESTROY:
-      remove_subclass(window, id);
-      delete cell;
+      // Only when the view asked for it, or when the window really goes: a copy of either
+      // message from another program leaves the hook in place.
+      if (message == kRemoveParentHookMessage ? cell != nullptr && cell->removal_requested
+                                              : is_destroyed_by_program(window)) {
+        remove_subclass(window, id);
+        delete cell;
+      }
       break;
     default:
       break;

@@ -12,11 +12,12 @@ inline constexpr UINT_PTR kParentHookId = 0x464;
 // when request_parent_hook_removal sent it: the same number from anyone else changes nothing.
 inline constexpr UINT kRemoveParentHookMessage = WM_USER + 101;
 
-// The hook procedure. WM_SIZE (unless minimised) fits the controller's bounds and its parent
-// window to the client area; WM_MOVE and WM_MOVING tell the controller the window moved;
-// WM_SETFOCUS moves the focus into the view; WM_DESTROY and a requested kRemoveParentHookMessage
-// remove the hook and drop its controller reference. Every message then goes on to the next
-// procedure. Failures of the controller calls are ignored.
+// The hook procedure. WM_SIZE (unless the window is minimised) fits the controller's bounds and
+// its parent window to the client area; WM_MOVE and WM_MOVING tell the controller the window
+// moved; WM_SETFOCUS (while the window has the focus) moves the focus into the view; WM_DESTROY
+// while the program destroys the window (destroy_own_window) and a requested
+// kRemoveParentHookMessage remove the hook and drop its controller reference. Every message then
+// goes on to the next procedure. Failures of the controller calls are ignored.
 LRESULT CALLBACK parent_hook_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                   UINT_PTR id, DWORD_PTR referenceData);
 

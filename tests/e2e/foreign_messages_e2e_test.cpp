@@ -1,5 +1,5 @@
-// Mirvot.exe among other programs: whatever another process posts to its main window or its
-// thread, the window, the view and the loop stay as they were, and closing still ends the
+// Mirvot.exe among other programs: whatever another process posts or sends to its main window
+// or its thread, the window, the view and the loop stay as they were, and closing still ends the
 // program with 0. And an engine that answers a query with success but no object fails the
 // start-up on the fatal path instead of crashing it.
 #include <windows.h>
@@ -33,16 +33,20 @@ bool PostPatiently(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return false;
 }
 
-// The view calls in a log except a fit to the given client area: the display server may
-// configure the window again at any time, and the program then fits the view to the size it
-// already has. A forged size would show as another size (0 x 0 for a minimised one).
+// The view calls in a log except fits to the given client area (the bounds, and the hook's
+// look-up of the engine's window that follows them): the display server may configure the
+// window again at any time, and a copy of WM_SIZE fits the view to the size the window has. A
+// forged size would show as another size (0 x 0 for a minimised one).
 std::vector<std::string> ViewCallsOtherThanAFitTo(const std::vector<std::string>& lines,
                                                   const RECT& client) {
   const std::string fit = "controller.put_Bounds 0 0 " + std::to_string(client.right) + " " +
                           std::to_string(client.bottom);
   std::vector<std::string> calls;
+  bool afterFit = false;
   for (const auto& line : lines) {
-    if (line.rfind("controller.", 0) == 0 && line != fit) {
+    const bool partOfFit = line == fit || (afterFit && line == "controller.get_ParentWindow");
+    afterFit = line == fit;
+    if (line.rfind("controller.", 0) == 0 && !partOfFit) {
       calls.push_back(line);
     }
   }
@@ -79,62 +83,105 @@ class ForeignMessagesE2eTest : public MirvotE2eTest {
     return std::vector<std::string>(log.begin() + static_cast<std::ptrdiff_t>(from), log.end());
   }
 
+  // Starts the program and waits until its start-up is over; the windows are then known.
+  bool StartSettled() {
+    mainWindow_ = StartReady();
+    host_ = mainWindow_ != nullptr ? HostOf(mainWindow_) : nullptr;
+    engineView_ = ::FindWindowExW(host_, nullptr, L"MirvotTestEngineView", nullptr);
+    if (engineView_ == nullptr || !WaitUntilDispatched()) {
+      return false;
+    }
+    WaitForStartUpToSettle();
+    return ::GetPropW(mainWindow_, kDropTargetProperty) != nullptr;
+  }
+
+  bool WaitUntilDispatched() { return WaitUntilDispatched(engineView_); }
+
+  // After the foreign messages: the window is shown with its title and drop target, the view
+  // covers it and was not touched (but for a fit to the size it has) since `before`; the view
+  // still follows a resize through its hook and through the application; a close request still
+  // ends the program with 0, without a loop that stopped and tore the view down.
+  void ExpectWindowViewAndHookAsTheyWere(size_t before) {
+    EXPECT_TRUE(::IsWindowVisible(mainWindow_));
+    EXPECT_TRUE(::IsWindow(host_));
+    EXPECT_TRUE(HostCoversClientArea(mainWindow_));
+    EXPECT_NE(::GetPropW(mainWindow_, kDropTargetProperty), nullptr) << "drop target revoked";
+    wchar_t title[16] = {};
+    ::GetWindowTextW(mainWindow_, title, 16);
+    EXPECT_STREQ(title, L"Mirvot");
+    EXPECT_THAT(ViewCallsOtherThanAFitTo(LogSince(before), ClientRectOf(mainWindow_)),
+                testing::IsEmpty())
+        << "the view was touched";
+
+    const size_t beforeResize = run_->Log().size();
+    ASSERT_TRUE(::SetWindowPos(mainWindow_, nullptr, 0, 0, 900, 600,
+                               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
+    EXPECT_TRUE(WaitUntil([&] {
+      return ClientRectOf(mainWindow_).right < 1280 && HostCoversClientArea(mainWindow_);
+    }));
+    const RECT client = ClientRectOf(mainWindow_);
+    const std::string bounds = "controller.put_Bounds 0 0 " + std::to_string(client.right) + " " +
+                               std::to_string(client.bottom);
+    EXPECT_TRUE(
+        WaitUntil([&] { return CountLinesStartingWith(LogSince(beforeResize), bounds) >= 2; }));
+    EXPECT_GE(FindLine(LogSince(beforeResize), "controller.get_ParentWindow"), 0) << "hook gone";
+
+    ExpectCleanExit();
+    EXPECT_EQ(CountLinesStartingWith(run_->Log(), "controller.Close"), 0);
+  }
+
+  // Where OLE keeps a window's registered drop target.
+  static constexpr wchar_t kDropTargetProperty[] = L"OleDropTargetInterface";
+
+  HWND mainWindow_ = nullptr;
+  HWND host_ = nullptr;
+  HWND engineView_ = nullptr;
   int markers_ = 0;
 };
 
 TEST_F(ForeignMessagesE2eTest, PostedMessagesLeaveWindowViewAndLoopAsTheyWere) {
-  const HWND mainWindow = StartReady();
-  ASSERT_NE(mainWindow, nullptr);
-  const HWND host = HostOf(mainWindow);
-  const HWND engineView = ::FindWindowExW(host, nullptr, L"MirvotTestEngineView", nullptr);
-  ASSERT_NE(engineView, nullptr);
-  const DWORD thread = ::GetWindowThreadProcessId(mainWindow, nullptr);
-  ASSERT_TRUE(WaitUntilDispatched(engineView));
-  WaitForStartUpToSettle();
+  ASSERT_TRUE(StartSettled());
   const size_t before = run_->Log().size();
 
   // Every number above the system's own messages: the private range (the view's hook message
   // among them), the application range (the window's destroy request among them) and the
   // registered messages, each with empty parameters.
   for (UINT message = WM_USER; message <= 0xFFFF; ++message) {
-    ASSERT_TRUE(PostPatiently(mainWindow, message, 0, 0)) << std::hex << message;
+    ASSERT_TRUE(PostPatiently(mainWindow_, message, 0, 0)) << std::hex << message;
     if ((message & 0xFFF) == 0xFFF) {
-      ASSERT_TRUE(WaitUntilDispatched(engineView)) << std::hex << message;
+      ASSERT_TRUE(WaitUntilDispatched()) << std::hex << message;
     }
   }
   // Copies of messages the system only ever sends: a minimised size, a move, focus, the
   // window's destruction.
   for (const UINT message : {WM_SIZE, WM_MOVE, WM_SETFOCUS, WM_DESTROY, WM_NCDESTROY}) {
-    ASSERT_TRUE(PostPatiently(mainWindow, message, SIZE_MINIMIZED, MAKELPARAM(1, 1)));
+    ASSERT_TRUE(PostPatiently(mainWindow_, message, SIZE_MINIMIZED, MAKELPARAM(1, 1)));
   }
   // A quit request, to the window and to its thread.
-  ASSERT_TRUE(PostPatiently(mainWindow, WM_QUIT, 0, 0));
-  ASSERT_TRUE(::PostThreadMessageW(thread, WM_QUIT, 0, 0));
-  ASSERT_TRUE(WaitUntilDispatched(engineView));
+  ASSERT_TRUE(PostPatiently(mainWindow_, WM_QUIT, 0, 0));
+  ASSERT_TRUE(
+      ::PostThreadMessageW(::GetWindowThreadProcessId(mainWindow_, nullptr), WM_QUIT, 0, 0));
+  ASSERT_TRUE(WaitUntilDispatched());
 
-  EXPECT_TRUE(::IsWindowVisible(mainWindow));
-  EXPECT_TRUE(::IsWindow(host));
-  EXPECT_TRUE(HostCoversClientArea(mainWindow));
-  EXPECT_THAT(ViewCallsOtherThanAFitTo(LogSince(before), ClientRectOf(mainWindow)),
-              testing::IsEmpty())
-      << "the view was touched";
+  ExpectWindowViewAndHookAsTheyWere(before);
+}
 
-  // The view still follows the window, through its hook and through the application.
-  const size_t beforeResize = run_->Log().size();
-  ASSERT_TRUE(::SetWindowPos(mainWindow, nullptr, 0, 0, 900, 600,
-                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
-  EXPECT_TRUE(WaitUntil(
-      [&] { return ClientRectOf(mainWindow).right < 1280 && HostCoversClientArea(mainWindow); }));
-  const RECT client = ClientRectOf(mainWindow);
-  const std::string bounds = "controller.put_Bounds 0 0 " + std::to_string(client.right) + " " +
-                             std::to_string(client.bottom);
-  EXPECT_TRUE(
-      WaitUntil([&] { return CountLinesStartingWith(LogSince(beforeResize), bounds) >= 2; }));
-  EXPECT_GE(FindLine(LogSince(beforeResize), "controller.get_ParentWindow"), 0) << "hook gone";
+// Sent copies never pass a message pump: the window procedures themselves take the size from
+// the window and ignore a destruction that the program did not start.
+TEST_F(ForeignMessagesE2eTest, SentCopiesLeaveWindowViewAndHookAsTheyWere) {
+  ASSERT_TRUE(StartSettled());
+  const size_t before = run_->Log().size();
+  for (const UINT message : {WM_SIZE, WM_DESTROY, WM_NCDESTROY}) {
+    ASSERT_TRUE(::SendNotifyMessageW(mainWindow_, message, SIZE_MINIMIZED, MAKELPARAM(1, 1)));
+  }
+  // The view's hook message and the window's destroy request, without their private marks.
+  for (const UINT message : {WM_USER + 101, WM_APP + 1}) {
+    ASSERT_TRUE(::SendNotifyMessageW(mainWindow_, message, 0, 0));
+  }
+  // Sent messages are handed over before any posted one.
+  ASSERT_TRUE(WaitUntilDispatched());
 
-  ExpectCleanExit();
-  // Ended by the close request, not by a loop that stopped and tore the view down.
-  EXPECT_EQ(CountLinesStartingWith(run_->Log(), "controller.Close"), 0);
+  ExpectWindowViewAndHookAsTheyWere(before);
 }
 
 TEST_F(ForeignMessagesE2eTest, QueryAnsweredWithoutAnObjectFailsOnTheFatalPath) {

@@ -14,6 +14,7 @@ namespace {
 using test::DrainThreadMessages;
 using test::LoopActions;
 using test::RecordingHandler;
+using test::ResizeClientArea;
 using Lines = std::vector<std::string>;
 
 std::unique_ptr<MainWindow> OpenWindow(EventLoop& loop, const wchar_t* title = L"Loop test") {
@@ -139,12 +140,12 @@ TEST_F(EventLoopTest, EventsFromANestedPumpInOnResumedFollowItInArrivalOrder) {
     ASSERT_TRUE(window_);
     const HWND hwnd = window_->hwnd();
     app_.Mark("window created");
-    ::SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(300, 200));
+    ResizeClientArea(hwnd, 300, 200);
     ::ShowWindow(hwnd, SW_MINIMIZE);
     ::ShowWindow(hwnd, SW_RESTORE);
     // What a browser view does while it waits for its engine: a plain GetMessage pump.
     ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    ::PostMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(7, 8));
+    ASSERT_TRUE(actions_.Post([hwnd] { ResizeClientArea(hwnd, 307, 208); }));
     bool done = false;
     ASSERT_TRUE(actions_.Post([&] { done = true; }));
     MSG message{};
@@ -166,11 +167,11 @@ TEST_F(EventLoopTest, EventsFromANestedPumpInOnResumedFollowItInArrivalOrder) {
   ASSERT_LT(position("resize 300x200"), end);
   ASSERT_LT(position("resize 0x0"), end);
   ASSERT_LT(position("close"), end);
-  ASSERT_LT(position("resize 7x8"), end);
+  ASSERT_LT(position("resize 307x208"), end);
   EXPECT_LT(position("resize 300x200"), position("resize 0x0"));
   EXPECT_LT(position("resize 0x0"), position("close"));
-  EXPECT_LT(position("close"), position("resize 7x8"));
-  EXPECT_EQ(after.back(), "resize 7x8");
+  EXPECT_LT(position("close"), position("resize 307x208"));
+  EXPECT_EQ(after.back(), "resize 307x208");
   // Restoring came between the minimise and the close.
   const Lines restored(after.begin() + position("resize 0x0") + 1,
                        after.begin() + position("close"));
@@ -186,15 +187,15 @@ TEST_F(EventLoopTest, EventsCausedByAnEventHandlerFollowItAndNeverNest) {
     ASSERT_TRUE(window_);
     ASSERT_TRUE(actions_.Post([&] {
       app_.Mark("send");
-      ::SendMessageW(window_->hwnd(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(100, 50));
+      ResizeClientArea(window_->hwnd(), 400, 250);
       app_.Mark("sent");
     }));
   };
   app_.onWindowEvent = [&](EventLoop&, WindowId window, const WindowEvent& event) {
-    if (!sent && event.width == 100) {
+    if (!sent && event.width == 400) {
       sent = true;
       // From inside a handler: the resulting events wait until it has returned.
-      ::SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(101, 51));
+      ResizeClientArea(window, 401, 251);
       ::SendMessageW(window, WM_CLOSE, 0, 0);
       app_.Mark("handler done");
       loop_->exit();
@@ -204,21 +205,21 @@ TEST_F(EventLoopTest, EventsCausedByAnEventHandlerFollowItAndNeverNest) {
   const auto from = std::find(app_.log.begin(), app_.log.end(), "send");
   ASSERT_NE(from, app_.log.end());
   EXPECT_EQ(Lines(from, app_.log.end()),
-            Lines({"send", "resize 100x50", "handler done", "resize 101x51", "close", "sent"}));
+            Lines({"send", "resize 400x250", "handler done", "resize 401x251", "close", "sent"}));
   EXPECT_EQ(app_.deepestNesting, 1);
 }
 
 TEST_F(EventLoopTest, EventsOfAWindowCreatedBeforeTheRunWaitForOnResumed) {
   window_ = OpenWindow(*loop_);
   ASSERT_TRUE(window_);
-  ::SendMessageW(window_->hwnd(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(55, 66));
+  ResizeClientArea(window_->hwnd(), 555, 366);
   EXPECT_TRUE(app_.log.empty());
   app_.onResumed = [](EventLoop& loop) { loop.exit(); };
   EXPECT_EQ(loop_->run(app_), S_OK);
   ASSERT_GE(app_.log.size(), 3u);
   EXPECT_EQ(app_.log[0], "resumed");
   EXPECT_EQ(app_.log[1], "resumed returned");
-  EXPECT_EQ(app_.log.back(), "resize 55x66");
+  EXPECT_EQ(app_.log.back(), "resize 555x366");
   for (const WindowId id : app_.eventWindows) {
     EXPECT_EQ(id, window_->id());
   }

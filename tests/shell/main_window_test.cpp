@@ -9,7 +9,9 @@
 
 #include "recording_handler.h"
 #include "shell/file_drop_target.h"
+#include "shell/forged_message.h"
 #include "shell/host_dpi.h"
+#include "shell/window_destruction.h"
 #include "shell/window_icon_data.h"
 
 namespace mirvot {
@@ -255,20 +257,29 @@ TEST_F(MainWindowTest, ResizingMinimisingAndRestoringAreReportedInOrder) {
   EXPECT_EQ(app_.deepestNesting, 1);
 }
 
-TEST_F(MainWindowTest, SizeMessagesOfEveryKindBecomeResizeEvents) {
-  RunWith({[&] {
-    app_.Mark("sizes");
+// Copies of WM_SIZE of every kind, as another program may send them: each is a resize to the
+// size the window has, 0 x 0 only while it really is minimised.
+TEST_F(MainWindowTest, SizeOfEveryResizeIsTheWindowsOwnWhateverTheMessageSays) {
+  const auto sendCopies = [&](const char* mark) {
+    app_.Mark(mark);
     const HWND hwnd = window_->hwnd();
     ::SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(10, 20));
     ::SendMessageW(hwnd, WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(2000, 1500));
-    // A minimised window reports 0 x 0 whatever the message says.
     ::SendMessageW(hwnd, WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(300, 200));
-    ::SendMessageW(hwnd, WM_SIZE, SIZE_MAXSHOW, MAKELPARAM(65535, 65535));
     ::SendMessageW(hwnd, WM_SIZE, SIZE_MAXHIDE, MAKELPARAM(0, 1));
-  }});
-  EXPECT_EQ(app_.EventsBetween("sizes", ""),
-            Lines({"resize 10x20", "resize 2000x1500", "resize 0x0", "resize 65535x65535",
-                   "resize 0x1"}));
+  };
+  RunWith({[&] { sendCopies("shown"); },
+           [&] {
+             app_.Mark("minimise");
+             ::ShowWindow(window_->hwnd(), SW_MINIMIZE);
+           },
+           [&] { sendCopies("minimised"); },
+           [&] {
+             app_.Mark("done");
+             ::ShowWindow(window_->hwnd(), SW_RESTORE);
+           }});
+  EXPECT_EQ(app_.EventsBetween("shown", "minimise"), Lines(4, "resize 1280x800"));
+  EXPECT_EQ(app_.EventsBetween("minimised", "done"), Lines(4, "resize 0x0"));
 }
 
 TEST_F(MainWindowTest, CloseMessageIsACloseRequestAndTheWindowStays) {
@@ -347,9 +358,48 @@ TEST_F(MainWindowTest, ReleasingTheWindowDestroysItOnALaterTurnOfTheLoop) {
   EXPECT_TRUE(app_.EventsBetween("released", "").empty());
 }
 
+// Copies of the messages that destruction brings, sent by another program, change nothing: the
+// drop target stays registered, the title stays, and the window's state stays attached, so
+// that releasing the window still destroys it.
+TEST_F(MainWindowTest, CopiesOfTheDestructionMessagesLeaveTheWindowWhole) {
+  HWND hwnd = nullptr;
+  bool aliveOnALaterTurn = true;
+  RunWith({[&] {
+    hwnd = window_->hwnd();
+    ::SendMessageW(hwnd, WM_DESTROY, 0, 0);
+    ::SendMessageW(hwnd, WM_NCDESTROY, 0, 0);
+    const Microsoft::WRL::ComPtr<IDropTarget> another = make_file_drop_target();
+    EXPECT_EQ(::RegisterDragDrop(hwnd, another.Get()), DRAGDROP_E_ALREADYREGISTERED);
+    wchar_t title[16] = {};
+    ::GetWindowTextW(hwnd, title, 16);
+    EXPECT_STREQ(title, L"Mirvot");
+    window_.reset();
+    EXPECT_TRUE(actions_.Post([&] { aliveOnALaterTurn = ::IsWindow(hwnd) != FALSE; }));
+  }});
+  EXPECT_FALSE(aliveOnALaterTurn);
+}
+
+// Only the program's own windows are known as such, by their class's procedure: a window of
+// another class of the same module is not one of them, so its queued messages pass the pumps.
+TEST_F(MainWindowTest, OwnWindowsAreKnownByTheirClassProcedure) {
+  ASSERT_EQ(Open(), S_OK);
+  EXPECT_TRUE(is_main_window(window_->hwnd()));
+  EXPECT_FALSE(is_main_window(actions_.hwnd()));
+  EXPECT_FALSE(is_main_window(nullptr));
+  MSG copy{};
+  copy.hwnd = window_->hwnd();
+  copy.message = WM_SIZE;
+  EXPECT_TRUE(is_forged_system_message(copy));
+  copy.hwnd = actions_.hwnd();
+  EXPECT_FALSE(is_forged_system_message(copy));
+  copy.hwnd = window_->hwnd();
+  copy.message = WM_CLOSE;
+  EXPECT_FALSE(is_forged_system_message(copy));
+}
+
 TEST_F(MainWindowTest, ScaleFactorStaysReadableAfterTheWindowIsGone) {
   ASSERT_EQ(Open(), S_OK);
-  ::DestroyWindow(window_->hwnd());
+  destroy_own_window(window_->hwnd());
   EXPECT_EQ(window_->scale_factor(), 1.0);
 }
 

@@ -60,6 +60,10 @@ class LoopActions {
 // those messages included.
 void ExitWhenQueueIsEmpty(EventLoop& loop, LoopActions& actions);
 
+// Resizes a top-level window so that its client area is width x height: the system then sends
+// the window a real WM_SIZE (the window reports its own size, whatever a message says).
+void ResizeClientArea(HWND window, int width, int height);
+
 // Removes everything still queued for the thread (windows destroyed by earlier tests included),
 // dispatching it so that posted destruction requests take effect.
 void DrainThreadMessages();

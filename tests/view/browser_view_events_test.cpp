@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/parent_hook.h"
+#include "shell/window_destruction.h"
 #include "view/view_test_support.h"
 
 namespace mirvot::test {
@@ -162,16 +163,36 @@ TEST_F(BrowserViewEventsTest, SizeOfTheMainWindowFitsTheView) {
 }
 
 TEST_F(BrowserViewEventsTest, MinimisedSizeLeavesTheViewAlone) {
-  ::SendMessageW(parent_->get(), WM_SIZE, SIZE_MINIMIZED, 0);
+  ::ShowWindow(parent_->get(), SW_MINIMIZE);
+  PumpPendingMessages();
+  ASSERT_TRUE(::IsIconic(parent_->get()));
   EXPECT_EQ(CountLinesStartingWith(NewLines(), "controller.put_Bounds"), 0);
   EXPECT_EQ(CountLinesStartingWith(NewLines(), "controller.get_ParentWindow"), 0);
 }
 
 TEST_F(BrowserViewEventsTest, RestoredSizeFitsTheViewAgain) {
-  ::SendMessageW(parent_->get(), WM_SIZE, SIZE_MINIMIZED, 0);
-  ::SendMessageW(parent_->get(), WM_SIZE, SIZE_RESTORED, 0);
+  ::ShowWindow(parent_->get(), SW_MINIMIZE);
+  PumpPendingMessages();
+  Mark();
+  ::ShowWindow(parent_->get(), SW_RESTORE);
+  PumpPendingMessages();
+  const auto bounds = LinesStartingWith(NewLines(), "controller.put_Bounds");
+  ASSERT_FALSE(bounds.empty());
+  EXPECT_EQ(bounds.back(), BoundsLine(parent_->client()));
+}
+
+// Copies of WM_SIZE that another program sends: the window's own state decides, so a
+// "minimised" copy to a window that is not minimised fits the view to its client area, and a
+// copy to a minimised window leaves the view alone.
+TEST_F(BrowserViewEventsTest, CopiedSizeMessagesOnlyFitTheViewToTheWindow) {
+  ::SendMessageW(parent_->get(), WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(0, 0));
   EXPECT_EQ(LinesStartingWith(NewLines(), "controller.put_Bounds"),
             std::vector<std::string>{BoundsLine(parent_->client())});
+  ::ShowWindow(parent_->get(), SW_MINIMIZE);
+  PumpPendingMessages();
+  Mark();
+  ::SendMessageW(parent_->get(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(10, 10));
+  EXPECT_EQ(CountLinesStartingWith(NewLines(), "controller."), 0);
 }
 
 TEST_F(BrowserViewEventsTest, MovesAreReportedToTheController) {
@@ -182,9 +203,20 @@ TEST_F(BrowserViewEventsTest, MovesAreReportedToTheController) {
 }
 
 TEST_F(BrowserViewEventsTest, FocusOfTheMainWindowMovesIntoTheView) {
-  ::SendMessageW(parent_->get(), WM_SETFOCUS, 0, 0);
+  ::SetFocus(nullptr);
+  Mark();
+  ASSERT_EQ(::GetFocus(), nullptr);
+  ::SetFocus(parent_->get());
   EXPECT_EQ(LinesStartingWith(NewLines(), "controller.MoveFocus"),
             std::vector<std::string>{"controller.MoveFocus 0"});
+}
+
+// A copy of WM_SETFOCUS while the window does not have the focus pulls nothing into the view.
+TEST_F(BrowserViewEventsTest, CopiedFocusMessageIsIgnored) {
+  ::SetFocus(nullptr);
+  Mark();
+  ::SendMessageW(parent_->get(), WM_SETFOCUS, 0, 0);
+  EXPECT_EQ(CountLinesStartingWith(NewLines(), "controller.MoveFocus"), 0);
 }
 
 TEST_F(BrowserViewEventsTest, HookFailuresAreIgnored) {
@@ -193,8 +225,10 @@ TEST_F(BrowserViewEventsTest, HookFailuresAreIgnored) {
              "controller.MoveFocus:80004005"));
   ::SendMessageW(parent_->get(), WM_SIZE, SIZE_RESTORED, 0);
   ::SendMessageW(parent_->get(), WM_MOVE, 0, 0);
-  ::SendMessageW(parent_->get(), WM_SETFOCUS, 0, 0);
+  ::SetFocus(nullptr);
+  ::SetFocus(parent_->get());
   const auto lines = NewLines();
+  EXPECT_EQ(CountLinesStartingWith(lines, "controller.MoveFocus"), 1);
   // The failed bounds do not stop the host from being sized.
   EXPECT_GE(FindLine(lines, "controller.get_ParentWindow"), 0);
   EXPECT_TRUE(HasHook(parent_->get()));
@@ -276,9 +310,19 @@ TEST_F(BrowserViewEventsTest, MovedViewIsTornDownOnceByItsNewOwner) {
   EXPECT_FALSE(HasHook(parent_->get()));
 }
 
+// Copies of WM_DESTROY and of the hook's removal message, as another program may send them,
+// leave the hook in place: it goes on following the window.
+TEST_F(BrowserViewEventsTest, CopiesOfDestroyAndRemovalLeaveTheHookInPlace) {
+  ::SendMessageW(parent_->get(), WM_DESTROY, 0, 0);
+  ::SendMessageW(parent_->get(), kRemoveParentHookMessage, 0, 0);
+  EXPECT_TRUE(HasHook(parent_->get()));
+  ::SendMessageW(parent_->get(), WM_SIZE, SIZE_RESTORED, 0);
+  EXPECT_GE(FindLine(NewLines(), "controller.get_ParentWindow"), 0);
+}
+
 TEST_F(BrowserViewEventsTest, DestroyedMainWindowTakesTheHookWithIt) {
   const HWND parent = parent_->get();
-  ::DestroyWindow(parent);
+  destroy_own_window(parent);
   EXPECT_FALSE(HasHook(parent));
   // Tearing the view down after its window is gone must not crash.
   view_.reset();

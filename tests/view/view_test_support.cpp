@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "shell/parent_hook.h"
+#include "shell/window_destruction.h"
 
 namespace mirvot::test {
 namespace {
@@ -36,7 +37,8 @@ ParentWindow::ParentWindow(int width, int height) {
 
 ParentWindow::~ParentWindow() {
   if (window_ != nullptr) {
-    ::DestroyWindow(window_);
+    // Destroyed as the program destroys its main window, so that its hook goes with it.
+    destroy_own_window(window_);
     PumpPendingMessages();
   }
 }
