@@ -2,7 +2,7 @@
 """Checks a Windows Installer package against the validation rules (ICEs) that apply to it.
 
 Windows' own validation suite runs only on Windows. This checker reads the package's tables with
-msitools (msiinfo export) and applies the rules of Microsoft's ICE reference that concern a
+msitools (msidump) and applies the rules of Microsoft's ICE reference that concern a
 package like ours, one rule a row of RULES. Every finding, error or warning, is reported; a
 package with findings is not released.
 
@@ -18,6 +18,7 @@ Usage: ice_check.py <package.msi>...   (prints each finding, exits 1 if there is
 """
 
 import os
+import pathlib
 import re
 import subprocess
 import sys
@@ -85,25 +86,22 @@ class Package:
     """The tables of one package: rows as dicts of column name to text (None for null)."""
 
     def __init__(self, path):
-        self.path = os.path.abspath(path)
         self.columns, self.keys, self.rows = {}, {}, {}
-        # Tables with streams also write each stream as a file into the current folder.
+        # msidump writes each table as an .idt file (and each stream as a file beside them).
         with tempfile.TemporaryDirectory() as scratch:
-            names = self.msiinfo(["tables"], scratch).split()
-            for table in names:
-                if table.startswith("_"):
-                    continue
-                lines = self.msiinfo(["export", table], scratch).splitlines()
-                columns = lines[0].split("\t")
+            subprocess.run(["msidump", "-t", "-d", scratch, os.path.abspath(path)], check=True,
+                           capture_output=True)
+            for idt in sorted(pathlib.Path(scratch).glob("*.idt")):
+                lines = idt.read_text(encoding="utf-8", errors="replace").splitlines()
+                table, columns = idt.stem, lines[0].split("\t")
                 self.columns[table] = list(zip(columns, lines[1].split("\t")))
                 self.keys[table] = lines[2].split("\t")[1:]
                 self.rows[table] = [dict(zip(columns, (v or None for v in line.split("\t"))))
                                     for line in lines[3:] if line]
-            self.summary = self.msiinfo(["suminfo"], scratch)
-
-    def msiinfo(self, command, cwd):
-        return subprocess.run(["msiinfo", command[0], self.path, *command[1:]], cwd=cwd,
-                              check=True, capture_output=True, text=True).stdout
+        # Summary properties by number: 7 is the Template (platform;languages), 14 the Page
+        # Count (the installer version the package needs).
+        self.summary = {int(r["PropertyId"]): r["Value"]
+                        for r in self.rows.pop("_SummaryInformation", [])}
 
     def table(self, name):
         return self.rows.get(name, [])
@@ -146,6 +144,8 @@ def valid_filename(text, wildcards=False):
 
 def column_data(p):
     for table, columns in p.columns.items():
+        if table.startswith("_"):
+            continue
         keys = set()
         for row in p.table(table):
             key = tuple(row[k] for k in p.keys[table])
@@ -406,12 +406,11 @@ def cross_component_references(p):  # ICE67, ICE69
 
 
 def sixty_four_bit(p):  # ICE80
-    template = re.search(r"Template: (\S*)", p.summary)
-    pages = re.search(r"Version: (\d+)", p.summary)
+    platform = p.summary.get(7, "").split(";")[0]
+    pages = int(p.summary.get(14) or 0)
     for c in p.table("Component"):
         wide = number(c["Attributes"]) & SIXTY_FOUR_BIT
-        if wide and not (template and template[1].split(";")[0] in ("x64", "Intel64", "Arm64")
-                         and pages and int(pages[1]) >= 200):
+        if wide and not (platform in ("x64", "Intel64", "Arm64") and pages >= 200):
             yield f"Component {c['Component']} is 64-bit in a package that is not"
         narrow = p.in_folders(c["Directory_"], {"ProgramFilesFolder", "CommonFilesFolder"})
         if wide and narrow:
