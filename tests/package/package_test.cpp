@@ -204,6 +204,10 @@ TEST_F(PackageTest, InstallsForTheUserStartsWithTheRegisteredRuntimeAndUninstall
   EXPECT_FALSE(PathExists(KnownFolder(FOLDERID_Desktop) + L"\\Mirvot.lnk"));
 
   EXPECT_THAT(RelatedProducts(upgradeCode_), ElementsAre(productCode_));
+  // Where an inventory finds per-user copies: the upgrade code in Windows Installer's packed form.
+  EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER,
+                                L"Software\\Microsoft\\Installer\\UpgradeCodes\\"
+                                L"AD97A976A9AAE8D469947832D2F7CA81"));
   EXPECT_EQ(ProductInfo(productCode_, INSTALLPROPERTY_INSTALLEDPRODUCTNAME), L"Mirvot");
   EXPECT_EQ(ProductInfo(productCode_, INSTALLPROPERTY_PUBLISHER), L"Mirvot");
   EXPECT_EQ(ProductInfo(productCode_, INSTALLPROPERTY_VERSIONSTRING), L"" MIRVOT_PACKAGE_VERSION);
