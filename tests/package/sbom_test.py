@@ -80,9 +80,6 @@ def main():
         installed = run(["dpkg-query", "-W", "-f", "${Version}", debian])
         if named.get(debian) != installed:
             fail(f"{debian} {installed}, which supplied part of Mirvot.exe, is not named")
-    for component in linked:
-        if not component.get("licenses") or component.get("supplier", {}).get("name") != "Debian":
-            fail(f"{component['name']} has no licence or supplier")
 
     print(f"ok: {len(bom['components'])} components, valid and reproducible")
     shutil.rmtree(scratch)
