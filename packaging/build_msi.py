@@ -6,12 +6,16 @@ The same inputs always give the same bytes, on any machine with the same tools:
     inside the package records both);
   * wixl runs with its clock stopped at PACKAGE_TIME (it writes the time as the package's
     creation and save time) in the UTC time zone;
-  * the product code is derived from the upgrade code and the version (one product per version),
-    and the package code from the package's content: the package is built with an all-zero
-    package code, its SHA-256 becomes the package code, so any change of content changes it.
+  * the product code is derived from the upgrade code, the version and the architecture (one
+    product per version and architecture), and the package code from the package's content: the
+    package is built with an all-zero package code, its SHA-256 becomes the package code, so any
+    change of content changes it.
+What wixl cannot write is written into the tables afterwards (TABLE_EDITS), and the result must
+pass the validation rules of ice_check.py: a package that does not is an error, never an output.
 
 Usage: build_msi.py --exe Mirvot.exe --notices THIRD-PARTY-NOTICES.txt
-                    --setup-actions MirvotSetupActions.dll --version 1.0.0 --output x.msi
+                    --setup-actions MirvotSetupActions.dll --version 1.0.0
+                    --login-url https://host/login --output x.msi
                     [--icon mirvot.ico] [--wxs mirvot.wxs]
 """
 
@@ -25,12 +29,40 @@ import shutil
 import subprocess
 import sys
 import time
+import urllib.parse
 import uuid
+
+import ice_check
 
 PACKAGING = pathlib.Path(__file__).resolve().parent
 PACKAGE_TIME = "2026-01-01 00:00:00"  # UTC
 PACKAGE_EPOCH = calendar.timegm(time.strptime(PACKAGE_TIME, "%Y-%m-%d %H:%M:%S"))
 ZERO_CODE = "{00000000-0000-0000-0000-000000000000}"
+ARCHITECTURE = "x64"
+
+# Public properties that may come from the command line or the user interface. Windows Installer
+# passes only these on to a managed or elevated installation; the others would be dropped there.
+SECURE_PROPERTIES = [
+    "WIX_DOWNGRADE_DETECTED", "WIX_UPGRADE_DETECTED", "INSTALLDIR", "MIRVOT_SKIP_RUNTIME_CHECK",
+    "MIRVOT_ALLOW_PER_USER", "MIRVOT_START_MENU_SHORTCUT", "MIRVOT_DESKTOP_SHORTCUT",
+    "MIRVOT_CLOSE_RUNNING", "MIRVOT_USER_INSTALLDIR", "MIRVOT_USER_START_MENU",
+    "MIRVOT_USER_DESKTOP", "MIRVOT_MACHINE_INSTALLDIR", "MIRVOT_MACHINE_START_MENU",
+    "MIRVOT_MACHINE_DESKTOP",
+]
+
+# Rows wixl 0.101 cannot write: it rejects Component/Condition, and it writes Root="HKMU" as 4
+# instead of -1 (HKCU for one user, HKLM for all users), a root Windows Installer does not know.
+TABLE_EDITS = [
+    "UPDATE `Registry` SET `Root` = -1 WHERE `Root` = 4",
+    "UPDATE `Component` SET `Condition` = 'MIRVOT_START_MENU_SHORTCUT = \"1\"' "
+    "WHERE `Component` = 'StartMenuShortcut'",
+    "UPDATE `Component` SET `Condition` = 'MIRVOT_DESKTOP_SHORTCUT = \"1\"' "
+    "WHERE `Component` = 'DesktopShortcut'",
+    # An all-users installation has nothing in the administrator's own programs folder.
+    "UPDATE `Component` SET `Condition` = 'NOT ALLUSERS' WHERE `Component` = 'UserProgramsFolderRemoval'",
+    "UPDATE `Property` SET `Value` = '" + ";".join(SECURE_PROPERTIES) + "' "
+    "WHERE `Property` = 'SecureCustomProperties'",
+]
 
 
 class BuildError(Exception):
@@ -90,6 +122,14 @@ def upgrade_code(wxs):
     return uuid.UUID(match.group(1))
 
 
+def site_of(login_url):
+    """The service's site, https://<host>/, for the uninstall entry's links."""
+    parts = urllib.parse.urlsplit(login_url)
+    if parts.scheme != "https" or not parts.hostname or parts.path != "/login":
+        raise BuildError(f"login URL {login_url!r} is not https://<host>/login")
+    return f"https://{parts.netloc}/"
+
+
 def stage(inputs, folder):
     if folder.exists():
         shutil.rmtree(folder)
@@ -107,7 +147,8 @@ def stage(inputs, folder):
 def build(args):
     version = parse_version(args.version)
     wxs = args.wxs.resolve()
-    product_code = uuid.uuid5(upgrade_code(wxs), f"Mirvot {version}")
+    product_code = uuid.uuid5(upgrade_code(wxs), f"Mirvot {version} {ARCHITECTURE}")
+    site = site_of(args.login_url)
     output = args.output.resolve()
     work = output.with_name(output.name + ".work")
     staged = work / "stage"
@@ -120,19 +161,20 @@ def build(args):
 
     package = work / "package.msi"
     run(["faketime", "-f", PACKAGE_TIME,
-         "wixl", "--arch", "x64",
+         "wixl", "--arch", ARCHITECTURE,
          "--define", f"Version={version}",
          "--define", f"ProductCode={{{str(product_code).upper()}}}",
+         "--define", f"Site={site}",
          "--output", str(package), str(wxs)], cwd=staged)
 
-    # The runtime check can be skipped from the command line also where Windows Installer passes
-    # only listed properties on to the installation (managed, elevated installations).
-    secure = "WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;MIRVOT_SKIP_RUNTIME_CHECK"
-    run(["msibuild", str(package), "-q",
-         f"UPDATE `Property` SET `Value` = '{secure}' WHERE `Property` = 'SecureCustomProperties'"])
+    for edit in TABLE_EDITS:
+        run(["msibuild", str(package), "-q", edit])
     properties = run(["msiinfo", "export", str(package), "Property"])
-    if f"SecureCustomProperties\t{secure}" not in properties:
+    if f"SecureCustomProperties\t{';'.join(SECURE_PROPERTIES)}" not in properties:
         raise BuildError(f"{package}: SecureCustomProperties was not set")
+    findings = ice_check.check(package)
+    if findings:
+        raise BuildError(f"{package} breaks the validation rules:\n" + "\n".join(findings))
 
     set_package_code(package, ZERO_CODE)
     code = content_code(package)
@@ -153,6 +195,7 @@ def main():
     parser.add_argument("--notices", type=pathlib.Path, required=True)
     parser.add_argument("--setup-actions", type=pathlib.Path, required=True)
     parser.add_argument("--version", required=True)
+    parser.add_argument("--login-url", required=True)
     parser.add_argument("--output", type=pathlib.Path, required=True)
     parser.add_argument("--icon", type=pathlib.Path,
                         default=PACKAGING.parent / "assets" / "mirvot.ico")

@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Writes THIRD-PARTY-NOTICES.txt, installed beside Mirvot.exe.
 
-Mirvot.exe is linked statically with the GCC runtime (libstdc++, libgcc), the MinGW-w64 runtime
-and winpthreads, and stb_image. Their copyright statements and licence terms are taken from the
-copyright files of the Debian packages that supplied them, so the notices always belong to the
+Mirvot.exe is linked statically with the GCC runtime (libstdc++, libgcc, libssp), the MinGW-w64
+runtime and winpthreads, and stb_image. Their copyright statements and licence terms are taken
+from the copyright files of the Debian packages that supplied them, so the notices always belong to the
 toolchain that built the program. Only the parts that concern the linked code are taken; a
 missing part is an error, never a silently shorter file.
 
@@ -125,8 +125,8 @@ def notices(doc_root, licenses_root):
         "statements and licence terms follow, as the Debian packages of the toolchain that",
         "built this copy of Mirvot state them.",
         "",
-        "  1. The GCC runtime libraries libstdc++ and libgcc: GNU General Public License,",
-        "     version 3 or later, with the GCC Runtime Library Exception, version 3.1.",
+        "  1. The GCC runtime libraries libstdc++, libgcc and libssp: GNU General Public",
+        "     License, version 3 or later, with the GCC Runtime Library Exception, version 3.1.",
         "  2. The MinGW-w64 runtime and winpthreads: Zope Public License 2.1, public domain,",
         "     and the further terms listed in section 2 for some of its files.",
         "  3. stb_image by Sean Barrett: public domain or the MIT (Expat) licence.",
@@ -135,7 +135,7 @@ def notices(doc_root, licenses_root):
     ])
     body = "\n".join([
         head,
-        section(1, "GCC runtime libraries: libstdc++ and libgcc", gcc_path,
+        section(1, "GCC runtime libraries: libstdc++, libgcc and libssp", gcc_path,
                 gcc_terms + "\n\n\n" + gcc_exception),
         section(2, "MinGW-w64 runtime and winpthreads", mingw_path, mingw),
         section(3, "stb_image", stb_path, stb),

@@ -2,7 +2,9 @@
 # Installs what building and testing need, on Debian, as root. Quiet and quick when everything
 # is already there; runs apt-get update at most once. Works with whichever clang (14 or later)
 # and Wine the release provides: an installed newer clang is used as it is, and clang's
-# companions (compiler-rt for the fuzz targets, lld) are installed for that version.
+# companions (compiler-rt for the fuzz targets, lld) are installed for that version. The npm
+# packages of the package tests (tests/package/sbom, pinned by its package-lock.json) go into the
+# build folder (MIRVOT_BUILD_DIR, default build/), node/node_modules.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=llvm-tools.sh
@@ -63,6 +65,8 @@ offered() {
   apt-cache show "$1" >/dev/null 2>&1
 }
 
+# Node.js and npm run the validator of the software bill of materials; any release's will do.
+command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 # Wine from the release's package: wine64 where it exists, otherwise wine.
 if ! installed wine64 && ! installed wine; then
   if offered wine64; then packages+=(wine64); else packages+=(wine); fi
@@ -84,3 +88,23 @@ install_missing "${packages[@]}"
 hash -r
 clang_version="$(mirvot_llvm_version "$(mirvot_llvm_tool clang++)")"
 install_missing "libclang-rt-$clang_version-dev" "lld-$clang_version"
+
+# The validator's npm packages, exactly as the lock file pins them; installed again only when the
+# lock file changes (the copy beside node_modules records what was installed).
+node_dir="${MIRVOT_BUILD_DIR:-$root/build}/node"
+lock="$root/tests/package/sbom/package-lock.json"
+mkdir -p "$node_dir"
+exec 202>"$node_dir/.install.lock"
+flock 202
+if ! cmp -s "$lock" "$node_dir/node_modules/.installed-lock.json"; then
+  echo "Installing the npm packages of tests/package/sbom"
+  rm -rf "$node_dir/node_modules"
+  cp "$root/tests/package/sbom/package.json" "$lock" "$node_dir/"
+  if ! npm ci --prefix "$node_dir" --no-audit --no-fund --loglevel=error >"$node_dir/npm.log" 2>&1; then
+    cat "$node_dir/npm.log" >&2
+    echo "ensure-deps.sh: npm ci failed in $node_dir" >&2
+    exit 1
+  fi
+  cp "$lock" "$node_dir/node_modules/.installed-lock.json"
+fi
+flock -u 202

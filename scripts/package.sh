@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Builds the release Mirvot.exe and its Windows Installer package; the last line printed is the
-# package's path, build/package/Mirvot-<version>-x64.msi. Unsigned packages are reproducible: two
-# runs on one commit give the same bytes.
+# Builds the release Mirvot.exe and its Windows Installer package, and writes the software bill of
+# materials beside it (Mirvot-<version>-x64.cdx.json, CycloneDX 1.5); the last line printed is the
+# package's path, build/package/Mirvot-<version>-x64.msi. Unsigned packages and their bills of
+# materials are reproducible: two runs on one commit give the same bytes. Every signature made is
+# verified before the path is printed.
 # Environment:
 #   MIRVOT_PACKAGE_VERSION      the package version, major.minor.build (default 1.0.0); the version
 #                               record inside Mirvot.exe stays 1.0.0.0
 #   MIRVOT_SIGN_PKCS12          sign Mirvot.exe and the package with this certificate (PKCS#12)
 #   MIRVOT_SIGN_PASSWORD        the certificate's password
-#   MIRVOT_SIGN_TIMESTAMP_URL   an RFC 3161 time stamp server for the signatures
+#   MIRVOT_SIGN_TIMESTAMP_URL   an RFC 3161 time stamp server for the signatures (without one,
+#                               a warning: they stop being valid when the certificate expires)
 #   MIRVOT_BUILD_DIR            the build folder (default <repo>/build)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -31,6 +34,9 @@ cmake -S "$root" -B "$build/win" -G Ninja \
   -DMIRVOT_PACKAGE_VERSION="$version" >/dev/null
 ninja --quiet -C "$build/win" mirvot_package
 
+# What the build folder's configuration was given and found.
+cached() { sed -n "s/^$1:[A-Z]*=//p" "$build/win/CMakeCache.txt"; }
+
 name="Mirvot-$version-x64.msi"
 output="$build/package/$name"
 mkdir -p "$build/package"
@@ -38,11 +44,21 @@ if [[ -n "${MIRVOT_SIGN_PKCS12:-}" ]]; then
   echo "== Signing Mirvot.exe and the package with $MIRVOT_SIGN_PKCS12"
   bash "$root/packaging/sign_package.sh" "$build/win/src/shell/Mirvot.exe" \
     "$build/win/packaging/MirvotSetupActions.dll" "$build/win/packaging/THIRD-PARTY-NOTICES.txt" \
-    "$version" "$output"
-  echo "Signed (SHA-256 Authenticode): Mirvot.exe, the setup's custom action and the package."
+    "$version" "$(cached MIRVOT_LOGIN_URL)" "$output"
+  if [[ -n "${MIRVOT_SIGN_TIMESTAMP_URL:-}" ]]; then
+    echo "Signed (SHA-256 Authenticode, time-stamped) and verified: Mirvot.exe, the setup's" \
+      "custom action and the package."
+  else
+    echo "Signed (SHA-256 Authenticode) and verified, WITHOUT a time stamp: Mirvot.exe, the" \
+      "setup's custom action and the package."
+  fi
 else
   cp -f "$build/win/package/$name" "$output"
   echo "Unsigned: no MIRVOT_SIGN_PKCS12 was given, so neither Mirvot.exe nor the package is signed."
 fi
+sbom="${output%.msi}.cdx.json"
+python3 "$root/packaging/sbom.py" --package "$output" --version "$version" \
+  --compiler "$(cached MIRVOT_RELEASE_COMPILER)" --output "$sbom"
+echo "Software bill of materials: $(realpath --relative-base="$PWD" "$sbom")"
 echo "$(stat -c %s "$output") bytes, SHA-256 $(sha256sum "$output" | cut -d' ' -f1)"
 realpath --relative-base="$PWD" "$output"

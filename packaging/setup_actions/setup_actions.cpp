@@ -1,47 +1,52 @@
-// The custom action of Mirvot's Windows Installer package.
+// The custom action that closes a running Mirvot before Windows Installer changes its files.
 //
 // CloseRunningMirvot runs before Windows Installer looks for files in use, on every install,
-// upgrade, repair and removal. A Mirvot started from the folder the package installs to is asked
-// to close, so that the old program never stays behind in use: Windows Installer would otherwise
-// replace or delete it only at the next restart. Mirvot keeps nothing unsaved of its own and ends
-// at once on WM_CLOSE. A copy that has not ended after kCloseWaitMs (hung, or held by a debugger)
-// stops the installation with a message before anything has been changed; the user closes it and
-// runs the setup again. Five seconds is also how long Windows waits before it calls a window
-// "not responding". A copy without a main window (one still starting) is left to Windows
-// Installer's own handling of files in use.
+// upgrade, repair and removal (unless MIRVOT_CLOSE_RUNNING is "0", which leaves running copies
+// to Windows Installer's own handling of files in use). A Mirvot started from the installation
+// folder would otherwise stay behind in use, and Windows Installer would replace or delete it
+// only at the next restart. Mirvot keeps nothing of its own unsaved, but the page in its window
+// may hold text the user has not sent: with a user interface that can ask (full or reduced), the
+// user is asked first, and Cancel ends the setup before anything has changed. Without one
+// (/qb, /qn, /passive) nobody could answer, so the copies are closed as their close button
+// closes them. A copy that has not ended after kCloseWaitMs (hung, or held by a debugger) stops
+// the installation with a message before anything has been changed; the user closes it and runs
+// the setup again. Five seconds is also how long Windows waits before it calls a window "not
+// responding". A copy without a main window (one still starting) is left to Windows Installer.
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
 #include <strsafe.h>
 
+#include "setup_actions/installer_messages.h"
 #include "setup_actions/running_copies.h"
 
 namespace {
 
-constexpr DWORD kCloseWaitMs = 5000;
-// Windows Installer's folders stay far below this.
-constexpr DWORD kPathCapacity = 1024;
+using mirvot::setup::kPathCapacity;
+using mirvot::setup::SendToInstaller;
 
-// A line in the installation log; `kind` also decides whether the user sees it.
-void Report(MSIHANDLE install, INSTALLMESSAGE kind, const wchar_t* text) {
-  // Field 0 is a template: brackets in a path must not be read as property names, so each
-  // becomes [\[] or [\]].
-  wchar_t escaped[4 * kPathCapacity];
-  DWORD length = 0;
-  for (const wchar_t* c = text; *c != L'\0' && length + 5 < ARRAYSIZE(escaped); ++c) {
-    if (*c == L'[' || *c == L']') {
-      escaped[length++] = L'[';
-      escaped[length++] = L'\\';
-      escaped[length++] = *c;
-      escaped[length++] = L']';
-    } else {
-      escaped[length++] = *c;
-    }
+constexpr DWORD kCloseWaitMs = 5000;
+// Windows Installer's guidance: a custom action shows a dialog only at the reduced or full level.
+constexpr int kLowestAskingUiLevel = 4;
+
+constexpr wchar_t kCloseQuestion[] =
+    L"Mirvot is open. Setup closes it to continue; text typed into its window and not yet sent "
+    L"is lost.\n\nChoose OK to close Mirvot and continue, or Cancel to end the setup without "
+    L"changes.";
+
+void Log(MSIHANDLE install, const wchar_t* text) {
+  SendToInstaller(install, INSTALLMESSAGE_INFO, text);
+}
+
+// False when the user chose to keep Mirvot open. Setups that cannot ask, and questions that no
+// user interface took (0 or -1), go on as an unattended setup does.
+bool MayClose(MSIHANDLE install) {
+  if (mirvot::setup::UiLevel(install) < kLowestAskingUiLevel) {
+    return true;
   }
-  escaped[length] = L'\0';
-  PMSIHANDLE record = ::MsiCreateRecord(0);
-  ::MsiRecordSetStringW(record, 0, escaped);
-  ::MsiProcessMessage(install, kind, record);
+  const auto question = static_cast<INSTALLMESSAGE>(INSTALLMESSAGE_USER | MB_OKCANCEL |
+                                                    MB_ICONQUESTION | MB_DEFBUTTON2);
+  return SendToInstaller(install, question, kCloseQuestion) != IDCANCEL;
 }
 
 UINT CloseRunningCopiesOf(MSIHANDLE install) {
@@ -50,7 +55,7 @@ UINT CloseRunningCopiesOf(MSIHANDLE install) {
   // Room for a backslash and the file name after the folder.
   DWORD length = kPathCapacity - ARRAYSIZE(kExeName) - 1;
   if (::MsiGetPropertyW(install, L"INSTALLDIR", exe, &length) != ERROR_SUCCESS || length == 0) {
-    Report(install, INSTALLMESSAGE_INFO, L"CloseRunningMirvot: no installation folder known.");
+    Log(install, L"CloseRunningMirvot: no installation folder known.");
     return ERROR_SUCCESS;
   }
   if (exe[length - 1] != L'\\') {
@@ -66,16 +71,23 @@ UINT CloseRunningCopiesOf(MSIHANDLE install) {
   for (DWORD i = 0; i < copies.count; ++i) {
     wchar_t line[kPathCapacity + 100];
     ::StringCchPrintfW(line, ARRAYSIZE(line),
-                       L"CloseRunningMirvot: closing Mirvot (process %lu) running from %ls.",
+                       L"CloseRunningMirvot: Mirvot (process %lu) is running from %ls.",
                        copies.copies[i].processId, exe);
-    Report(install, INSTALLMESSAGE_INFO, line);
+    Log(install, line);
   }
+  if (!MayClose(install)) {
+    Log(install, L"CloseRunningMirvot: the user chose to keep Mirvot open; setup ends.");
+    return ERROR_INSTALL_USEREXIT;
+  }
+  Log(install, L"CloseRunningMirvot: closing Mirvot.");
   if (mirvot::setup::CloseRunningCopies(copies, kCloseWaitMs) == 0) {
-    Report(install, INSTALLMESSAGE_INFO, L"CloseRunningMirvot: Mirvot has ended.");
+    Log(install, L"CloseRunningMirvot: Mirvot has ended.");
     return ERROR_SUCCESS;
   }
-  Report(install, static_cast<INSTALLMESSAGE>(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONWARNING),
-         L"Mirvot is still running and did not close. Close Mirvot, then run this setup again.");
+  SendToInstaller(install,
+                  static_cast<INSTALLMESSAGE>(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONWARNING),
+                  L"Mirvot is still running and did not close. Close Mirvot, then run this setup "
+                  L"again.");
   return ERROR_INSTALL_FAILURE;
 }
 

@@ -19,8 +19,8 @@ namespace mirvot::test {
 namespace {
 
 // Message boxes of `processId` not seen before: their text is recorded and each is answered
-// with OK, as a user reading it would.
-void AnswerMessageBoxes(DWORD processId, std::vector<HWND>& answered,
+// with `answer`, as a user reading it would.
+void AnswerMessageBoxes(DWORD processId, int answer, std::vector<HWND>& answered,
                         std::vector<std::wstring>& messages) {
   HWND window = nullptr;
   while ((window = ::FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr) {
@@ -35,16 +35,17 @@ void AnswerMessageBoxes(DWORD processId, std::vector<HWND>& answered,
     ::GetDlgItemTextW(window, 0xFFFF, text, static_cast<int>(std::size(text)));
     messages.emplace_back(text);
     answered.push_back(window);
-    ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+    ::PostMessageW(window, WM_COMMAND, answer, 0);
   }
 }
 
 }  // namespace
 
-MsiexecRun RunMsiexec(const std::wstring& arguments, const std::wstring& logPath, Ui ui) {
+MsiexecRun RunMsiexec(const std::wstring& arguments, const std::wstring& logPath, Ui ui,
+                      int answer) {
   ::DeleteFileW(logPath.c_str());
-  std::wstring command = L"msiexec.exe " + arguments + (ui == Ui::None ? L" /qn" : L" /qb") +
-                         L" /l*v " + QuoteArgument(logPath);
+  const wchar_t* level = ui == Ui::None ? L" /qn" : ui == Ui::Basic ? L" /qb" : L"";
+  std::wstring command = L"msiexec.exe " + arguments + level + L" /l*v " + QuoteArgument(logPath);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started{};
@@ -65,8 +66,8 @@ MsiexecRun RunMsiexec(const std::wstring& arguments, const std::wstring& logPath
       run.timedOut = true;
       break;
     }
-    if (ui == Ui::Basic) {
-      AnswerMessageBoxes(started.dwProcessId, answered, run.messages);
+    if (ui != Ui::None) {
+      AnswerMessageBoxes(started.dwProcessId, answer, answered, run.messages);
     }
   }
   ::GetExitCodeProcess(process.get(), &run.exitCode);
@@ -122,6 +123,21 @@ std::optional<std::wstring> ProductInfo(const std::wstring& productCode, const w
   }
   value.resize(size);
   return value;
+}
+
+std::optional<std::wstring> UninstallEntryValue(const std::wstring& productCode,
+                                                const wchar_t* name) {
+  const std::wstring key =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + productCode;
+  for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    wchar_t value[1024] = L"";
+    DWORD size = sizeof(value);
+    if (::RegGetValueW(hive, key.c_str(), name, RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY, nullptr,
+                       value, &size) == ERROR_SUCCESS) {
+      return value;
+    }
+  }
+  return std::nullopt;
 }
 
 std::wstring KnownFolder(REFKNOWNFOLDERID id) {

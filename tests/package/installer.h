@@ -14,16 +14,19 @@ struct MsiexecRun {
   DWORD exitCode = 0;
   bool timedOut = false;
   std::string log;                     // the verbose log (/l*v), as written
-  std::vector<std::wstring> messages;  // texts of the message boxes shown (basic UI only)
+  std::vector<std::wstring> messages;  // texts of the message boxes shown (not with Ui::None)
 };
 
 enum class Ui {
   None,   // /qn: what silent deployment uses; messages go to the log only
-  Basic,  // /qb: message boxes are shown; each is read and answered with OK
+  Basic,  // /qb: message boxes are shown
+  Full,   // no /q: what a double-click starts
 };
 
-// msiexec.exe <arguments> with the given user interface and a verbose log in `logPath`.
-MsiexecRun RunMsiexec(const std::wstring& arguments, const std::wstring& logPath, Ui ui = Ui::None);
+// msiexec.exe <arguments> with the given user interface and a verbose log in `logPath`. Each
+// message box shown is read and answered with `answer` (IDOK or IDCANCEL), as a user would.
+MsiexecRun RunMsiexec(const std::wstring& arguments, const std::wstring& logPath, Ui ui = Ui::None,
+                      int answer = IDOK);
 
 // A value of the package's Property table; empty when absent.
 std::wstring PackageProperty(const std::wstring& packagePath, const std::wstring& name);
@@ -34,6 +37,11 @@ std::vector<std::wstring> RelatedProducts(const std::wstring& upgradeCode);
 // An installed product's property (INSTALLPROPERTY_*): what its uninstall entry shows; nullopt
 // when the product is not installed.
 std::optional<std::wstring> ProductInfo(const std::wstring& productCode, const wchar_t* property);
+
+// A value of the product's uninstall entry (Contact, Comments, ...): the user's entry, else the
+// machine's (where Wine keeps per-user entries too); nullopt when there is none.
+std::optional<std::wstring> UninstallEntryValue(const std::wstring& productCode,
+                                                const wchar_t* name);
 
 std::wstring KnownFolder(REFKNOWNFOLDERID id);
 

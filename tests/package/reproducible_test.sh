@@ -3,9 +3,10 @@
 # in another folder and time zone, it has the same bytes, and it holds no build path or host
 # name. Built from other content it gets another package code.
 #   reproducible_test.sh <source dir> <package> <Mirvot.exe> <setup actions> <notices> <version>
-#                        <scratch>
+#                        <login URL> <scratch>
 set -euo pipefail
-source_dir="$1" package="$2" exe="$3" actions="$4" notices="$5" version="$6" scratch="$7"
+source_dir="$1" package="$2" exe="$3" actions="$4" notices="$5" version="$6" login_url="$7"
+scratch="$8"
 package="$(realpath "$package")"
 fail() { echo "FAIL: $*"; exit 1; }
 package_code() { msiinfo suminfo "$1" | sed -n 's/^Revision number (UUID): //p'; }
@@ -19,7 +20,7 @@ copy() { echo "$scratch/inputs/$(basename "$1")"; }
 again() {  # <output>
   TZ=Pacific/Auckland python3 "$source_dir/packaging/build_msi.py" --exe "$(copy "$exe")" \
     --setup-actions "$(copy "$actions")" --notices "$(copy "$notices")" --version "$version" \
-    --output "$1"
+    --login-url "$login_url" --output "$1"
 }
 
 again "$scratch/again.msi"
