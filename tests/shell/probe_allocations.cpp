@@ -6,10 +6,15 @@
 
 namespace {
 
-std::atomic<bool> g_refusing{false};
+// Allocations left before refusals begin; negative: none are refused.
+std::atomic<int> g_beforeRefusal{-1};
 
 void* Allocate(std::size_t size) noexcept {
-  return g_refusing.load() ? nullptr : std::malloc(size == 0 ? 1 : size);
+  if (g_beforeRefusal.load() >= 0 && g_beforeRefusal.fetch_sub(1) <= 0) {
+    g_beforeRefusal = 0;
+    return nullptr;
+  }
+  return std::malloc(size == 0 ? 1 : size);
 }
 
 }  // namespace
@@ -30,6 +35,7 @@ void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); 
 
 namespace mirvot::test {
 
-void RefuseAllocations() noexcept { g_refusing = true; }
+void RefuseAllocations() noexcept { g_beforeRefusal = 0; }
+void RefuseAllocationsFrom(int count) noexcept { g_beforeRefusal = count - 1; }
 
 }  // namespace mirvot::test

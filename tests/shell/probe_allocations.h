@@ -5,5 +5,7 @@
 namespace mirvot::test {
 
 void RefuseAllocations() noexcept;
+// The same from the `count`-th allocation on (1: the next one).
+void RefuseAllocationsFrom(int count) noexcept;
 
 }  // namespace mirvot::test

@@ -136,6 +136,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     mirvot::test::RefuseAllocations();
     return SUCCEEDED(loop->run(app)) ? 0 : kLoopEnded;
   }
+  // 0: the loop's creation failed with E_OUTOFMEMORY; 1: it succeeded; 2: it failed otherwise.
+  if (arguments.size() == 3 && arguments[1] == L"loop-without-memory") {
+    mirvot::test::RefuseAllocationsFrom(_wtoi(arguments[2].c_str()));
+    std::unique_ptr<mirvot::EventLoop> loop;
+    const HRESULT hr = mirvot::EventLoop::create(loop);
+    return hr == E_OUTOFMEMORY && !loop ? 0 : SUCCEEDED(hr) ? 1 : 2;
+  }
   if (arguments.size() == 2 && arguments[1] == L"fatal") {
     std::printf("fatal-line %d\n", __LINE__ + 2);
     std::fflush(stdout);

@@ -74,15 +74,6 @@ bool send_engine_command(HWND mainWindow, const std::wstring& command) {
          answer == TRUE;
 }
 
-// Whether `window` is the foreground window, asking for it when it is not.
-bool bring_to_front(HWND window) {
-  if (::GetForegroundWindow() == window) {
-    return true;
-  }
-  ::SetForegroundWindow(window);
-  return false;
-}
-
 bool answers(HWND window) {
   DWORD_PTR answer = 0;
   return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
@@ -163,11 +154,11 @@ class Life {
     if (!process_) {
       return LifeResult{Outcome::Crash, "could not be started", ::GetLastError()};
     }
-    mainWindow_ = wait_for_value([&] { return main_window_of(processId_); });
+    mainWindow_ = wait_for_value([&] { return main_window_of(processId_); }, setup_.endTimeoutMs);
     if (mainWindow_ == nullptr) {
       return ended() ? end_result() : stuck("never showed its window");
     }
-    if (!wait_for([&] { return view_ready(); })) {
+    if (!wait_for([&] { return view_ready(); }, setup_.endTimeoutMs)) {
       problem("the view was never ready");
     } else {
       live_with_view();
@@ -177,7 +168,7 @@ class Life {
     }
     if (!hung_) {
       ::PostMessageW(mainWindow_, WM_CLOSE, 0, 0);
-      wait_for([&] { return ended(); });
+      wait_for([&] { return ended(); }, setup_.endTimeoutMs);
     }
     if (!ended()) {
       return stuck(!::IsWindow(mainWindow_) ? "ran on without its window"
@@ -207,14 +198,22 @@ class Life {
           [&] { return !::IsIconic(mainWindow_) && view_covers_window(mainWindow_); });
 
     {
-      // Activation reaches another process's window through the display server, which may
-      // drop a request made while an earlier one is under way: each is repeated until it shows.
+      // The focus goes to a window of the sweep's and back, until the view has been asked to
+      // take it. Activation reaches another process's window through the display server,
+      // asynchronously, and a request made while one is under way may be lost: hence the
+      // repeats, a few times a second.
       const FocusThief thief;
-      wait_for([&] { return bring_to_front(thief.window()); });
       from = static_cast<int>(log().size());
+      int turn = 0;
       check("the view did not take the focus", [&] {
-        bring_to_front(mainWindow_);
-        return FindLineStartingWith(log(), "controller.MoveFocus", from) >= 0;
+        if (FindLineStartingWith(log(), "controller.MoveFocus", from) >= 0) {
+          return true;
+        }
+        if (turn++ % 10 == 0) {
+          ::SetForegroundWindow(::GetForegroundWindow() == mainWindow_ ? thief.window()
+                                                                       : mainWindow_);
+        }
+        return false;
       });
     }
 
@@ -224,22 +223,25 @@ class Life {
                  "download.result handled=1 cancel=0 path=\"C:\\d\\report.pdf\"", "a download");
 
     const HWND host = host_of(mainWindow_);
-    engine_event(L"close", "event.WindowCloseRequested hr=0x00000000", "the page's window.close");
-    check("the page's window.close did not remove the view, or removed the window",
-          [&] { return !::IsWindow(host) && ::IsWindow(mainWindow_); });
+    if (engine_event(L"close", "event.WindowCloseRequested hr=0x00000000",
+                     "the page's window.close")) {
+      check("the page's window.close did not remove the view, or removed the window",
+            [&] { return !::IsWindow(host) && ::IsWindow(mainWindow_); });
+    }
   }
 
-  void engine_event(const std::wstring& command, const std::string& answer, const char* what) {
+  // Whether the engine raised the event and the program answered it as expected.
+  bool engine_event(const std::wstring& command, const std::string& answer, const char* what) {
     if (hung_ || ended()) {
-      return;
+      return false;
     }
     const int from = static_cast<int>(log().size());
     if (!send_engine_command(mainWindow_, command)) {
       problem(std::string(what) + " could not be raised");
-      return;
+      return false;
     }
-    check(std::string(what) + " was not answered",
-          [&] { return FindLine(log(), answer, from) >= 0; });
+    return check(std::string(what) + " was not answered",
+                 [&] { return FindLine(log(), answer, from) >= 0; });
   }
 
   bool view_ready() {
@@ -248,25 +250,33 @@ class Life {
     return navigate >= 0 && FindLineStartingWith(lines, "controller.put_Bounds", navigate) >= 0;
   }
 
-  // A step's check; a failed one is noted unless the program has ended meanwhile. Once the
-  // window stops answering, the rest of the life is skipped.
-  void check(const std::string& what, const std::function<bool()>& holds) {
-    if (hung_ || ended() || wait_for(holds) || ended()) {
-      return;
+  // A step's check: whether it held. A failed one is noted unless the program has ended
+  // meanwhile. Once the window stops answering, the rest of the life is skipped.
+  bool check(const std::string& what, const std::function<bool()>& holds) {
+    if (hung_ || ended()) {
+      return false;
     }
-    problem(what);
-    hung_ = ::IsWindow(mainWindow_) && !answers(mainWindow_);
+    if (wait_for(holds)) {
+      return true;
+    }
+    if (!ended()) {
+      problem(what);
+      hung_ = ::IsWindow(mainWindow_) && !answers(mainWindow_);
+    }
+    return false;
   }
 
   void problem(const std::string& what) { problems_ += (problems_.empty() ? "" : "; ") + what; }
 
   // Waits for the condition, or for the program to end; whether the condition holds.
-  bool wait_for(const std::function<bool()>& holds) {
-    return PumpMessagesUntil([&] { return holds() || ended(); }, setup_.stepTimeoutMs) && holds();
+  bool wait_for(const std::function<bool()>& holds, DWORD timeoutMs = 0) {
+    return PumpMessagesUntil([&] { return holds() || ended(); },
+                             timeoutMs != 0 ? timeoutMs : setup_.stepTimeoutMs) &&
+           holds();
   }
-  HWND wait_for_value(const std::function<HWND()>& find) {
+  HWND wait_for_value(const std::function<HWND()>& find, DWORD timeoutMs) {
     HWND found = nullptr;
-    wait_for([&] { return (found = find()) != nullptr; });
+    wait_for([&] { return (found = find()) != nullptr; }, timeoutMs);
     return found;
   }
 

@@ -36,7 +36,11 @@ struct LifeSetup {
   std::wstring commandLine;
   std::wstring engineLog;      // the file MIRVOT_TEST_ENGINE_LOG names for the program
   std::wstring standardError;  // a file for the program's standard error
-  DWORD stepTimeoutMs = 20000;
+  // How long a step of the life may take before it counts as not done, and how long the
+  // program may take to show its window or to end: deadlines for a busy machine, not measures
+  // (a step takes some 50 ms here).
+  DWORD stepTimeoutMs = 10000;
+  DWORD endTimeoutMs = 30000;
 };
 
 // Runs the program through its life and classifies how it went. The program runs as a plain
