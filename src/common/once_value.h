@@ -13,11 +13,12 @@ namespace mirvot {
 
 // The value `Make` gives, computed on the first call by whichever thread comes first; every
 // other caller waits for it and then gets the same object. T must be constant-initialisable
-// (a struct of function pointers, a handle).
+// (a struct of function pointers, a handle): nothing is left for a guard to do.
 template <typename T, T (*Make)() noexcept>
 [[nodiscard]] const T& OnceValue() noexcept {
-  static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
-  static T value{};
+  constinit static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+  // constinit makes the compiler refuse a T that would need initialising at run time.
+  constinit static T value{};  // NOLINT(bugprone-dynamic-static-initializers)
   ::InitOnceExecuteOnce(
       &once,
       [](PINIT_ONCE /*once*/, PVOID /*parameter*/, PVOID* /*context*/) -> BOOL {

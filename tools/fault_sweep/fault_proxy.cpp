@@ -177,6 +177,14 @@ LONG CALLBACK note_exception(EXCEPTION_POINTERS* exception) noexcept {
   return EXCEPTION_CONTINUE_SEARCH;
 }
 
+// An exception nothing handled ends the process with its code, as Windows ends a program with no
+// debugger to ask; Wine would start one and wait for it instead. MinGW's start-up code installs
+// its own filter later and hands what it does not handle on to this one.
+LONG WINAPI end_with_unhandled_exception(EXCEPTION_POINTERS* exception) noexcept {
+  ::TerminateProcess(::GetCurrentProcess(), exception->ExceptionRecord->ExceptionCode);
+  return EXCEPTION_EXECUTE_HANDLER;
+}
+
 void attach_to_shared_block() noexcept {
   wchar_t name[MAX_PATH] = {};
   const DWORD length = ::GetEnvironmentVariableW(kSharedBlockVariable, name, MAX_PATH);
@@ -192,6 +200,7 @@ void attach_to_shared_block() noexcept {
   }
   g_block->programBase = reinterpret_cast<std::uintptr_t>(::GetModuleHandleW(nullptr));
   ::AddVectoredExceptionHandler(1, &note_exception);
+  ::SetUnhandledExceptionFilter(&end_with_unhandled_exception);
 }
 
 }  // namespace
