@@ -40,6 +40,20 @@ function(mirvot_add_mingw_image_flags)
   target_link_options(mirvot_build_flags INTERFACE $<$<CONFIG:Release,MinSizeRel>:-s>)
 endfunction()
 
+# mirvot_product_code(<target>...): what the program's own code (src/) is compiled with beyond
+# the shared flags. Without the C++ runtime's guards for function-local statics: the program
+# starts no thread of its own, and under MinGW each guard locks through winpthreads, whose
+# first-use initialisation allocates with calloc and writes through a failed allocation. Code
+# that another thread may enter keeps its values through OnceValue (src/common/once_value.h).
+# MSVC's guards allocate nothing and stay.
+function(mirvot_product_code)
+  if(NOT MSVC)
+    foreach(target IN LISTS ARGN)
+      target_compile_options(${target} PRIVATE -fno-threadsafe-statics)
+    endforeach()
+  endif()
+endfunction()
+
 if(CMAKE_CXX_COMPILER_ID STREQUAL "MSVC" OR CMAKE_CXX_COMPILER_FRONTEND_VARIANT STREQUAL "MSVC")
   # MSVC, and clang-cl with its flags.
   target_compile_options(mirvot_build_flags INTERFACE /W4 /permissive- /utf-8 /Zc:__cplusplus)

@@ -1,7 +1,10 @@
 #pragma once
-// Operating-system functions that older systems lack are looked up by name. Callers keep the
-// result in a function-local static, which the language initialises once even when two threads
-// arrive together:  static const auto fn = FindFunction<decltype(&::Name)>(module, "Name");
+// Operating-system functions that older systems lack are looked up by name, once. Code that any
+// thread may reach (the loader) keeps the result through OnceValue (common/once_value.h), which
+// is safe when two threads arrive together; the shell, whose code runs on the main thread only,
+// keeps it in a function-local static:
+//   static const auto fn = FindFunction<decltype(&::Name)>(module, "Name");
+// The product is compiled without the C++ runtime's guards for such statics (see once_value.h).
 #include <windows.h>
 
 namespace mirvot {

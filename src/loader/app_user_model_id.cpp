@@ -5,6 +5,7 @@
 #include <new>
 
 #include "common/core/hresult_codes.h"
+#include "common/once_value.h"
 #include "common/optional_function.h"
 #include "common/owners.h"
 
@@ -13,13 +14,19 @@ namespace {
 
 constexpr HRESULT kNotFound = HResultFromWin32Code(ERROR_NOT_FOUND);  // 0x80070490
 
-// shell32's GetCurrentProcessExplicitAppUserModelID, found the first time it is called. shell32
-// is loaded from the system folder only, never from the application's folder, and stays loaded:
-// the remembered address must remain valid.
-HRESULT WINAPI GetExplicitIdFromShell32(PWSTR* id) {
-  static const auto function = FindFunction<GetCurrentProcessExplicitAppUserModelIdFunction>(
+// shell32's GetCurrentProcessExplicitAppUserModelID. shell32 is loaded from the system folder
+// only, never from the application's folder, and stays loaded: the remembered address must
+// remain valid.
+GetCurrentProcessExplicitAppUserModelIdFunction FindExplicitIdFunction() noexcept {
+  return FindFunction<GetCurrentProcessExplicitAppUserModelIdFunction>(
       ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32),
       "GetCurrentProcessExplicitAppUserModelID");
+}
+
+// Through the function found the first time it is called.
+HRESULT WINAPI GetExplicitIdFromShell32(PWSTR* id) {
+  const auto function =
+      OnceValue<GetCurrentProcessExplicitAppUserModelIdFunction, &FindExplicitIdFunction>();
   return function != nullptr ? function(id) : kNotFound;
 }
 
@@ -65,14 +72,16 @@ HRESULT GetAppUserModelIdOrThrow(const AppUserModelIdFunctions& functions, std::
   return result;
 }
 
+AppUserModelIdFunctions FindAppUserModelIdFunctions() noexcept {
+  return AppUserModelIdFunctions{FindLoadedFunction<GetCurrentApplicationUserModelIdFunction>(
+                                     L"Kernel32.dll", "GetCurrentApplicationUserModelId"),
+                                 &GetExplicitIdFromShell32};
+}
+
 }  // namespace
 
 const AppUserModelIdFunctions& SystemAppUserModelIdFunctions() noexcept {
-  static const AppUserModelIdFunctions functions{
-      FindLoadedFunction<GetCurrentApplicationUserModelIdFunction>(
-          L"Kernel32.dll", "GetCurrentApplicationUserModelId"),
-      &GetExplicitIdFromShell32};
-  return functions;
+  return OnceValue<AppUserModelIdFunctions, &FindAppUserModelIdFunctions>();
 }
 
 HRESULT GetAppUserModelIdWith(const AppUserModelIdFunctions& functions, std::wstring& id) noexcept {

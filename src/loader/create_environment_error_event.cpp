@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "common/once_value.h"
 #include "common/optional_function.h"
 #include "loader/core/etw_layout.h"
 
@@ -64,22 +65,25 @@ EventProviderState g_providerState;
 
 }  // namespace
 
-const EventTracingFunctions& SystemEventTracingFunctions() noexcept {
+namespace {
+
+EventTracingFunctions FindEventTracingFunctions() noexcept {
   // Only the system's own copy, never one planted beside the executable. The module stays
   // loaded for the life of the process, like the function addresses taken from it.
-  static const HMODULE advapi =
-      ::LoadLibraryExW(L"ADVAPI32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  static const EventTracingFunctions functions = []() noexcept {
-    EventTracingFunctions found;
-    found.eventRegister = FindFunction<EventRegisterFunction>(advapi, "EventRegister");
-    found.eventSetInformation =
-        FindFunction<EventSetInformationFunction>(advapi, "EventSetInformation");
-    found.eventWriteTransfer =
-        FindFunction<EventWriteTransferFunction>(advapi, "EventWriteTransfer");
-    found.eventUnregister = FindFunction<EventUnregisterFunction>(advapi, "EventUnregister");
-    return found;
-  }();
-  return functions;
+  const HMODULE advapi = ::LoadLibraryExW(L"ADVAPI32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  EventTracingFunctions found;
+  found.eventRegister = FindFunction<EventRegisterFunction>(advapi, "EventRegister");
+  found.eventSetInformation =
+      FindFunction<EventSetInformationFunction>(advapi, "EventSetInformation");
+  found.eventWriteTransfer = FindFunction<EventWriteTransferFunction>(advapi, "EventWriteTransfer");
+  found.eventUnregister = FindFunction<EventUnregisterFunction>(advapi, "EventUnregister");
+  return found;
+}
+
+}  // namespace
+
+const EventTracingFunctions& SystemEventTracingFunctions() noexcept {
+  return OnceValue<EventTracingFunctions, &FindEventTracingFunctions>();
 }
 
 void NTAPI RecordProviderEnableState(LPCGUID /*sourceId*/, ULONG isEnabled, UCHAR level,

@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "common/once_value.h"
 #include "common/optional_function.h"
 #include "common/owners.h"
 #include "common/wide_text.h"
@@ -81,21 +82,22 @@ bool FindPackagedRuntimeOrThrow(const PackageFunctions& functions, ReleaseChanne
   return AcceptRuntimeFolder(location->version, location->folder, clientDllPath);
 }
 
+PackageFunctions FindPackageFunctions() noexcept {
+  PackageFunctions found;
+  found.tryCreatePackageDependency =
+      FindLoadedFunction<package_api::TryCreatePackageDependencyFunction>(
+          kPackageFunctionsModule, "TryCreatePackageDependency");
+  found.addPackageDependency = FindLoadedFunction<package_api::AddPackageDependencyFunction>(
+      kPackageFunctionsModule, "AddPackageDependency");
+  found.getCurrentPackageInfo = FindLoadedFunction<package_api::GetCurrentPackageInfoFunction>(
+      kPackageFunctionsModule, "GetCurrentPackageInfo");
+  return found;
+}
+
 }  // namespace
 
 const PackageFunctions& SystemPackageFunctions() noexcept {
-  static const PackageFunctions functions = [] {
-    PackageFunctions found;
-    found.tryCreatePackageDependency =
-        FindLoadedFunction<package_api::TryCreatePackageDependencyFunction>(
-            kPackageFunctionsModule, "TryCreatePackageDependency");
-    found.addPackageDependency = FindLoadedFunction<package_api::AddPackageDependencyFunction>(
-        kPackageFunctionsModule, "AddPackageDependency");
-    found.getCurrentPackageInfo = FindLoadedFunction<package_api::GetCurrentPackageInfoFunction>(
-        kPackageFunctionsModule, "GetCurrentPackageInfo");
-    return found;
-  }();
-  return functions;
+  return OnceValue<PackageFunctions, &FindPackageFunctions>();
 }
 
 std::optional<PackagedRuntimeLocation> FindRuntimePackage(const BYTE* buffer,

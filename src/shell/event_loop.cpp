@@ -28,7 +28,7 @@ class HandlerScope {
 
 }  // namespace
 
-EventLoop::EventLoop() noexcept : thread_id_(::GetCurrentThreadId()) {}
+EventLoop::EventLoop() : thread_id_(::GetCurrentThreadId()) {}
 
 EventLoop::~EventLoop() {
   // Windows that outlive the loop have nobody to report to any more; their events are dropped.
@@ -44,8 +44,10 @@ HRESULT EventLoop::create(std::unique_ptr<EventLoop>& loop) noexcept {
   loop.reset();
   // Before any window exists: the awareness of a window is fixed when it is created.
   declare_process_dpi_awareness();
-  loop.reset(new (std::nothrow) EventLoop());
-  if (!loop) {
+  try {
+    // The event queue allocates as it is made.
+    loop.reset(new EventLoop());
+  } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
   g_loop = loop.get();

@@ -86,7 +86,7 @@ class EventLoop {
     WindowEvent event;
   };
 
-  EventLoop() noexcept;
+  EventLoop();
   void deliver_queued_events();
 
   DWORD thread_id_;

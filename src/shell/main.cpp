@@ -1,12 +1,43 @@
 // Mirvot Desktop: one window with the service's web application in it.
 #include <windows.h>
 
+#include <cstddef>
 #include <memory>
 
 #include "shell/app.h"
 #include "shell/browser_view_error.h"
 #include "shell/event_loop.h"
 #include "shell/fatal.h"
+
+#if defined(__MINGW32__)
+// MinGW's start-up code copies the command line's arguments with malloc, right before it runs
+// the program's static constructors, and writes through a failed result. The link sends every
+// malloc of the program here (-Wl,--wrap=malloc, src/shell/CMakeLists.txt) so that, until the
+// first constructor runs, a failed allocation ends the process on the fatal path instead, as the
+// platform's own C runtime ends a program whose arguments it cannot copy. From then on the
+// caller handles the failure; the system's malloc does the work throughout.
+namespace {
+
+bool g_start_up_copies_made = false;
+
+// The first of all constructors (priority 101, the earliest a program may use).
+__attribute__((constructor(101))) void note_end_of_start_up_copies() {
+  g_start_up_copies_made = true;
+}
+
+}  // namespace
+
+// NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
+extern "C" void* __real_malloc(std::size_t bytes);
+extern "C" void* __wrap_malloc(std::size_t bytes) {
+  void* const block = __real_malloc(bytes);
+  if (block == nullptr && !g_start_up_copies_made) {
+    MIRVOT_FATAL("OutOfMemory(the C runtime's start-up)");
+  }
+  return block;
+}
+// NOLINTEND(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
+#endif
 
 // Nothing may leave the entry: an exception ends the process through the fatal path, never
 // through std::terminate.

@@ -181,6 +181,9 @@ void register_file_drop_target(HWND hwnd, MainWindowState& state) noexcept {
 
 void add_minimize_and_maximize_boxes(HWND hwnd) noexcept {
   const LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE);
+  if (style == 0) {
+    return;  // unreadable: the window keeps the style it was created with, caption and all
+  }
   ::SetWindowLongPtrW(hwnd, GWL_STYLE, style | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
   ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -1,6 +1,5 @@
 #include "shell/parent_hook.h"
 
-#include <commctrl.h>
 #include <wrl/client.h>
 
 #include <new>
@@ -20,29 +19,6 @@ struct ParentHookCell {
   // can post that number to the main window; only a removal this flag confirms takes place.
   bool removal_requested = false;
 };
-
-// The window-subclass functions of comctl32. The library is loaded when the first view hooks
-// its parent instead of being imported: its start-up registers all its window classes, which
-// would otherwise delay the program's first window. It stays loaded for the life of the process.
-struct SubclassFunctions {
-  decltype(&::SetWindowSubclass) set = nullptr;
-  BOOL(WINAPI* get)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*) = nullptr;
-  decltype(&::RemoveWindowSubclass) remove = nullptr;
-  decltype(&::DefSubclassProc) default_proc = nullptr;
-};
-
-const SubclassFunctions& system_subclass_functions() noexcept {
-  static const SubclassFunctions functions = [] {
-    const HMODULE module = ::LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    SubclassFunctions found;
-    found.set = FindFunction<decltype(found.set)>(module, "SetWindowSubclass");
-    found.get = FindFunction<decltype(found.get)>(module, "GetWindowSubclass");
-    found.remove = FindFunction<decltype(found.remove)>(module, "RemoveWindowSubclass");
-    found.default_proc = FindFunction<decltype(found.default_proc)>(module, "DefSubclassProc");
-    return found;
-  }();
-  return functions;
-}
 
 BOOL remove_subclass(HWND window, UINT_PTR id) noexcept {
   const auto remove = system_subclass_functions().remove;
@@ -79,6 +55,19 @@ void fit_to_client_area(HWND window, ICoreWebView2Controller* controller) noexce
 }
 
 }  // namespace
+
+const SubclassFunctions& system_subclass_functions() noexcept {
+  static const SubclassFunctions functions = [] {
+    const HMODULE module = ::LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SubclassFunctions found;
+    found.set = FindFunction<decltype(found.set)>(module, "SetWindowSubclass");
+    found.get = FindFunction<decltype(found.get)>(module, "GetWindowSubclass");
+    found.remove = FindFunction<decltype(found.remove)>(module, "RemoveWindowSubclass");
+    found.default_proc = FindFunction<decltype(found.default_proc)>(module, "DefSubclassProc");
+    return found;
+  }();
+  return functions;
+}
 
 LRESULT CALLBACK parent_hook_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                   UINT_PTR id, DWORD_PTR referenceData) {
@@ -117,12 +106,18 @@ LRESULT CALLBACK parent_hook_proc(HWND window, UINT message, WPARAM wParam, LPAR
     default:
       break;
   }
+  // The hook is only installed where DefSubclassProc exists (install_parent_hook): the message
+  // goes on down the window's chain to its own procedure. DefWindowProcW would skip that
+  // procedure, so nothing is done with a message that could not be handed on.
   const auto defaultProc = system_subclass_functions().default_proc;
-  return defaultProc != nullptr ? defaultProc(window, message, wParam, lParam)
-                                : ::DefWindowProcW(window, message, wParam, lParam);
+  return defaultProc != nullptr ? defaultProc(window, message, wParam, lParam) : 0;
 }
 
-void install_parent_hook(HWND parent, ICoreWebView2Controller* controller) noexcept {
+void install_parent_hook(HWND parent, ICoreWebView2Controller* controller,
+                         const SubclassFunctions& functions) noexcept {
+  if (functions.set == nullptr || functions.default_proc == nullptr) {
+    return;
+  }
   auto* cell = new (std::nothrow) ParentHookCell{controller};
   if (cell == nullptr) {
     return;
@@ -131,15 +126,17 @@ void install_parent_hook(HWND parent, ICoreWebView2Controller* controller) noexc
   // along with its reference data; its reference is dropped here instead of leaking.
   ParentHookCell* previous = nullptr;
   const bool hadHook = find_hook(parent, &previous);
-  const auto setWindowSubclass = system_subclass_functions().set;
-  if (setWindowSubclass == nullptr || !setWindowSubclass(parent, parent_hook_proc, kParentHookId,
-                                                         reinterpret_cast<DWORD_PTR>(cell))) {
+  if (!functions.set(parent, parent_hook_proc, kParentHookId, reinterpret_cast<DWORD_PTR>(cell))) {
     delete cell;
     return;
   }
   if (hadHook) {
     delete previous;
   }
+}
+
+void install_parent_hook(HWND parent, ICoreWebView2Controller* controller) noexcept {
+  install_parent_hook(parent, controller, system_subclass_functions());
 }
 
 void request_parent_hook_removal(HWND parent) noexcept {

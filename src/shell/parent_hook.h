@@ -2,6 +2,8 @@
 // The view follows the main window through a subclass of it: size, moves and focus of the main
 // window reach the engine controller directly, before the window's own procedure runs.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include "webview2/webview2_interfaces.h"
 
@@ -21,8 +23,26 @@ inline constexpr UINT kRemoveParentHookMessage = WM_USER + 101;
 LRESULT CALLBACK parent_hook_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                   UINT_PTR id, DWORD_PTR referenceData);
 
+// The window-subclass functions of comctl32, null where the system lacks one.
+struct SubclassFunctions {
+  decltype(&::SetWindowSubclass) set = nullptr;
+  BOOL(WINAPI* get)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*) = nullptr;
+  decltype(&::RemoveWindowSubclass) remove = nullptr;
+  decltype(&::DefSubclassProc) default_proc = nullptr;
+};
+
+// This system's, found when the first view hooks its parent: comctl32 is loaded then rather
+// than imported, since its start-up registers all its window classes, which would otherwise
+// delay the program's first window. It stays loaded for the life of the process.
+[[nodiscard]] const SubclassFunctions& system_subclass_functions() noexcept;
+
 // Subclasses `parent` with the hook, which keeps a reference to `controller` of its own
 // until it is removed. A failure leaves the window without the hook and takes no reference.
+// Without DefSubclassProc there is no hook: it could not hand messages on to the window's own
+// procedure, and the window would stop working as itself (WM_CLOSE would destroy it).
+void install_parent_hook(HWND parent, ICoreWebView2Controller* controller,
+                         const SubclassFunctions& functions) noexcept;
+// With the system's functions.
 void install_parent_hook(HWND parent, ICoreWebView2Controller* controller) noexcept;
 
 // Tells the hook on `parent` to remove itself: marks the request as the view's own, then sends

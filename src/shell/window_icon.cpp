@@ -14,7 +14,11 @@
 // stb_image decodes the PNG; only its PNG reader is built, and it reads from memory only. Its
 // folder is a system include directory, so the compiler does not hold its code to our warning
 // level; MSVC needs to be told. Its work space (the gathered compressed data, the inflated rows,
-// the pixels) comes from system pages too, so none of it stays with the process afterwards.
+// the pixels) comes from system pages too, so none of it stays with the process afterwards. Its
+// few settings and its failure text are plain statics rather than thread-local ones: the icon is
+// decoded on the main thread only, and MinGW's thread-local storage is set up on first use
+// through winpthreads, whose allocation there is written through when it fails.
+#define STBI_NO_THREAD_LOCALS
 #define STBI_MALLOC(bytes) ::mirvot::allocate_system_pages(bytes)
 #define STBI_REALLOC_SIZED(block, oldBytes, newBytes) \
   ::mirvot::resize_system_pages(block, oldBytes, newBytes)
@@ -23,7 +27,6 @@
 #define STBI_ONLY_PNG
 #define STBI_NO_STDIO
 #define STBI_NO_FAILURE_STRINGS
-#define STBI_NO_THREAD_LOCALS
 #if defined(_MSC_VER)
 #pragma warning(push, 0)
 #endif

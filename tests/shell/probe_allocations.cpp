@@ -10,6 +10,8 @@ namespace {
 
 // All state is constant-initialised: the C functions below run before any constructor does.
 std::atomic<bool> g_refusing{false};
+// Calls of operator new left before its refusals begin; negative: none are refused.
+std::atomic<int> g_newsBeforeRefusal{-1};
 std::atomic<std::size_t> g_cAllocationsLeft{mirvot::test::kUnlimited};
 // 0: not decided yet; 1: large allocations are refused until WinMain allows them; 2: decided.
 std::atomic<int> g_startup{0};
@@ -86,7 +88,11 @@ void __cdecl free(void* block) { crt_function<FreeFunction>("free")(block); }
 namespace {
 
 void* allocate(std::size_t size) noexcept {
-  return g_refusing.load() ? nullptr : std::malloc(size == 0 ? 1 : size);
+  if (g_newsBeforeRefusal.load() >= 0 && g_newsBeforeRefusal.fetch_sub(1) <= 0) {
+    g_newsBeforeRefusal = 0;
+    return nullptr;
+  }
+  return std::malloc(size == 0 ? 1 : size);
 }
 
 }  // namespace
@@ -117,6 +123,9 @@ void AllowAllocations() noexcept { g_startup = 2; }
 void RefuseAllocations(std::size_t furtherCAllocations) noexcept {
   g_cAllocationsLeft = furtherCAllocations;
   g_refusing = true;
+  g_newsBeforeRefusal = 0;
 }
+
+void RefuseAllocationsFrom(int count) noexcept { g_newsBeforeRefusal = count - 1; }
 
 }  // namespace mirvot::test

@@ -18,5 +18,7 @@ inline constexpr std::size_t kUnlimited = std::numeric_limits<std::size_t>::max(
 
 void AllowAllocations() noexcept;
 void RefuseAllocations(std::size_t furtherCAllocations = kUnlimited) noexcept;
+// Refuses operator new alone, from the `count`-th call on (1: the next one).
+void RefuseAllocationsFrom(int count) noexcept;
 
 }  // namespace mirvot::test

@@ -264,6 +264,19 @@ TEST(ShellProbe, FatalErrorReportIsWrittenToStandardError) {
                         line[1].str() + ":\ncalled `Result::unwrap()` on an `Err` value: boom\n");
 }
 
+// The loop's creation allocates the loop and its event queue (a map and a block); whichever of
+// them finds no memory, creation fails with E_OUTOFMEMORY (the probe's exit code 0), never
+// through std::terminate (3) as the queue's std::bad_alloc leaving a noexcept constructor did.
+TEST(ShellProbe, LoopCreationWithoutMemoryFailsWithOutOfMemory) {
+  for (const int firstRefused : {1, 2, 3}) {
+    const std::optional<Child> child =
+        StartProbe({L"loop-without-memory", std::to_wstring(firstRefused)});
+    ASSERT_TRUE(child.has_value());
+    EXPECT_EQ(WaitForExit(*child), std::optional<DWORD>(0))
+        << "allocations refused from number " << firstRefused;
+  }
+}
+
 // Every other way out ends through the fatal path with one report: an exception leaving the
 // application's handler (std::bad_alloc, thrown while the handler describes why the window could
 // not be made), also when no memory is left at all (C allocations refused and no emergency memory

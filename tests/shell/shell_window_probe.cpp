@@ -21,6 +21,9 @@
 //       calls abort() with the program's termination routing.
 //   shell_window_probe fatal-while-fatal
 //       ends through the fatal path for an exception whose text itself calls abort().
+//   shell_window_probe loop-without-memory <n>
+//       creates the event loop with operator new refused from its n-th call on; ends with 0
+//       when creation failed with E_OUTOFMEMORY, 1 when it succeeded, 2 otherwise.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -172,6 +175,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       throw AbortingException();
     }
     MIRVOT_CATCH_FATAL("the probe")
+  }
+  // 0: the loop's creation failed with E_OUTOFMEMORY; 1: it succeeded; 2: it failed otherwise.
+  if (arguments.size() == 3 && arguments[1] == L"loop-without-memory") {
+    mirvot::test::RefuseAllocationsFrom(_wtoi(arguments[2].c_str()));
+    std::unique_ptr<mirvot::EventLoop> loop;
+    const HRESULT hr = mirvot::EventLoop::create(loop);
+    return hr == E_OUTOFMEMORY && !loop ? 0 : SUCCEEDED(hr) ? 1 : 2;
   }
   if (arguments.size() == 2 && arguments[1] == L"fatal") {
     std::printf("fatal-line %d\n", __LINE__ + 2);

@@ -384,6 +384,21 @@ TEST_F(BrowserViewCreationTest, FocusFailureIsIgnored) {
   EXPECT_GE(FindLine(Log(), BoundsLine(parent_->client())), 0);
 }
 
+// Without DefSubclassProc the hook could not hand messages on to the window's own procedure
+// (WM_CLOSE would destroy the main window behind the program's back): no hook at all, then.
+TEST(ParentHookTest, IsInstalledOnlyWhereMessagesCanBeHandedOn) {
+  const ParentWindow parent;
+  SubclassFunctions withoutDefault = system_subclass_functions();
+  ASSERT_NE(withoutDefault.default_proc, nullptr);
+  withoutDefault.default_proc = nullptr;
+  install_parent_hook(parent.get(), nullptr, withoutDefault);
+  EXPECT_FALSE(HasHook(parent.get()));
+
+  install_parent_hook(parent.get(), nullptr, system_subclass_functions());
+  EXPECT_TRUE(HasHook(parent.get()));
+  remove_parent_hook(parent.get());
+}
+
 TEST_F(BrowserViewCreationTest, FinalSizingFailureTearsTheViewDown) {
   ASSERT_TRUE(Script("bounds_fail=80004005"));
   EXPECT_EQ(CreateFailing(), WebView2Error::from_h_result(E_FAIL));

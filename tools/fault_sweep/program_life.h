@@ -1,0 +1,51 @@
+#pragma once
+// One whole life of the program under the sweep, and what became of it.
+//
+// The life: start, the view ready, a resize, minimise and restore, focus taken away and given
+// back, a new-window request, a download, the page's window.close, then WM_CLOSE. The test
+// engine raises the page's events (tests/engine/test_engine_control.h) and logs what the
+// program asked of it, which is how the view is seen.
+#include <windows.h>
+
+#include <string>
+
+namespace mirvot::sweep {
+
+enum class Outcome {
+  Survived,  // ended with 0 after WM_CLOSE, the view having covered the window throughout
+  Fatal,     // fail-fast 0xC0000409 with the fatal report or the loader's debugger lines
+  Degraded,  // ended with 0, but the window or the view was wrong on the way
+  Crash,     // any other exception or exit code
+  Hang,      // stopped answering, or never showed its window
+  Orphan,    // ran on without its window, or its window no longer ends it on close
+};
+inline constexpr int kOutcomeCount = 6;
+
+const char* outcome_name(Outcome outcome);
+inline bool is_defect(Outcome outcome) {
+  return outcome == Outcome::Crash || outcome == Outcome::Hang || outcome == Outcome::Orphan;
+}
+
+struct LifeResult {
+  Outcome outcome = Outcome::Survived;
+  std::string detail;  // what was wrong, the fatal report's place and text, or the exit code
+  DWORD exitCode = 0;
+};
+
+struct LifeSetup {
+  std::wstring commandLine;
+  std::wstring engineLog;      // the file MIRVOT_TEST_ENGINE_LOG names for the program
+  std::wstring standardError;  // a file for the program's standard error
+  // How long a step of the life may take before it counts as not done, and how long the
+  // program may take to show its window or to end: deadlines for a busy machine, not measures
+  // (a step takes some 50 ms here).
+  DWORD stepTimeoutMs = 10000;
+  DWORD endTimeoutMs = 30000;
+};
+
+// Runs the program through its life and classifies how it went. The program runs as a plain
+// child, not under a debugger: Wine 8 resumes a thread whose C++ exception a debugger saw first
+// with registers its caller then trips over, which would show crashes the program does not have.
+LifeResult live_through(const LifeSetup& setup);
+
+}  // namespace mirvot::sweep
