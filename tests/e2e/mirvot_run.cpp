@@ -37,18 +37,6 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
   return search.found;
 }
 
-HWND FindMainWindowOf(DWORD processId) {
-  HWND window = nullptr;
-  while ((window = ::FindWindowExW(nullptr, window, L"Window Class", L"Mirvot")) != nullptr) {
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner == processId) {
-      return window;
-    }
-  }
-  return nullptr;
-}
-
 HWND HostOf(HWND mainWindow) {
   return ::FindWindowExW(mainWindow, nullptr, L"MIRVOT_VIEW_HOST", nullptr);
 }

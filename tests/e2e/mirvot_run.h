@@ -14,6 +14,7 @@
 #include "engine/test_engine_client.h"
 #include "harness/debug_capture.h"
 #include "harness/environment.h"
+#include "harness/program_windows.h"
 #include "harness/temp_folder.h"
 
 namespace mirvot::test {
@@ -24,9 +25,6 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 30000);
 
 // The visible top-level windows of a process.
 std::vector<HWND> TopLevelWindowsOf(DWORD processId);
-
-// The main window of a process: class "Window Class", title "Mirvot"; null when there is none.
-HWND FindMainWindowOf(DWORD processId);
 
 // The host window of a main window: its child of class MIRVOT_VIEW_HOST; null when there is none.
 HWND HostOf(HWND mainWindow);

@@ -113,12 +113,6 @@ bool is_steady(const std::string& function) {
   return false;
 }
 
-std::string hex(std::uintptr_t value) {
-  char text[24];
-  std::snprintf(text, sizeof(text), "0x%llX", static_cast<unsigned long long>(value));
-  return text;
-}
-
 // The program's runs, sharing one copy of it, one block with its proxy and one environment.
 class Sweep {
  public:

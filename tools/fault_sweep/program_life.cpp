@@ -6,12 +6,14 @@
 
 #include "common/owners.h"
 #include "engine/test_engine_client.h"
+#include "harness/program_windows.h"
 
 namespace mirvot::sweep {
 namespace {
 
 using test::FindLine;
 using test::FindLineStartingWith;
+using test::FindMainWindowOf;
 using test::PumpMessagesUntil;
 using test::ReadLogFileLines;
 
@@ -19,18 +21,6 @@ constexpr wchar_t kEngineViewClass[] = L"MirvotTestEngineView";
 constexpr DWORD kFailFast = 0xC0000409;
 constexpr DWORD kTerminated = 0xDEAD;
 constexpr DWORD kAnswerTimeoutMs = 5000;
-
-HWND main_window_of(DWORD processId) {
-  HWND window = nullptr;
-  while ((window = ::FindWindowExW(nullptr, window, L"Window Class", L"Mirvot")) != nullptr) {
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner == processId) {
-      return window;
-    }
-  }
-  return nullptr;
-}
 
 // The host window: the main window's child that holds the engine's view window.
 HWND host_of(HWND mainWindow) {
@@ -122,12 +112,6 @@ std::string fatal_report(const std::wstring& standardErrorFile) {
          text.substr(description + value.size(), end - description - value.size());
 }
 
-std::string hex(std::uint64_t value) {
-  char text[24];
-  std::snprintf(text, sizeof(text), "0x%llX", static_cast<unsigned long long>(value));
-  return text;
-}
-
 class Life {
  public:
   explicit Life(const LifeSetup& setup) : setup_(setup) {
@@ -154,7 +138,7 @@ class Life {
     if (!process_) {
       return LifeResult{Outcome::Crash, "could not be started", ::GetLastError()};
     }
-    mainWindow_ = wait_for_value([&] { return main_window_of(processId_); }, setup_.endTimeoutMs);
+    mainWindow_ = wait_for_value([&] { return FindMainWindowOf(processId_); }, setup_.endTimeoutMs);
     if (mainWindow_ == nullptr) {
       return ended() ? end_result() : stuck("never showed its window");
     }
@@ -355,6 +339,12 @@ const char* outcome_name(Outcome outcome) {
       return "orphan";
   }
   return "?";
+}
+
+std::string hex(std::uint64_t value) {
+  char text[24];
+  std::snprintf(text, sizeof(text), "0x%llX", static_cast<unsigned long long>(value));
+  return text;
 }
 
 LifeResult live_through(const LifeSetup& setup) { return Life(setup).live(); }

@@ -7,9 +7,13 @@
 // program asked of it, which is how the view is seen.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace mirvot::sweep {
+
+// "0x" and the value's hexadecimal digits, upper case: exit codes and addresses in the output.
+std::string hex(std::uint64_t value);
 
 enum class Outcome {
   Survived,  // ended with 0 after WM_CLOSE, the view having covered the window throughout
