@@ -69,10 +69,7 @@ def dep5_licence(package, wanted):
     copyright_file = DOC_ROOT / package / "copyright"
     paragraphs = third_party_notices.stanzas(third_party_notices.read_text(copyright_file))
     terms = []
-    for fields, _ in paragraphs[1:]:
-        patterns = " ".join(fields.get("Files", [])).split()
-        if not (patterns and any(wanted(p) for p in patterns)):
-            continue
+    for fields, _ in third_party_notices.files_paragraphs(paragraphs, wanted):
         for alternatives in fields["License"][0].split(" and "):
             names = [n.strip(" ,") for n in alternatives.split(" or ")]
             unknown = [n for n in names if n not in SPDX_IDS]
@@ -93,11 +90,6 @@ def mingw_crt(pattern):
                               and not pattern.startswith("mingw-w64-crt/profile/"))
 
 
-def winpthreads(pattern):
-    return (pattern.startswith("mingw-w64-libraries/winpthreads/")
-            and not pattern.startswith("mingw-w64-libraries/winpthreads/tests_pthread/"))
-
-
 # (name, a file the link takes from it, what it is, its upstream, its licence expression or how to
 # read it from the copyright file of the Debian package that supplied the file)
 LINKED = [
@@ -110,7 +102,7 @@ LINKED = [
     ("mingw-w64-crt", "libmingwex.a", "MinGW-w64 C runtime start-up and support code and the "
      "import libraries of the system DLLs", "MinGW-w64 project", mingw_crt),
     ("winpthreads", "libwinpthread.a", "MinGW-w64 POSIX threads library, linked statically",
-     "MinGW-w64 project", winpthreads),
+     "MinGW-w64 project", third_party_notices.winpthreads),
     ("stb_image", STB_HEADER, "stb_image image decoder by Sean Barrett, compiled in",
      "Sean Barrett", lambda pattern: pattern == "*"),
 ]

@@ -59,6 +59,15 @@ def stanzas(text):
     return result
 
 
+def files_paragraphs(paragraphs, wanted):
+    """The Files paragraphs, as (fields, raw text), for which `wanted(pattern)` holds for one of
+    their patterns."""
+    for fields, raw in paragraphs[1:]:
+        patterns = " ".join(fields.get("Files", [])).split()
+        if patterns and any(wanted(p) for p in patterns):
+            yield fields, raw
+
+
 def licence_names(expression):
     names = expression.replace(",", " ").split()
     return [n for n in names if n not in ("and", "or", "with")]
@@ -72,11 +81,9 @@ def dep5_selection(text, source, wanted):
         raise NoticeError(f"{source}: not a machine-readable copyright file")
     chosen = [paragraphs[0][1]]
     licences = []
-    for fields, raw in paragraphs[1:]:
-        patterns = " ".join(fields.get("Files", [])).split()
-        if patterns and any(wanted(p) for p in patterns):
-            chosen.append(raw)
-            licences += licence_names(fields.get("License", [""])[0])
+    for fields, raw in files_paragraphs(paragraphs, wanted):
+        chosen.append(raw)
+        licences += licence_names(fields.get("License", [""])[0])
     if len(chosen) == 1:
         raise NoticeError(f"{source}: no Files paragraph for the linked code")
     for fields, raw in paragraphs[1:]:
@@ -86,16 +93,15 @@ def dep5_selection(text, source, wanted):
     return "\n\n".join(chosen)
 
 
+def winpthreads(pattern):
+    # The threading library, not its own tests.
+    return (pattern.startswith("mingw-w64-libraries/winpthreads/")
+            and not pattern.startswith("mingw-w64-libraries/winpthreads/tests_pthread/"))
+
+
 def mingw_runtime(pattern):
-    # The C run-time start-up and support code and winpthreads; not the headers, tools or the
-    # threading library's own tests.
-    if pattern == "*":
-        return True
-    if pattern.startswith("mingw-w64-libraries/winpthreads/tests_pthread/"):
-        return False
-    return pattern.startswith("mingw-w64-crt/") or pattern.startswith(
-        "mingw-w64-libraries/winpthreads/"
-    )
+    # The C run-time start-up and support code and winpthreads; not the headers or the tools.
+    return pattern == "*" or pattern.startswith("mingw-w64-crt/") or winpthreads(pattern)
 
 
 def section(number, title, source, body):

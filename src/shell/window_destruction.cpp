@@ -8,19 +8,17 @@ namespace {
 // nothing here may allocate.
 struct Destruction {
   HWND window;
-  DWORD thread;
   const Destruction* outer;
 };
 
-// The innermost call in progress. Windows are destroyed on their own thread, and this program
-// keeps all of its windows on its one thread; the thread is recorded all the same, so that a
-// window of another thread never counts as being destroyed.
+// The innermost call in progress. A window is destroyed on the thread that owns it, and this
+// program keeps all of its windows on its one thread.
 const Destruction* g_innermost = nullptr;
 
 }  // namespace
 
 BOOL destroy_own_window(HWND window) noexcept {
-  const Destruction destruction{window, ::GetCurrentThreadId(), g_innermost};
+  const Destruction destruction{window, g_innermost};
   g_innermost = &destruction;
   const BOOL destroyed = ::DestroyWindow(window);
   g_innermost = destruction.outer;
@@ -28,10 +26,9 @@ BOOL destroy_own_window(HWND window) noexcept {
 }
 
 bool is_destroyed_by_program(HWND window) noexcept {
-  const DWORD thread = ::GetCurrentThreadId();
   for (const Destruction* destruction = g_innermost; destruction != nullptr;
        destruction = destruction->outer) {
-    if (destruction->window == window && destruction->thread == thread) {
+    if (destruction->window == window) {
       return true;
     }
   }

@@ -15,7 +15,7 @@ namespace mirvot {
 // DestroyWindow returned.
 BOOL destroy_own_window(HWND window) noexcept;
 
-// Whether `window` is being destroyed by a destroy_own_window call on this thread right now.
+// Whether `window` is being destroyed by a destroy_own_window call right now.
 [[nodiscard]] bool is_destroyed_by_program(HWND window) noexcept;
 
 }  // namespace mirvot

@@ -1,7 +1,6 @@
 // Mirvot.exe end to end under Wine and a virtual display, with the test engine as its runtime.
 #include <windows.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,36 +33,6 @@ std::vector<std::string> Starting(const std::vector<std::string>& lines,
   }
   return found;
 }
-
-// Sets the display DPI that processes started from now on use, and puts the old value back.
-class ScopedLogPixels {
- public:
-  explicit ScopedLogPixels(DWORD dpi) {
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    if (::RegGetValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &value,
-                       &size) == ERROR_SUCCESS) {
-      previous_ = value;
-    }
-    set_ = SetRegistryDword(HKEY_CURRENT_USER, kKey, L"LogPixels", dpi) == ERROR_SUCCESS;
-  }
-  ~ScopedLogPixels() {
-    if (previous_) {
-      SetRegistryDword(HKEY_CURRENT_USER, kKey, L"LogPixels", *previous_);
-    } else {
-      DeleteRegistryValue(HKEY_CURRENT_USER, kKey, L"LogPixels");
-    }
-  }
-  ScopedLogPixels(const ScopedLogPixels&) = delete;
-  ScopedLogPixels& operator=(const ScopedLogPixels&) = delete;
-
-  [[nodiscard]] bool set() const { return set_; }
-
- private:
-  static constexpr wchar_t kKey[] = L"Control Panel\\Desktop";
-  std::optional<DWORD> previous_;
-  bool set_ = false;
-};
 
 TEST_F(MirvotE2eTest, ProfileFolderIsUnderLocalAppData) {
   StartReady();
@@ -236,8 +205,10 @@ TEST_F(MirvotE2eTest, EngineFailureIsFatalAfterTheWindowAppeared) {
 
 // The 144-DPI case: the next process started reads LogPixels from the registry.
 TEST_F(MirvotE2eTest, At144DpiTheClientAreaIs1920By1200AndCovered) {
-  const ScopedLogPixels dpi(144);
-  ASSERT_TRUE(dpi.set());
+  constexpr wchar_t kDesktopSettings[] = L"Control Panel\\Desktop";
+  const ScopedRegistryValue logPixels(HKEY_CURRENT_USER, kDesktopSettings, L"LogPixels");
+  ASSERT_EQ(SetRegistryDword(HKEY_CURRENT_USER, kDesktopSettings, L"LogPixels", 144),
+            ERROR_SUCCESS);
   const HWND mainWindow = StartReady();
   ASSERT_NE(mainWindow, nullptr);
   const RECT client = ClientRectOf(mainWindow);

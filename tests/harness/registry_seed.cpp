@@ -1,5 +1,7 @@
 #include "harness/registry_seed.h"
 
+#include <utility>
+
 #include "common/owners.h"
 
 namespace mirvot::test {
@@ -110,5 +112,29 @@ ScopedRegistryTree::ScopedRegistryTree(HKEY hive, std::wstring key, RegistryView
 }
 
 ScopedRegistryTree::~ScopedRegistryTree() { DeleteRegistryTree(hive_, key_, view_); }
+
+ScopedRegistryValue::ScopedRegistryValue(HKEY hive, std::wstring key, std::wstring name)
+    : hive_(hive), key_(std::move(key)), name_(std::move(name)) {
+  constexpr DWORD kAsStored = RRF_RT_ANY | RRF_NOEXPAND;
+  DWORD size = 0;
+  if (::RegGetValueW(hive_, key_.c_str(), name_.c_str(), kAsStored, &type_, nullptr, &size) !=
+      ERROR_SUCCESS) {
+    return;
+  }
+  std::vector<BYTE> bytes(size);
+  if (::RegGetValueW(hive_, key_.c_str(), name_.c_str(), kAsStored, &type_, bytes.data(), &size) ==
+      ERROR_SUCCESS) {
+    bytes.resize(size);
+    saved_ = std::move(bytes);
+  }
+}
+
+ScopedRegistryValue::~ScopedRegistryValue() {
+  if (saved_) {
+    SetRegistryRaw(hive_, key_, name_, type_, saved_->data(), static_cast<DWORD>(saved_->size()));
+  } else {
+    DeleteRegistryValue(hive_, key_, name_);
+  }
+}
 
 }  // namespace mirvot::test

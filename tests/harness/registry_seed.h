@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,23 @@ class ScopedRegistryTree {
   HKEY hive_;
   std::wstring key_;
   RegistryView view_;
+};
+
+// Puts a value back as it was (or deletes it, when there was none) when the test is over: for
+// settings of the prefix's own that a test changes, such as the display DPI.
+class ScopedRegistryValue {
+ public:
+  ScopedRegistryValue(HKEY hive, std::wstring key, std::wstring name);
+  ~ScopedRegistryValue();
+  ScopedRegistryValue(const ScopedRegistryValue&) = delete;
+  ScopedRegistryValue& operator=(const ScopedRegistryValue&) = delete;
+
+ private:
+  HKEY hive_;
+  std::wstring key_;
+  std::wstring name_;
+  DWORD type_ = REG_NONE;
+  std::optional<std::vector<BYTE>> saved_;
 };
 
 }  // namespace mirvot::test

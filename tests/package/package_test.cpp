@@ -37,6 +37,8 @@ using ::testing::Optional;
 constexpr wchar_t kStableChannel[] = L"{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
 constexpr char kProfileContent[] = "cookies and settings of the user's session";
 constexpr wchar_t kInstallerKey[] = L"Software\\Mirvot";
+constexpr wchar_t kShellFolders[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 std::wstring RegistrationKey(const wchar_t* channel) {
   return std::wstring(L"Software\\Microsoft\\EdgeUpdate\\ClientState\\") + channel;
@@ -52,38 +54,6 @@ std::wstring RegistrationKey(const wchar_t* channel) {
          << WideToUtf8(path) << " is not a copy of " << hostPath << (actual ? "" : " (missing)");
 }
 
-// The user's desktop folder as the shell and Windows Installer find it, pointed at a folder of the
-// test's own while it lasts: Wine links the prefix user's desktop to the machine's real home
-// folder, which every prefix and every run shares.
-class ScopedDesktopFolder {
- public:
-  explicit ScopedDesktopFolder(const std::wstring& folder) {
-    wchar_t original[MAX_PATH] = L"";
-    DWORD size = sizeof(original);
-    if (::RegGetValueW(HKEY_CURRENT_USER, kShellFolders, L"Desktop",
-                       RRF_RT_REG_EXPAND_SZ | RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, original,
-                       &size) == ERROR_SUCCESS) {
-      original_ = original;
-    }
-    CreateFolders(folder);
-    SetRegistryExpandString(HKEY_CURRENT_USER, kShellFolders, L"Desktop", folder);
-  }
-  ~ScopedDesktopFolder() {
-    if (original_.has_value()) {
-      SetRegistryExpandString(HKEY_CURRENT_USER, kShellFolders, L"Desktop", *original_);
-    } else {
-      DeleteRegistryValue(HKEY_CURRENT_USER, kShellFolders, L"Desktop");
-    }
-  }
-  ScopedDesktopFolder(const ScopedDesktopFolder&) = delete;
-  ScopedDesktopFolder& operator=(const ScopedDesktopFolder&) = delete;
-
- private:
-  static constexpr wchar_t kShellFolders[] =
-      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-  std::optional<std::wstring> original_;
-};
-
 class PackageTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -92,6 +62,10 @@ class PackageTest : public ::testing::Test {
     ASSERT_FALSE(upgradeCode_.empty()) << "cannot read " << WideToUtf8(package_);
     RemoveInstalledProducts();
     profileExisted_ = PathExists(ProfileRoot());
+    const std::wstring desktop = temp_.Join(L"Desktop");
+    CreateFolders(desktop);
+    ASSERT_EQ(SetRegistryExpandString(HKEY_CURRENT_USER, kShellFolders, L"Desktop", desktop),
+              ERROR_SUCCESS);
   }
 
   void TearDown() override {
@@ -184,7 +158,10 @@ class PackageTest : public ::testing::Test {
   bool profileExisted_ = false;
   CleanWebView2State clean_;
   TempFolder temp_;
-  ScopedDesktopFolder desktop_{temp_.Join(L"Desktop")};
+  // The user's desktop as the shell and Windows Installer find it, pointed at a folder of the
+  // test's own (SetUp): Wine links the prefix user's desktop to the machine's real home folder,
+  // which every prefix and every run shares.
+  ScopedRegistryValue desktop_{HKEY_CURRENT_USER, kShellFolders, L"Desktop"};
   ScopedEnvironment engineLog_{L"MIRVOT_TEST_ENGINE_LOG", temp_.Join(L"engine.log")};
 };
 

@@ -229,12 +229,7 @@ TEST_F(MainWindowTest, ResizingMinimisingAndRestoringAreReportedInOrder) {
   RunWith({
       [&] {
         app_.Mark("resize");
-        RECT frame{0, 0, 900, 600};
-        ::AdjustWindowRectEx(
-            &frame, static_cast<DWORD>(::GetWindowLongPtrW(window_->hwnd(), GWL_STYLE)), FALSE,
-            static_cast<DWORD>(::GetWindowLongPtrW(window_->hwnd(), GWL_EXSTYLE)));
-        ::SetWindowPos(window_->hwnd(), nullptr, 0, 0, frame.right - frame.left,
-                       frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        test::ResizeClientArea(window_->hwnd(), 900, 600);
       },
       [&] {
         app_.Mark("minimise");

@@ -13,25 +13,24 @@ std::atomic<bool> g_refusing{false};
 // Calls of operator new left before its refusals begin; negative: none are refused.
 std::atomic<int> g_newsBeforeRefusal{-1};
 std::atomic<std::size_t> g_cAllocationsLeft{mirvot::test::kUnlimited};
-// 0: not decided yet; 1: large allocations are refused until WinMain allows them; 2: decided.
+// 0: not asked yet; 1: large C allocations are refused until WinMain allows them; 2: they are
+// not. Start-up runs on one thread, so asking twice at once cannot happen.
 std::atomic<int> g_startup{0};
 
-void refuse_during_startup_if_asked() noexcept {
-  int expected = 0;
-  if (g_startup.load() == 0 && g_startup.compare_exchange_strong(expected, 2)) {
+bool large_allocations_refused() noexcept {
+  if (g_startup.load() == 0) {
     wchar_t value[2];
-    if (::GetEnvironmentVariableW(L"MIRVOT_PROBE_EMPTY_EXCEPTION_POOL", value, 2) != 0) {
-      g_startup = 1;
-    }
+    g_startup =
+        ::GetEnvironmentVariableW(L"MIRVOT_PROBE_EMPTY_EXCEPTION_POOL", value, 2) != 0 ? 1 : 2;
   }
+  return g_startup.load() == 1;
 }
 
 constexpr std::size_t kLargeAllocation = 64 * 1024;
 
 // Whether one more C allocation of `bytes` may succeed.
 bool c_allocation_allowed(std::size_t bytes) noexcept {
-  refuse_during_startup_if_asked();
-  if (g_startup.load() == 1 && bytes >= kLargeAllocation) {
+  if (bytes >= kLargeAllocation && large_allocations_refused()) {
     return false;
   }
   if (!g_refusing.load()) {
@@ -48,7 +47,8 @@ bool c_allocation_allowed(std::size_t bytes) noexcept {
 }
 
 // The C runtime's own functions, found by name: this file defines the names the program links
-// against. Looked up without a function-local static, whose guard would allocate.
+// against (free stays the runtime's own, which takes back what they give). Looked up without a
+// function-local static, whose guard would allocate.
 template <typename Function>
 Function crt_function(const char* name) noexcept {
   return reinterpret_cast<Function>(
@@ -57,8 +57,6 @@ Function crt_function(const char* name) noexcept {
 
 using MallocFunction = void*(__cdecl*)(std::size_t);
 using CallocFunction = void*(__cdecl*)(std::size_t, std::size_t);
-using ReallocFunction = void*(__cdecl*)(void*, std::size_t);
-using FreeFunction = void(__cdecl*)(void*);
 
 }  // namespace
 
@@ -72,16 +70,6 @@ void* __cdecl calloc(std::size_t count, std::size_t size) {
   return c_allocation_allowed(count * size) ? crt_function<CallocFunction>("calloc")(count, size)
                                             : nullptr;
 }
-
-void* __cdecl realloc(void* block, std::size_t size) {
-  if (block != nullptr && size == 0) {
-    return crt_function<ReallocFunction>("realloc")(block, size);  // frees the block
-  }
-  return c_allocation_allowed(size) ? crt_function<ReallocFunction>("realloc")(block, size)
-                                    : nullptr;
-}
-
-void __cdecl free(void* block) { crt_function<FreeFunction>("free")(block); }
 
 }  // extern "C"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The probe's replacement of the allocation functions, C++ and C. Once refusals are switched on,
 // every operator new fails as it does when memory runs out (the throwing forms throw
-// std::bad_alloc, the others return null); C's malloc, calloc and realloc go on working for as
+// std::bad_alloc, the others return null); C's malloc and calloc go on working for as
 // many more calls as the refusal allows, then fail as well, except that each std::bad_alloc the
 // probe throws may have one C allocation for itself: without it no exception could be thrown.
 //

@@ -26,6 +26,8 @@ using test::RunUnderDebugger;
 
 constexpr DWORD kStatusStackBufferOverrun = 0xC0000409;
 constexpr DWORD kChildTimeoutMs = 60000;
+// Where the display DPI that the next process sees is set.
+constexpr wchar_t kDesktopSettings[] = L"Control Panel\\Desktop";
 
 std::wstring ProbeCommand(const std::vector<std::wstring>& arguments) {
   std::wstring command = QuoteArgument(test::WindowsPathFromHost(SHELL_WINDOW_PROBE_EXE));
@@ -40,36 +42,6 @@ std::wstring UniqueName(const std::wstring& stem) {
   static int counter = 0;
   return stem + L" " + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
 }
-
-// The display DPI the next process sees, put back afterwards.
-class ScopedLogPixels {
- public:
-  explicit ScopedLogPixels(DWORD dpi) {
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    if (::RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &value, &size) ==
-        ERROR_SUCCESS) {
-      previous_ = value;
-    }
-    written_ = test::SetRegistryDword(HKEY_CURRENT_USER, kKey, kValue, dpi) == ERROR_SUCCESS;
-  }
-  ~ScopedLogPixels() {
-    if (previous_) {
-      test::SetRegistryDword(HKEY_CURRENT_USER, kKey, kValue, *previous_);
-    } else {
-      test::DeleteRegistryValue(HKEY_CURRENT_USER, kKey, kValue);
-    }
-  }
-  ScopedLogPixels(const ScopedLogPixels&) = delete;
-  ScopedLogPixels& operator=(const ScopedLogPixels&) = delete;
-  [[nodiscard]] bool written() const { return written_; }
-
- private:
-  static constexpr wchar_t kKey[] = L"Control Panel\\Desktop";
-  static constexpr wchar_t kValue[] = L"LogPixels";
-  std::optional<DWORD> previous_;
-  bool written_ = false;
-};
 
 struct Child {
   UniqueHandle process;
@@ -192,8 +164,9 @@ TEST(ShellProbe, ClientAreaAt96DpiIs1280By800) {
 }
 
 TEST(ShellProbe, ClientAreaAt144DpiIs1920By1200) {
-  const ScopedLogPixels dpi(144);
-  ASSERT_TRUE(dpi.written());
+  const test::ScopedRegistryValue logPixels(HKEY_CURRENT_USER, kDesktopSettings, L"LogPixels");
+  ASSERT_EQ(test::SetRegistryDword(HKEY_CURRENT_USER, kDesktopSettings, L"LogPixels", 144),
+            ERROR_SUCCESS);
   const DebuggedRun run = RunUnderDebugger(ProbeCommand({L"measure", UniqueName(L"Mirvot")}));
   ASSERT_TRUE(run.started);
   EXPECT_FALSE(run.timedOut);
