@@ -3,8 +3,9 @@
 # is already there; runs apt-get update at most once. Works with whichever clang (14 or later)
 # and Wine the release provides: an installed newer clang is used as it is, and clang's
 # companions (compiler-rt for the fuzz targets, lld) are installed for that version. The npm
-# packages of the package tests (tests/package/sbom, pinned by its package-lock.json) go into the
-# build folder (MIRVOT_BUILD_DIR, default build/), node/node_modules.
+# packages of the bill-of-materials validator (tools/sbom_validator, pinned by its
+# package-lock.json) go into the build folder (MIRVOT_BUILD_DIR, default build/),
+# node/node_modules.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=llvm-tools.sh
@@ -92,14 +93,14 @@ install_missing "libclang-rt-$clang_version-dev" "lld-$clang_version"
 # The validator's npm packages, exactly as the lock file pins them; installed again only when the
 # lock file changes (the copy beside node_modules records what was installed).
 node_dir="${MIRVOT_BUILD_DIR:-$root/build}/node"
-lock="$root/tests/package/sbom/package-lock.json"
+lock="$root/tools/sbom_validator/package-lock.json"
 mkdir -p "$node_dir"
 exec 202>"$node_dir/.install.lock"
 flock 202
 if ! cmp -s "$lock" "$node_dir/node_modules/.installed-lock.json"; then
-  echo "Installing the npm packages of tests/package/sbom"
+  echo "Installing the npm packages of tools/sbom_validator"
   rm -rf "$node_dir/node_modules"
-  cp "$root/tests/package/sbom/package.json" "$lock" "$node_dir/"
+  cp "$root/tools/sbom_validator/package.json" "$lock" "$node_dir/"
   if ! npm ci --prefix "$node_dir" --no-audit --no-fund --loglevel=error >"$node_dir/npm.log" 2>&1; then
     cat "$node_dir/npm.log" >&2
     echo "ensure-deps.sh: npm ci failed in $node_dir" >&2

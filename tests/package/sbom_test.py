@@ -57,7 +57,7 @@ def main():
 
     broken = dict(bom, specVersion="1.5", components=[dict(bom["components"][0], type="box")])
     (scratch / "broken.cdx.json").write_text(json.dumps(broken))
-    result = subprocess.run(["node", f"{source}/tests/package/sbom/validate_sbom.cjs", boms[0],
+    result = subprocess.run(["node", f"{source}/tools/sbom_validator/validate_sbom.cjs", boms[0],
                              scratch / "broken.cdx.json"], capture_output=True, text=True,
                             env=dict(os.environ, NODE_PATH=node_modules))
     verdicts = result.stdout.splitlines()
