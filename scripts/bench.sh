@@ -28,6 +28,8 @@ idle_seconds="${MIRVOT_BENCH_IDLE_SECONDS:-10}"
 bash "$root/scripts/ensure-deps.sh"
 # shellcheck source=build-lock.sh
 source "$root/scripts/build-lock.sh"
+# shellcheck source=windows-builds.sh
+source "$root/scripts/windows-builds.sh"
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
 mkdir -p "$out"
@@ -35,9 +37,7 @@ mirvot_lock_build "$out"
 rm -rf "$out"/wineprefix.* "$out"/.wine-session.*
 
 echo "== Cross build of Mirvot.exe, the test engine and the benchmark programs in $out"
-cmake -S "$root" -B "$out" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-w64-x86_64.cmake" \
-  -DMIRVOT_WARNINGS_AS_ERRORS=ON >/dev/null
+mirvot_configure_gcc "$out"
 ninja --quiet -C "$out" bench_programs harness_session_keeper
 
 exe="$out/src/shell/Mirvot.exe"

@@ -25,13 +25,12 @@ if [[ ! "$version" =~ ^(0|[1-9][0-9]{0,2})\.(0|[1-9][0-9]{0,2})\.(0|[1-9][0-9]{0
 fi
 
 bash "$root/scripts/ensure-deps.sh"
+# shellcheck source=windows-builds.sh
+source "$root/scripts/windows-builds.sh"
 
 echo "== Building Mirvot.exe and the package, version $version"
 # The same configuration as the test command's, so that neither rebuilds what the other built.
-cmake -S "$root" -B "$build/win" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-w64-x86_64.cmake" \
-  -DMIRVOT_WARNINGS_AS_ERRORS=ON \
-  -DMIRVOT_PACKAGE_VERSION="$version" >/dev/null
+mirvot_configure_gcc "$build/win" -DMIRVOT_PACKAGE_VERSION="$version"
 ninja --quiet -C "$build/win" mirvot_package
 
 # What the build folder's configuration was given and found.

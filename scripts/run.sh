@@ -18,13 +18,14 @@ timeout="${MIRVOT_RUN_TIMEOUT:-30}"
 MIRVOT_EXTRA_PACKAGES="imagemagick" bash "$root/scripts/ensure-deps.sh"
 # shellcheck source=build-lock.sh
 source "$root/scripts/build-lock.sh"
+# shellcheck source=windows-builds.sh
+source "$root/scripts/windows-builds.sh"
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
 mirvot_lock_build "$build"
 
 echo "== Building Mirvot.exe"
-cmake -S "$root" -B "$build/win" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-w64-x86_64.cmake" >/dev/null
+mirvot_configure_gcc "$build/win"
 ninja --quiet -C "$build/win" Mirvot test_engine_runtimes
 exe="$build/win/src/shell/Mirvot.exe"
 runtime_root="$build/win/test-runtimes"

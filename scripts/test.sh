@@ -18,8 +18,8 @@ export MIRVOT_BUILD_DIR="$build"
 jobs="$(nproc)"
 
 bash "$root/scripts/ensure-deps.sh"
-# shellcheck source=llvm-tools.sh
-source "$root/scripts/llvm-tools.sh"
+# shellcheck source=windows-builds.sh
+source "$root/scripts/windows-builds.sh"
 # shellcheck source=build-lock.sh
 source "$root/scripts/build-lock.sh"
 # shellcheck source=wine-env.sh
@@ -62,22 +62,17 @@ cmake -S "$root/tests/fuzz" -B "$build/fuzz" -G Ninja -DCMAKE_CXX_COMPILER="$cla
 ninja --quiet -C "$build/fuzz" -j "$jobs"
 
 echo "== Cross build for Windows x86-64 with $(basename "$clangxx"): Mirvot.exe and the slot test"
-cmake -S "$root" -B "$build/win-clang" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-clang-mingw-w64-x86_64.cmake" \
-  -DMIRVOT_CLANG_CXX="$clangxx" \
-  -DMIRVOT_WARNINGS_AS_ERRORS=ON >/dev/null
+mirvot_configure_clang "$build/win-clang"
 ninja --quiet -C "$build/win-clang" -j "$jobs" Mirvot webview2_slot_test
 
 style_check "Static analysis (clang-tidy)" "tidy: the findings are listed above" tidy.sh
 
 echo "== Cross build for Windows x86-64 with GCC"
-cmake -S "$root" -B "$build/win" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-w64-x86_64.cmake" \
-  -DMIRVOT_WARNINGS_AS_ERRORS=ON \
+mirvot_configure_gcc "$build/win" \
   -DMIRVOT_NATIVE_BUILD_DIR="$build/native" \
   -DMIRVOT_NATIVE_SANITIZE_BUILD_DIR="$build/native-sanitize" \
   -DMIRVOT_FUZZ_BUILD_DIR="$build/fuzz" \
-  -DMIRVOT_CLANG_BUILD_DIR="$build/win-clang" >/dev/null
+  -DMIRVOT_CLANG_BUILD_DIR="$build/win-clang"
 ninja --quiet -C "$build/win" -j "$jobs"
 
 echo "== Private Wine prefix and virtual display"
