@@ -87,10 +87,11 @@ class Package:
 
     def __init__(self, path):
         self.columns, self.keys, self.rows = {}, {}, {}
-        # msidump writes each table as an .idt file (and each stream as a file beside them).
+        # msidump writes each table as an .idt file, and the streams of tables such as Binary
+        # and Icon as files in the current folder: it runs in the scratch folder.
         with tempfile.TemporaryDirectory() as scratch:
             subprocess.run(["msidump", "-t", "-d", scratch, os.path.abspath(path)], check=True,
-                           capture_output=True)
+                           capture_output=True, cwd=scratch)
             for idt in sorted(pathlib.Path(scratch).glob("*.idt")):
                 lines = idt.read_text(encoding="utf-8", errors="replace").splitlines()
                 table, columns = idt.stem, lines[0].split("\t")
