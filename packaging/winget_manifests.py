@@ -17,7 +17,8 @@ checks the runtime's version itself when it starts.
 
 The files are UTF-8 without a byte order mark, with CRLF line ends as the community repository
 keeps them, written by a small emitter of the YAML subset they need (block mappings and lists,
-plain or single-quoted scalars); the same package gives the same bytes.
+plain or single-quoted scalars); the same package gives the same bytes. Manifests that break a
+rule of winget_check.py are not written.
 
 Usage: winget_manifests.py --package Mirvot-1.0.0-x64.msi --login-url https://host/login
                            --output build/package [--download-url https://host/download]
@@ -36,6 +37,7 @@ import tempfile
 import urllib.parse
 
 import build_msi
+import winget_check
 
 IDENTIFIER = "Mirvot.MirvotDesktop"
 LOCALE = "en-US"
@@ -191,6 +193,13 @@ def main():
         stale.unlink()
     for name, data in files.items():
         (target / name).write_bytes(data)
+    findings = winget_check.check(target, args.package)
+    if findings:
+        for name in files:
+            (target / name).unlink()
+        print(f"winget_manifests.py: the manifests break the checklist:\n" + "\n".join(findings),
+              file=sys.stderr)
+        return 1
     print(target)
     return 0
 
