@@ -167,10 +167,11 @@ def build_inputs(build, program):
     """(compiler, files the link takes, headers) of `program` that come from outside the build."""
     with tempfile.TemporaryDirectory() as scratch:
         compiler, files = linked_inputs.linked_files(build, program, scratch)
-    own = pathlib.Path(build).resolve()
-    outside = [p for p in sorted(files) if not pathlib.Path(p).is_relative_to(own)]
+    # The build's own objects and libraries, and anything made from the sources.
+    own = (pathlib.Path(build).resolve(), pathlib.Path(__file__).resolve().parent.parent)
+    outside = [p for p in sorted(files) if not any(pathlib.Path(p).is_relative_to(o) for o in own)]
     headers = [p for p in sorted(linked_inputs.compiled_headers(build, program))
-               if not pathlib.Path(p).is_relative_to(own) and p.startswith("/usr/")]
+               if not any(pathlib.Path(p).is_relative_to(o) for o in own) and p.startswith("/usr/")]
     return compiler, outside, headers
 
 
