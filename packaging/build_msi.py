@@ -68,8 +68,8 @@ TABLE_EDITS = [
     "`SDDLText` LONGCHAR NOT NULL LOCALIZABLE, `Condition` CHAR(255) "
     "PRIMARY KEY `MsiLockPermissionsEx`)",
     "INSERT INTO `MsiLockPermissionsEx` (`MsiLockPermissionsEx`, `LockObject`, `Table`, "
-    f"`SDDLText`, `Condition`) VALUES ('LockInstallFolder', 'INSTALLDIR', 'CreateFolder', "
-    f"'{INSTALL_FOLDER_SDDL}', 'ALLUSERS')",
+    "`SDDLText`, `Condition`) VALUES ('LockInstallFolder', 'InstallFolderForAllUsers', "
+    f"'CreateFolder', '{INSTALL_FOLDER_SDDL}', 'ALLUSERS')",
     "UPDATE `Registry` SET `Root` = -1 WHERE `Root` = 4",
     "UPDATE `Component` SET `Condition` = 'MIRVOT_START_MENU_SHORTCUT = \"1\"' "
     "WHERE `Component` = 'StartMenuShortcut'",
@@ -77,6 +77,7 @@ TABLE_EDITS = [
     "WHERE `Component` = 'DesktopShortcut'",
     # An all-users installation has nothing in the administrator's own programs folder.
     "UPDATE `Component` SET `Condition` = 'NOT ALLUSERS' WHERE `Component` = 'UserProgramsFolderRemoval'",
+    "UPDATE `Component` SET `Condition` = 'ALLUSERS' WHERE `Component` = 'LockedInstallFolder'",
     "UPDATE `Property` SET `Value` = '" + ";".join(SECURE_PROPERTIES) + "' "
     "WHERE `Property` = 'SecureCustomProperties'",
 ]

@@ -91,7 +91,7 @@ FAULTS = [
      lambda p: ["INSERT INTO `Directory` (`Directory`, `Directory_Parent`, `DefaultDir`) "
                 "VALUES ('ALLUSERS', 'TARGETDIR', '.')"]),
     ("ICE104", "a lock on a folder without its CreateFolder row",
-     lambda p: ["DELETE FROM `CreateFolder` WHERE `Directory_` = 'INSTALLDIR'"]),
+     lambda p: ["DELETE FROM `CreateFolder` WHERE `Directory_` = 'InstallFolderForAllUsers'"]),
     ("ICE104", "a lock on a table that holds nothing lockable",
      lambda p: ["UPDATE `MsiLockPermissionsEx` SET `Table` = 'Directory'"]),
     ("ICE104", "an unfinished security descriptor",

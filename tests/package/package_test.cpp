@@ -349,12 +349,14 @@ TEST_F(PackageTest, FolderOfAnInstallationForAllUsersIsLockedLikeProgramFiles) {
                                 L"FROM `MsiLockPermissionsEx`");
   ASSERT_EQ(rows.size(), 1u);
   const std::vector<std::wstring>& lock = rows[0];
-  EXPECT_EQ(lock[0], L"INSTALLDIR");
   EXPECT_EQ(lock[1], L"CreateFolder");
-  EXPECT_THAT(PackageRows(package_,
-                          L"SELECT `Component_` FROM `CreateFolder` "
-                          L"WHERE `Directory_` = 'INSTALLDIR'"),
-              ElementsAre(ElementsAre(L"MirvotProgram")));
+  // The folder's row is in a component of its own, installed for all users only.
+  const auto folder =
+      PackageRows(package_,
+                  L"SELECT `Component`.`Condition`, `Component`.`ComponentId` FROM `CreateFolder`, "
+                  L"`Component` WHERE `CreateFolder`.`Directory_` = '" +
+                      lock[0] + L"' AND `Component`.`Component` = `CreateFolder`.`Component_`");
+  ASSERT_EQ(folder.size(), 1u);
 
   // As Windows reads the descriptor: nothing inherited; SYSTEM and Administrators full control,
   // Users read and execute, each passed on to the folder's files and subfolders.
@@ -367,8 +369,10 @@ TEST_F(PackageTest, FolderOfAnInstallationForAllUsersIsLockedLikeProgramFiles) {
         L"S-1-5-32-545"}}};
   EXPECT_EQ(AccessOfSddl(lock[2]), programFiles);
 
-  EXPECT_TRUE(PackageConditionHolds(package_, lock[3], {{L"ALLUSERS", L"1"}}));
-  EXPECT_FALSE(PackageConditionHolds(package_, lock[3], {{L"ALLUSERS", L""}}));
+  for (const std::wstring& condition : {lock[3], folder[0][0]}) {
+    EXPECT_TRUE(PackageConditionHolds(package_, condition, {{L"ALLUSERS", L"1"}})) << condition;
+    EXPECT_FALSE(PackageConditionHolds(package_, condition, {{L"ALLUSERS", L""}})) << condition;
+  }
 
   // Wine's Windows Installer installs the package but does not apply the table: the folder gets
   // the permissions Wine gives every new folder, its parent's.
@@ -378,6 +382,12 @@ TEST_F(PackageTest, FolderOfAnInstallationForAllUsersIsLockedLikeProgramFiles) {
                             QuoteArgument(parent + L"\\Mirvot"));
   ASSERT_EQ(install.exitCode, ERROR_SUCCESS) << install.log;
   EXPECT_TRUE(SameBytes(parent + L"\\Mirvot\\Mirvot.exe", MIRVOT_EXE));
+  // The locked folder is the program's folder.
+  wchar_t locked[MAX_PATH] = L"";
+  DWORD size = MAX_PATH;
+  EXPECT_EQ(::MsiGetComponentPathW(productCode_.c_str(), folder[0][1].c_str(), locked, &size),
+            INSTALLSTATE_LOCAL);
+  EXPECT_STREQ(locked, (parent + L"\\Mirvot\\").c_str());
   const std::optional<AccessList> applied = AccessOfPath(parent + L"\\Mirvot");
   ASSERT_TRUE(applied.has_value());
   EXPECT_FALSE(applied->isProtected);
