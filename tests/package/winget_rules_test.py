@@ -8,6 +8,7 @@ Usage: winget_rules_test.py <packaging dir> <package.msi> <scratch>
 
 import datetime
 import pathlib
+import re
 import shutil
 import subprocess
 import sys
@@ -27,6 +28,18 @@ def replace(name, old, new):
         if old not in text:
             raise AssertionError(f"{name} has no {old!r} to replace")
         files[name] = text.replace(old, new, 1).encode("utf-8")
+        return folder
+    return write
+
+
+def substitute(name, pattern, replacement):
+    """For values whose quoting depends on their text (a hash quoted only when it starts with a
+    digit): the first match of `pattern` replaced."""
+    def write(files, folder):
+        text, count = re.subn(pattern, replacement, files[name].decode("utf-8"), count=1)
+        if count != 1:
+            raise AssertionError(f"{name} has no {pattern!r} to replace")
+        files[name] = text.encode("utf-8")
         return folder
     return write
 
@@ -60,7 +73,7 @@ FAULTS = [
                                               "winget-manifest.defaultLocale.")),
     (3, "a newer manifest version", replace(VERSION, "ManifestVersion: '1.12.0'",
                                             "ManifestVersion: '1.28.0'")),
-    (4, "a hash one digit short", replace(INSTALLER, "InstallerSha256: '", "InstallerSha256: '0")),
+    (4, "a hash one digit short", substitute(INSTALLER, r"(InstallerSha256: '?)[0-9A-F]", r"\1")),
     (4, "a return response winget does not know", replace(INSTALLER, "cancelledByUser",
                                                           "restartLater")),
     (4, "a return code of zero", replace(INSTALLER, "InstallerReturnCode: 1602",
@@ -77,7 +90,8 @@ FAULTS = [
     (6, "the user entry for all users",
      replace(INSTALLER, "  Scope: user" + CRLF, "  Scope: user" + CRLF + "  InstallerSwitches:"
              + CRLF + "    Custom: ALLUSERS=1" + CRLF)),
-    (7, "the hash of another file", replace(INSTALLER, "InstallerSha256: '", "InstallerSha256: 'F")),
+    (7, "the hash of another file", substitute(INSTALLER, r"(InstallerSha256: )'?[0-9A-F]{64}'?",
+                                               r"\1'" + "0" * 64 + "'")),
     (7, "the URL of another version", replace(INSTALLER, "-x64.msi'", ".1-x64.msi'")),
     (8, "another product code", replace(INSTALLER, "ProductCode: '{", "ProductCode: '{0")),
     (8, "another upgrade code", replace(INSTALLER, "UpgradeCode: '{", "UpgradeCode: '{0")),
