@@ -29,17 +29,28 @@ FARPROC WINAPI counted_get_proc_address(HMODULE module, LPCSTR name) noexcept;
 // ---- A display whose scale changes ----------------------------------------------------------
 // Wine 8 gives every window the DPI the process started with and never sends WM_DPICHANGED. The
 // proxy stands in for the part of Windows that does: GetDpiForWindow answers the scale the sweep
-// set, and a change is announced in the window's own thread, as Windows announces a move onto a
-// monitor of another scale: WM_DPICHANGED with the new DPI and the window's rectangle at that
-// DPI, sent before the thread next waits for messages.
+// set (GetDpiForMonitor too, the program's fallback), and a change is announced in the window's
+// own thread, as Windows announces a move onto a monitor of another scale: WM_DPICHANGED with the
+// new DPI and the window's rectangle at that DPI, sent before the thread next waits for messages.
 
-using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-GetDpiForWindowFunction g_systemGetDpiForWindow = nullptr;
+using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+GetDpiForMonitorFunction g_systemGetDpiForMonitor = nullptr;
 
 UINT WINAPI scaled_get_dpi_for_window(HWND window) noexcept {
   const LONG emulated = g_block->emulatedDpi;
-  const UINT dpi = g_systemGetDpiForWindow != nullptr ? g_systemGetDpiForWindow(window) : 0;
+  const UINT dpi = ::GetDpiForWindow(window);
   return dpi != 0 && emulated != 0 ? static_cast<UINT>(emulated) : dpi;
+}
+
+// The program's fallback where user32 has no GetDpiForWindow: the monitor's DPI.
+HRESULT WINAPI scaled_get_dpi_for_monitor(HMONITOR monitor, int type, UINT* dpiX,
+                                          UINT* dpiY) noexcept {
+  const HRESULT result = g_systemGetDpiForMonitor(monitor, type, dpiX, dpiY);
+  const LONG emulated = g_block->emulatedDpi;
+  if (SUCCEEDED(result) && emulated != 0 && dpiX != nullptr && dpiY != nullptr) {
+    *dpiX = *dpiY = static_cast<UINT>(emulated);
+  }
+  return result;
 }
 
 void announce_dpi_change() noexcept {
@@ -60,6 +71,19 @@ void announce_dpi_change() noexcept {
   ::InterlockedExchange(&g_block->emulatedDpi, after);
   ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(after, after),
                  reinterpret_cast<LPARAM>(&suggested));
+}
+
+// What the program's look-up of a DPI function gets called on: the proxy's scaled answer.
+std::uintptr_t scaled_dpi_function(int row, FARPROC found) noexcept {
+  const auto system = reinterpret_cast<void (*)()>(found);
+  if (row == kRow_GetDpiForWindow) {
+    return reinterpret_cast<std::uintptr_t>(&scaled_get_dpi_for_window);
+  }
+  if (row == kRow_GetDpiForMonitor) {
+    g_systemGetDpiForMonitor = reinterpret_cast<GetDpiForMonitorFunction>(system);
+    return reinterpret_cast<std::uintptr_t>(&scaled_get_dpi_for_monitor);
+  }
+  return reinterpret_cast<std::uintptr_t>(found);
 }
 
 std::uintptr_t system_function(int row) noexcept {
@@ -199,12 +223,7 @@ FARPROC WINAPI counted_get_proc_address(HMODULE module, LPCSTR name) noexcept {
   }
   for (int row = 0; row < kFaultRowCount; ++row) {
     if (kFaultRows[row].lookedUp && std::strcmp(kFaultRows[row].function, name) == 0) {
-      g_targets[row] = reinterpret_cast<std::uintptr_t>(found);
-      if (row == kRow_GetDpiForWindow) {
-        g_systemGetDpiForWindow =
-            reinterpret_cast<GetDpiForWindowFunction>(reinterpret_cast<void (*)()>(found));
-        g_targets[row] = reinterpret_cast<std::uintptr_t>(&scaled_get_dpi_for_window);
-      }
+      g_targets[row] = scaled_dpi_function(row, found);
       return kThunks[row];
     }
   }

@@ -37,6 +37,7 @@ namespace mirvot::sweep {
 namespace {
 
 constexpr char kProxyName[] = "sweep.dll";
+constexpr DWORD kFailFast = 0xC0000409;
 
 struct Point {
   int row;
@@ -183,6 +184,14 @@ class Sweep {
       for (int i = 1; i < kCallerFrames && block_->failedFrom[i] != 0; ++i) {
         run.where += " < " + place(block_->failedFrom[i]);
       }
+    }
+    // The fatal report goes to standard error. When the failed call was the one that finds or
+    // writes it, the fatal path ends through fail-fast as always, with nothing to show.
+    const std::string failed = point ? kFaultRows[point->row].function : "";
+    if (run.reached && run.life.outcome == Outcome::Crash && run.life.exitCode == kFailFast &&
+        (failed == "GetStdHandle" || failed == "WriteFile")) {
+      run.life.outcome = Outcome::Fatal;
+      run.life.detail = "fail-fast without the report, whose writing failed";
     }
     if (run.life.outcome == Outcome::Crash && block_->exceptionCode != 0) {
       run.where += (run.where.empty() ? "" : ", ") + std::string("exception ") +

@@ -370,21 +370,20 @@ class Life {
     return result;
   }
 
-  // How the program's debugger output differs from the expected lines; empty when it does not.
+  // What is wrong with the program's debugger output; empty when nothing is.
   std::string unexpected_debugger_lines() {
     const std::vector<std::string> seen = debugOutput_->stop_and_read(processId_);
     const std::vector<std::string>& expected = setup_.expectedFatal->debuggerLines;
-    if (seen == expected) {
-      return {};
-    }
-    std::string text = "debugger output of " + std::to_string(seen.size()) + " lines, not " +
-                       std::to_string(expected.size());
-    for (std::size_t i = 0; i < seen.size(); ++i) {
-      if (i >= expected.size() || seen[i] != expected[i]) {
-        return text + "; line " + std::to_string(i + 1) + ": \"" + seen[i] + "\"";
+    std::size_t found = 0;
+    for (const std::string& line : seen) {
+      if (found < expected.size() && line == expected[found]) {
+        ++found;
+      } else if (line.rfind("WebView2: ", 0) != 0) {
+        return "a debugger line of someone else than the loader: \"" + line + "\"";
       }
     }
-    return text;
+    return found == expected.size() ? std::string()
+                                    : "the debugger line \"" + expected[found] + "\" is missing";
   }
 
   // The exit code of the ended program; one still running is ended first.

@@ -43,8 +43,10 @@ struct LifeResult {
 
 // A life whose expected end is the fatal path (the loader finds no runtime, for one): it
 // survives when it ends through fail-fast with a report whose description holds `description`
-// and its debugger output is exactly `debuggerLines`, nothing else. Another fatal report is a
-// fatal end like any other; the expected report with other debugger lines is degraded.
+// and its debugger output holds `debuggerLines` in order, and nothing else but the loader's own
+// lines ("WebView2: ..."), which a failed call adds where the loader reports it. Another fatal
+// report is a fatal end like any other; the expected report with an expected line missing, or
+// with a line of anyone but the loader, is degraded.
 struct ExpectedFatalEnd {
   std::string description;
   std::vector<std::string> debuggerLines;
