@@ -6,6 +6,7 @@
 
 #include "shell/app.h"
 #include "shell/browser_view_error.h"
+#include "shell/dll_search.h"
 #include "shell/event_loop.h"
 #include "shell/fatal.h"
 
@@ -50,6 +51,8 @@ extern "C" void* __wrap_malloc(std::size_t bytes) {
 // through std::terminate.
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*show*/) try {
+  // First of all, before the program's own code can load a library by name.
+  mirvot::restrict_dll_search();
   mirvot::route_termination_to_fatal_path();
   std::unique_ptr<mirvot::EventLoop> loop;
   if (const HRESULT hr = mirvot::EventLoop::create(loop); FAILED(hr)) {
