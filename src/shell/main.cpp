@@ -25,7 +25,10 @@
 // by name, so whatever stands in for the C runtime sees each of these calls as a malloc.
 namespace {
 
-bool g_start_up_copies_made = false;
+// volatile: an optimiser may otherwise run the constructor below at compile time, as if every
+// constructor ran before any other code, and drop the wrapper's check (clang 16 does). The
+// wrapper runs before the constructors.
+volatile bool g_start_up_copies_made = false;
 
 // The first of all constructors (priority 101, the earliest a program may use).
 __attribute__((constructor(101))) void note_end_of_start_up_copies() {
