@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the release Mirvot.exe and its Windows Installer package, and writes the software bill of
+# Builds the release Mirvot.exe (the clang build) and its Windows Installer package, and writes the software bill of
 # materials beside it (Mirvot-<version>-x64.cdx.json, CycloneDX 1.5); the last line printed is the
 # package's path, build/package/Mirvot-<version>-x64.msi. Unsigned packages and their bills of
 # materials are reproducible: two runs on one commit give the same bytes. Every signature made is
@@ -29,20 +29,30 @@ bash "$root/scripts/ensure-deps.sh"
 source "$root/scripts/windows-builds.sh"
 
 echo "== Building Mirvot.exe and the package, version $version"
-# The same configuration as the test command's, so that neither rebuilds what the other built.
-mirvot_configure_gcc "$build/win" -DMIRVOT_PACKAGE_VERSION="$version"
-ninja --quiet -C "$build/win" mirvot_package
+# The release build is the clang one (README, "Binary rules"), configured as the test command
+# configures it, so that neither rebuilds what the other built. Images that break a binary rule
+# (every one but Control Flow Guard, which the release build leaves off) are not packaged.
+release="$build/win-clang"
+mirvot_configure_clang "$release" -DMIRVOT_PACKAGE_VERSION="$version"
+ninja --quiet -C "$release" Mirvot mirvot_setup_actions
+if ! rules="$(python3 "$root/tests/build_checks/binary_rules.py" --not-required BA2008 \
+  "$release/src/shell/Mirvot.exe" "$release/packaging/MirvotSetupActions.dll")"; then
+  echo "$rules" >&2
+  echo "package.sh: the release images break a binary rule (above); no package" >&2
+  exit 1
+fi
+ninja --quiet -C "$release" mirvot_package
 
 # What the build folder's configuration was given and found.
-cached() { sed -n "s/^$1:[A-Z]*=//p" "$build/win/CMakeCache.txt"; }
+cached() { sed -n "s/^$1:[A-Z]*=//p" "$release/CMakeCache.txt"; }
 
 name="Mirvot-$version-x64.msi"
 output="$build/package/$name"
 mkdir -p "$build/package"
 if [[ -n "${MIRVOT_SIGN_PKCS12:-}" ]]; then
   echo "== Signing Mirvot.exe and the package with $MIRVOT_SIGN_PKCS12"
-  bash "$root/packaging/sign_package.sh" "$build/win/src/shell/Mirvot.exe" \
-    "$build/win/packaging/MirvotSetupActions.dll" "$build/win/packaging/THIRD-PARTY-NOTICES.txt" \
+  bash "$root/packaging/sign_package.sh" "$release/src/shell/Mirvot.exe" \
+    "$release/packaging/MirvotSetupActions.dll" "$release/packaging/THIRD-PARTY-NOTICES.txt" \
     "$version" "$(cached MIRVOT_LOGIN_URL)" "$output"
   if [[ -n "${MIRVOT_SIGN_TIMESTAMP_URL:-}" ]]; then
     echo "Signed (SHA-256 Authenticode, time-stamped) and verified: Mirvot.exe, the setup's" \
@@ -52,7 +62,7 @@ if [[ -n "${MIRVOT_SIGN_PKCS12:-}" ]]; then
       "setup's custom action and the package."
   fi
 else
-  cp -f "$build/win/package/$name" "$output"
+  cp -f "$release/package/$name" "$output"
   echo "Unsigned: no MIRVOT_SIGN_PKCS12 was given, so neither Mirvot.exe nor the package is signed."
 fi
 sbom="${output%.msi}.cdx.json"
