@@ -74,16 +74,15 @@ class Section:
 class Image:
     """A PE32+ image as the rules see it. Raises ImageError for anything else."""
 
-    def __init__(self, data, name="image"):
+    def __init__(self, data):
         self.data = data
-        self.name = name
         if data[:2] != b"MZ":
             raise ImageError("no MZ header")
         pe = self.u32(0x3C)
         if data[pe:pe + 4] != b"PE\0\0":
             raise ImageError("no PE signature")
         self.coff = pe + 4
-        (self.machine, section_count, _, _, _, optional_size,
+        (_, section_count, _, _, _, optional_size,
          self.characteristics) = struct.unpack_from("<HHIIIHH", data, self.coff)
         self.optional = self.coff + 20
         if self.u16(self.optional) != 0x20B:
@@ -363,7 +362,7 @@ def main():
     for path in args.images:
         try:
             with open(path, "rb") as file:
-                image = Image(file.read(), path)
+                image = Image(file.read())
         except (OSError, ImageError, struct.error) as error:
             print(f"FAIL {path}: {error}")
             failed = True

@@ -144,7 +144,7 @@ def main():
     failures = []
     caught = set()
     for name, data in images:
-        image = rules.Image(data, name)
+        image = rules.Image(data)
         before = {rule_id: fault for rule_id, _, fault, applies in rules.results(image)
                   if applies}
         if name == "made here" and any(before.values()):
@@ -154,7 +154,7 @@ def main():
                 continue  # the image does not meet the rule to begin with
             copy = bytearray(data)
             write(copy, image)
-            after = {r: f for r, _, f, _ in rules.results(rules.Image(bytes(copy), name))}
+            after = {r: f for r, _, f, _ in rules.results(rules.Image(bytes(copy)))}
             if after[rule_id] is None:
                 failures.append(f"{rule_id} missed {fault_name} in {name}")
             else:
