@@ -19,20 +19,6 @@
 namespace mirvot::test {
 namespace {
 
-// Posts a message, waiting for room while the program's queue is full.
-bool PostPatiently(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  for (int attempt = 0; attempt < 2000; ++attempt) {
-    if (::PostMessageW(window, message, wParam, lParam)) {
-      return true;
-    }
-    if (::GetLastError() != ERROR_NOT_ENOUGH_QUOTA) {
-      return false;
-    }
-    ::Sleep(5);
-  }
-  return false;
-}
-
 // The view calls in a log except fits to the given client area (the bounds, and the hook's
 // look-up of the engine's window that follows them): the display server may configure the
 // window again at any time, and a copy of WM_SIZE fits the view to the size the window has. A
