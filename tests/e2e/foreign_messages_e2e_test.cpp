@@ -197,6 +197,22 @@ TEST_F(ForeignMessagesE2eTest, DpiChangesFromAnotherProgramLeaveTheScaleAsTheWin
   ExpectWindowViewAndHookAsTheyWere(before);
 }
 
+// A creation message another program sends to the living window, whose creation data the system
+// carries across: the window keeps its title and state.
+TEST_F(ForeignMessagesE2eTest, CreationMessageFromAnotherProgramLeavesTheWindowAsItWas) {
+  ASSERT_TRUE(StartSettled());
+  const size_t before = run_->Log().size();
+  CREATESTRUCTW creation{};
+  creation.lpszName = L"Forged";
+  DWORD_PTR result = 0;
+  ASSERT_NE(::SendMessageTimeoutW(mainWindow_, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&creation),
+                                  SMTO_ABORTIFHUNG, 5000, &result),
+            0);
+  ASSERT_TRUE(WaitUntilDispatched());
+
+  ExpectWindowViewAndHookAsTheyWere(before);
+}
+
 TEST_F(ForeignMessagesE2eTest, QueryAnsweredWithoutAnObjectFailsOnTheFatalPath) {
   ExpectFatalEndWithEngineScript(L"qi_null=ICoreWebView2_4");
   const auto log = run_->Log();

@@ -451,6 +451,27 @@ TEST_F(MainWindowTest, CopiesOfTheDestructionMessagesLeaveTheWindowWhole) {
 
 // Only the program's own windows are known as such, by their class's procedure: a window of
 // another class of the same module is not one of them, so its queued messages pass the pumps.
+// A copy of WM_NCCREATE, as another program can send one (the system carries its creation data
+// across): the window keeps its title and its own state, which still confirms its destruction.
+TEST_F(MainWindowTest, CopyOfTheCreationMessageLeavesStateAndTitle) {
+  std::shared_ptr<MainWindowState> otherState;
+  CREATESTRUCTW creation{};
+  creation.lpCreateParams = &otherState;
+  creation.lpszName = L"Forged";
+  creation.lpszClass = kClassName;
+  HWND hwnd = nullptr;
+  RunWith({[&] {
+    hwnd = window_->hwnd();
+    EXPECT_EQ(::SendMessageW(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&creation)), TRUE);
+  }});
+  wchar_t title[16] = {};
+  ::GetWindowTextW(hwnd, title, 16);
+  EXPECT_STREQ(title, L"Mirvot");
+  window_.reset();
+  DrainThreadMessages();
+  EXPECT_FALSE(::IsWindow(hwnd));
+}
+
 TEST_F(MainWindowTest, OwnWindowsAreKnownByTheirClassProcedure) {
   ASSERT_EQ(Open(), S_OK);
   EXPECT_TRUE(is_main_window(window_->hwnd()));
