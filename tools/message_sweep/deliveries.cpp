@@ -22,6 +22,7 @@ struct Value {
   LPARAM value;
   bool ownHandle;  // the receiving window's handle instead of the value
 };
+enum ValueIndex { kZero, kOne, kMinusOne, kLargestInt, kSmallestInt, kStray, kOwnHandle };
 constexpr Value kValues[] = {{"0", 0, false},
                              {"1", 1, false},
                              {"-1", -1, false},
@@ -30,6 +31,8 @@ constexpr Value kValues[] = {{"0", 0, false},
                              {"stray", static_cast<LPARAM>(kStrayAddress), false},
                              {"own", 0, true}};
 constexpr int kValueCount = static_cast<int>(std::size(kValues));
+static_assert(kValues[kStray].value == static_cast<LPARAM>(kStrayAddress) &&
+              kValues[kOwnHandle].ownHandle && kValueCount == kOwnHandle + 1);
 
 // Pair 0 is (0, 0); then each other value as both parameters, as wParam alone, as lParam alone.
 struct Pair {
@@ -52,24 +55,32 @@ constexpr Pair pair_at(int index) {
 }
 static_assert(pair_at(kPairCount - 1).lParam == kValueCount - 1);
 
-// Deliveries that end any window's process under Wine 8, a bare window that only calls
-// DefWindowProcW as well (measured): the receiving side of a sent message unpacks a buffer of
-// the length wParam gives and dies of it. They say nothing about the program.
-struct LeftOut {
-  UINT message;
-  int wParam;  // index of the value
-  Way way;
-};
-constexpr LeftOut kLeftOut[] = {{WM_GETTEXT, 5, Way::Sent}};
+// The system's own timer message, which Wine dispatches like WM_TIMER.
+constexpr UINT kSystemTimer = 0x0118;
 
+// Deliveries that Wine 8 makes fatal or ruinous for any window, a bare one that only calls
+// DefWindowProcW as well (measured), whatever the program does: they say nothing about it.
 bool left_out(const Delivery& delivery) {
   const Pair pair = pair_at(delivery.pair);
-  for (const LeftOut& out : kLeftOut) {
-    if (out.message == delivery.message && out.way == delivery.way && out.wParam == pair.wParam) {
-      return true;
-    }
+  const bool sent = delivery.way == Way::Sent;
+  switch (delivery.message) {
+    case WM_GETTEXT:
+    case WM_ASKCBFORMATNAME:
+      // The receiving side allocates and fills a buffer of wParam characters: terabytes for
+      // the stray value. For -1 the receiving thread of WM_ASKCBFORMATNAME dies.
+      return sent && (pair.wParam == kStray ||
+                      (delivery.message == WM_ASKCBFORMATNAME && pair.wParam == kMinusOne));
+    case LB_GETSELITEMS:
+      // The receiving thread dies answering with a buffer of 0x7FFFFFFF items.
+      return sent && pair.wParam == kLargestInt;
+    case WM_TIMER:
+    case kSystemTimer:
+      // DispatchMessage calls lParam as a timer procedure (Windows calls only procedures that
+      // SetTimer registered); Wine then passes over the fault.
+      return delivery.way == Way::Posted && pair.lParam != kZero;
+    default:
+      return false;
   }
-  return false;
 }
 
 LPARAM value_for(int index, HWND window) {

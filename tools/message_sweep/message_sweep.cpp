@@ -4,14 +4,15 @@
 // then checks the program as the fault sweep does and classifies its life. scripts/
 // message-sweep.sh runs it under Wine; the README ("Message sweep") says how to read it.
 //
-//   message_sweep [--window main|host] [--range FIRST-LAST] [--batch N] [--program EXE]
+//   message_sweep [--window main|host] [--range FIRST-LAST] [--batch N] [--narrow yes|no]
+//                 [--program EXE]
 //
 // A first life without messages must survive; it also finds the registered message numbers.
 // Then one life per batch of N numbers (default 32) and window. A batch that does not survive is
 // run once more and, when it fails again, narrowed down: halves of its numbers down to one, that
-// number's ways one at a time, then the first parameter pair that fails. Each listed request
-// (listed_messages.h) gets a life of its own per way. --range keeps the numbers (and listed
-// requests) in that range and skips the first life. Exits 1 when a life crashed, hung or was
+// number's ways one at a time, then the first parameter pair that fails (--narrow no: not). Each
+// listed request (listed_messages.h) gets a life of its own per way. --range keeps the numbers (and
+// listed requests) in that range and skips the first life. Exits 1 when a life crashed, hung or was
 // orphaned, 2 when the sweep itself could not run.
 #include <windows.h>
 #include <psapi.h>
@@ -52,6 +53,7 @@ struct Options {
   UINT last = 0xFFFF;
   bool ranged = false;
   std::size_t batch = 32;
+  bool narrow = true;
 };
 
 std::optional<Options> parse(int argc, wchar_t** argv) {
@@ -74,6 +76,8 @@ std::optional<Options> parse(int argc, wchar_t** argv) {
       }
     } else if (name == L"--batch" && std::wcstoul(value.c_str(), nullptr, 10) > 0) {
       options.batch = std::wcstoul(value.c_str(), nullptr, 10);
+    } else if (name == L"--narrow" && (value == L"yes" || value == L"no")) {
+      options.narrow = value == L"yes";
     } else if (name == L"--program") {
       options.program =
           value.rfind(L'/', 0) == 0 ? test::WindowsPathFromHost(WideToUtf8(value)) : value;
@@ -256,7 +260,7 @@ class MessageSweep {
       for (const std::vector<UINT>& batch : batches(messages, target)) {
         const LifeResult result = run_batch(target, batch, 0);
         count(result);
-        if (result.outcome != Outcome::Survived) {
+        if (result.outcome != Outcome::Survived && options_.narrow) {
           narrow(target, batch);
         }
       }
@@ -343,7 +347,8 @@ class MessageSweep {
       refused_ += counts.refused;
       timedOut_ += counts.timedOut;
       if (!counts.stopped.empty()) {
-        life.problem(counts.stopped);
+        life.problem(counts.stopped);  // the checks would only wait for what cannot be
+        return;
       }
       check_as_it_was(life);
     });
@@ -496,8 +501,8 @@ class MessageSweep {
   }
 
   void print_summary() const {
-    std::printf("\n%d lives; deliveries made %d, refused by the system %d, timed out %d\n", lives_,
-                made_, refused_, timedOut_);
+    std::printf("\n%d lives in %lu s; deliveries made %d, refused by the system %d, timed out %d\n",
+                lives_, (::GetTickCount() - started_) / 1000, made_, refused_, timedOut_);
     std::printf("%-8s %8s %6s %8s %6s %5s %6s\n", "lives", "survived", "fatal", "degraded", "crash",
                 "hang", "orphan");
     int total = 0;
@@ -519,6 +524,7 @@ class MessageSweep {
   MemoryGuard guard_;
   std::wstring copy_;
   std::string programName_;
+  DWORD started_ = ::GetTickCount();
   int lives_ = 0;
   int made_ = 0;
   int refused_ = 0;
@@ -572,7 +578,7 @@ int wmain(int argc, wchar_t** argv) {
   if (!options) {
     std::fprintf(stderr,
                  "usage: message_sweep [--window main|host] [--range FIRST-LAST] [--batch N] "
-                 "[--program EXE]\n");
+                 "[--narrow yes|no] [--program EXE]\n");
     return 2;
   }
   return mirvot::sweep::sweep(*options);
