@@ -274,7 +274,7 @@ class MessageSweep {
       }
     }
     print_summary();
-    return defect_ ? 1 : 0;
+    return failed_ ? 1 : 0;
   }
 
  private:
@@ -497,7 +497,7 @@ class MessageSweep {
 
   void count(const LifeResult& result) {
     ++outcomes_[static_cast<int>(result.outcome)];
-    defect_ = defect_ || is_defect(result.outcome);
+    failed_ = failed_ || result.outcome != Outcome::Survived;
   }
 
   void print_summary() const {
@@ -530,7 +530,7 @@ class MessageSweep {
   int refused_ = 0;
   int timedOut_ = 0;
   int outcomes_[kOutcomeCount] = {};
-  bool defect_ = false;
+  bool failed_ = false;
   std::vector<std::string> responsible_;
 };
 
