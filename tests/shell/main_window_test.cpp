@@ -309,6 +309,15 @@ TEST_F(MainWindowTest, OtherMessagesAreNotEvents) {
   EXPECT_TRUE(app_.EventsBetween("others", "").empty());
 }
 
+void ExpectWindowRect(HWND window, const RECT& expected) {
+  RECT actual{};
+  ::GetWindowRect(window, &actual);
+  EXPECT_EQ(actual.left, expected.left);
+  EXPECT_EQ(actual.top, expected.top);
+  EXPECT_EQ(actual.right, expected.right);
+  EXPECT_EQ(actual.bottom, expected.bottom);
+}
+
 // The window's DPI as the system would give it: a test moves the window to another monitor by
 // changing it.
 UINT g_windowDpi = 96;
@@ -343,12 +352,7 @@ TEST_F(MainWindowDpiTest, DpiChangeUpdatesTheScaleFactorAndTakesTheSuggestedRect
   };
   ASSERT_EQ(loop_->run(app_), S_OK);
   EXPECT_EQ(scaleAfter, 1.5);
-  RECT actual{};
-  ::GetWindowRect(window_->hwnd(), &actual);
-  EXPECT_EQ(actual.left, suggested_.left);
-  EXPECT_EQ(actual.top, suggested_.top);
-  EXPECT_EQ(actual.right, suggested_.right);
-  EXPECT_EQ(actual.bottom, suggested_.bottom);
+  ExpectWindowRect(window_->hwnd(), suggested_);
   // The new size is reported like any other; the DPI change itself is not an event.
   const Lines events = app_.EventsBetween("dpi", "");
   ASSERT_FALSE(events.empty());
@@ -399,12 +403,7 @@ TEST_F(MainWindowDpiTest, CopiesOfTheDpiChangeTakeTheWindowsOwnDpiAndNoRectangle
     };
     ASSERT_EQ(loop_->run(app_), S_OK);
     EXPECT_EQ(scaleAfter, c.windowDpi / 96.0);
-    RECT after{};
-    ::GetWindowRect(window_->hwnd(), &after);
-    EXPECT_EQ(after.left, before.left);
-    EXPECT_EQ(after.top, before.top);
-    EXPECT_EQ(after.right, before.right);
-    EXPECT_EQ(after.bottom, before.bottom);
+    ExpectWindowRect(window_->hwnd(), before);
   }
 }
 

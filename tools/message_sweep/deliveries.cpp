@@ -9,6 +9,7 @@
 #include "engine/test_engine_client.h"
 #include "harness/debug_capture.h"
 #include "harness/program_windows.h"
+#include "program_life.h"
 
 namespace mirvot::sweep {
 namespace {
@@ -87,6 +88,22 @@ LPARAM value_for(int index, HWND window) {
   return kValues[index].ownHandle ? reinterpret_cast<LPARAM>(window) : kValues[index].value;
 }
 
+// This program started once more with the arguments; its process, or none.
+UniqueHandle start_this_program(const std::wstring& arguments) {
+  wchar_t self[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring commandLine = test::QuoteArgument(self) + L" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started{};
+  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started)) {
+    return UniqueHandle();
+  }
+  ::CloseHandle(started.hThread);
+  return UniqueHandle(started.hProcess);
+}
+
 bool answers(HWND window) {
   DWORD_PTR result = 0;
   return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result) !=
@@ -102,15 +119,8 @@ std::string message_text(UINT message) {
 }
 
 const char* way_name(Way way) {
-  switch (way) {
-    case Way::Sent:
-      return "sent";
-    case Way::Notified:
-      return "notified";
-    case Way::Posted:
-      return "posted";
-  }
-  return "?";
+  constexpr const char* kNames[] = {"sent", "notified", "posted"};
+  return kNames[static_cast<int>(way)];
 }
 
 std::string delivery_text(const Delivery& delivery) {
@@ -197,22 +207,14 @@ DeliveryCounts deliver_from_another_process(HWND window, const std::vector<Deliv
   std::ofstream(std::filesystem::path(file), std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(deliveries.data()),
              static_cast<std::streamsize>(deliveries.size() * sizeof(Delivery)));
-  wchar_t self[MAX_PATH] = {};
-  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring commandLine = test::QuoteArgument(self) + L" --deliver " +
-                             std::to_wstring(reinterpret_cast<ULONG_PTR>(window)) + L" " +
-                             test::QuoteArgument(file);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started{};
   DeliveryCounts counts;
-  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &started)) {
+  const UniqueHandle sender =
+      start_this_program(L"--deliver " + std::to_wstring(reinterpret_cast<ULONG_PTR>(window)) +
+                         L" " + test::QuoteArgument(file));
+  if (!sender) {
     counts.stopped = "the sending process could not be started";
     return counts;
   }
-  ::CloseHandle(started.hThread);
-  const UniqueHandle sender(started.hProcess);
   // Every send is bounded and a window that stops answering ends the list.
   if (!test::PumpMessagesUntil(
           [&] { return ::WaitForSingleObject(sender.get(), 0) == WAIT_OBJECT_0; }, 600000)) {
@@ -224,8 +226,7 @@ DeliveryCounts deliver_from_another_process(HWND window, const std::vector<Deliv
   results >> counts.made >> counts.refused >> counts.timedOut;
   std::getline(results >> std::ws, counts.stopped);
   if (exitCode != 0) {
-    counts.stopped = "the sending process ended with " + std::to_string(exitCode) + " after " +
-                     std::to_string(counts.made) + " deliveries";
+    counts.stopped = "the sending process ended with " + hex(exitCode);
   }
   return counts;
 }

@@ -571,15 +571,16 @@ int sweep(const Options& options) {
 }  // namespace mirvot::sweep
 
 int wmain(int argc, wchar_t** argv) {
+  using namespace mirvot::sweep;
   if (argc == 4 && std::wstring(argv[1]) == L"--deliver") {
-    return mirvot::sweep::deliver_as_asked(argv[2], argv[3]);
+    return deliver_as_asked(argv[2], argv[3]);
   }
-  const std::optional<mirvot::sweep::Options> options = mirvot::sweep::parse(argc, argv);
-  if (!options) {
-    std::fprintf(stderr,
-                 "usage: message_sweep [--window main|host] [--range FIRST-LAST] [--batch N] "
-                 "[--narrow yes|no] [--program EXE]\n");
-    return 2;
+  if (const std::optional<Options> options = parse(argc, argv)) {
+    return sweep(*options);
   }
-  return mirvot::sweep::sweep(*options);
+  std::fputs(
+      "usage: message_sweep [--window main|host] [--range FIRST-LAST] [--batch N] "
+      "[--narrow yes|no] [--program EXE]\n",
+      stderr);
+  return 2;
 }
