@@ -298,7 +298,7 @@ class MessageSweep {
   }
 
   LifeResult live(const std::function<void(LifeSteps&)>& steps) {
-    block_ = SharedBlock{-1, 0, 0, 0, {}, 0, 0, {}};
+    block_ = fresh_block(-1, 0);
     LifeSetup setup;
     setup.commandLine = test::QuoteArgument(copy_);
     setup.engineLog = work_.Join(L"engine.log");
