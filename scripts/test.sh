@@ -57,7 +57,7 @@ cmake -S "$root/tests/native" -B "$build/native-sanitize" -G Ninja -DCMAKE_BUILD
   -DMIRVOT_SANITIZE=ON >/dev/null
 ninja --quiet -C "$build/native-sanitize" -j "$jobs"
 
-clangxx="$(mirvot_llvm_tool clang++)"
+clangxx="$(mirvot_house_tool clang++)"
 echo "== Fuzz targets ($(basename "$clangxx"), libFuzzer)"
 cmake -S "$root/tests/fuzz" -B "$build/fuzz" -G Ninja -DCMAKE_CXX_COMPILER="$clangxx" >/dev/null
 ninja --quiet -C "$build/fuzz" -j "$jobs"
