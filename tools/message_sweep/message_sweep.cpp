@@ -1,8 +1,8 @@
-// The message sweep: from this process, delivers every message number 0x0000-0x03FF and a
-// sample of the higher ranges to each of the program's own windows (the main window, the view's
-// host window) with every parameter pair of deliveries.h, sent, sent without waiting and posted;
-// then checks the program as the fault sweep does and classifies its life. scripts/
-// message-sweep.sh runs it under Wine; the README ("Message sweep") says how to read it.
+// The message sweep: delivers, from a process of its own, every message number 0x0000-0x03FF and
+// a sample of the higher ranges to each of the program's own windows (the main window, the
+// view's host window) with every parameter pair of deliveries.h, sent, sent without waiting and
+// posted; then checks the program as the fault sweep does and classifies its life.
+// scripts/message-sweep.sh runs it under Wine; the README ("Message sweep") says how to read it.
 //
 //   message_sweep [--window main|host] [--range FIRST-LAST] [--batch N] [--narrow yes|no]
 //                 [--program EXE]
@@ -10,10 +10,10 @@
 // A first life without messages must survive; it also finds the registered message numbers.
 // Then one life per batch of N numbers (default 32) and window. A batch that does not survive is
 // run once more and, when it fails again, narrowed down: halves of its numbers down to one, that
-// number's ways one at a time, then the first parameter pair that fails (--narrow no: not). Each
-// listed request (listed_messages.h) gets a life of its own per way. --range keeps the numbers (and
-// listed requests) in that range and skips the first life. Exits 1 when a life crashed, hung or was
-// orphaned, 2 when the sweep itself could not run.
+// number's ways one at a time, then its parameter pairs halved while a half fails (--narrow no:
+// not at all). Each listed request (listed_messages.h) gets a life of its own per way. --range
+// keeps the numbers (and listed requests) in that range and skips the first life. Exits 1 when a
+// batch's or a listed request's life did not survive, 2 when the sweep itself could not run.
 #include <windows.h>
 #include <psapi.h>
 
@@ -160,10 +160,6 @@ void check_as_it_was(LifeSteps& life) {
   check_view_follows_resize(life, true);
 }
 
-// The program runs as in the fault sweep, as a copy whose imports name the proxy library: here
-// it fails no call, but ends the program on an exception nothing handles (Wine would wait for a
-// debugger) and notes where the last error exception was raised, also one that Wine let pass
-// out of a window procedure (Windows ends the program there).
 // Ends the program once it holds more than kMemoryLimit in memory. Wine gives the receiver of
 // some messages a buffer of the size a parameter asks for, and fills it: a life must not take
 // the machine's memory, where Linux would end processes of its own choosing.
@@ -214,6 +210,10 @@ class MemoryGuard {
   std::thread thread_;
 };
 
+// The program runs as in the fault sweep, as a copy whose imports name the proxy library: here
+// it fails no call, but ends the program on an exception nothing handles (Wine would wait for a
+// debugger) and notes where the last error exception was raised, also one that Wine let pass
+// out of a window procedure (Windows ends the program there).
 class MessageSweep {
  public:
   MessageSweep(Options options, const test::TempFolder& work, SharedBlock& block)
