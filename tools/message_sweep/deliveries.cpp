@@ -1,9 +1,8 @@
 #include "deliveries.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 #include "common/owners.h"
 #include "engine/test_engine_client.h"
@@ -104,6 +103,20 @@ UniqueHandle start_this_program(const std::wstring& arguments) {
   return UniqueHandle(started.hProcess);
 }
 
+// What the sending process reports as it goes, in memory it shares with the sweep, followed by
+// the list of deliveries.
+struct SenderReport {
+  LONG next;  // the delivery being made
+  LONG done;  // through the list, or stopped
+  LONG made;
+  LONG refused;
+  LONG timedOut;
+  char stopped[248];
+};
+
+// How many senders a list may end before the sweep gives up on it.
+constexpr std::size_t kSenderLives = 16;
+
 bool answers(HWND window) {
   DWORD_PTR result = 0;
   return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result) !=
@@ -189,59 +202,88 @@ bool deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam, Way way,
   return true;
 }
 
-DeliveryCounts deliver(HWND window, const std::vector<Delivery>& deliveries) {
+DeliveryCounts deliver_from_another_process(HWND window, const std::vector<Delivery>& deliveries) {
+  static int calls = 0;
+  const std::wstring name = L"MirvotMessageSweepSender-" +
+                            std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                            std::to_wstring(++calls);
+  const DWORD size = sizeof(SenderReport) + deliveries.size() * sizeof(Delivery);
+  const UniqueHandle mapping(
+      ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name.c_str()));
+  auto* const report = static_cast<SenderReport*>(
+      mapping ? ::MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, size) : nullptr);
   DeliveryCounts counts;
-  for (const Delivery& delivery : deliveries) {
+  if (report == nullptr) {
+    counts.stopped = "no memory to share with the sending process";
+    return counts;
+  }
+  *report = SenderReport{};
+  std::copy(deliveries.begin(), deliveries.end(), reinterpret_cast<Delivery*>(report + 1));
+  const std::wstring arguments = L"--deliver " +
+                                 std::to_wstring(reinterpret_cast<ULONG_PTR>(window)) + L" " +
+                                 name + L" " + std::to_wstring(deliveries.size());
+  // A sender that dies of a delivery (Wine ends it when the data the system carries for it
+  // does not fit through) is followed by another from the next one on.
+  while (report->done == 0 && counts.endedTheSender.size() < kSenderLives) {
+    const UniqueHandle sender = start_this_program(arguments);
+    if (!sender) {
+      counts.stopped = "the sending process could not be started";
+      break;
+    }
+    // Every send is bounded and a window that stops answering ends the list.
+    if (!test::PumpMessagesUntil(
+            [&] { return ::WaitForSingleObject(sender.get(), 0) == WAIT_OBJECT_0; }, 600000)) {
+      ::TerminateProcess(sender.get(), ERROR_TIMEOUT);
+      ::WaitForSingleObject(sender.get(), INFINITE);
+    }
+    if (report->done == 0 && static_cast<std::size_t>(report->next) < deliveries.size()) {
+      counts.endedTheSender.push_back(deliveries[static_cast<std::size_t>(report->next)]);
+      ++report->next;
+      report->done = static_cast<std::size_t>(report->next) < deliveries.size() ? 0 : 1;
+    }
+  }
+  counts.made = report->made;
+  counts.refused = report->refused;
+  counts.timedOut = report->timedOut;
+  if (counts.stopped.empty()) {
+    counts.stopped = report->done != 0 ? report->stopped : "the sending process kept ending";
+  }
+  ::UnmapViewOfFile(report);
+  return counts;
+}
+
+int deliver_as_asked(const std::wstring& window, const std::wstring& name,
+                     const std::wstring& count) {
+  const std::size_t size = std::wcstoull(count.c_str(), nullptr, 10);
+  const UniqueHandle mapping(::OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, name.c_str()));
+  auto* const report = static_cast<SenderReport*>(
+      mapping ? ::MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0,
+                                sizeof(SenderReport) + size * sizeof(Delivery))
+              : nullptr);
+  if (report == nullptr) {
+    return 2;
+  }
+  const auto* const deliveries = reinterpret_cast<const Delivery*>(report + 1);
+  const auto target = reinterpret_cast<HWND>(std::wcstoull(window.c_str(), nullptr, 10));
+  DeliveryCounts counts{report->made, report->refused, report->timedOut, {}, {}};
+  for (auto next = static_cast<std::size_t>(report->next); next < size; ++next) {
+    report->next = static_cast<LONG>(next);
+    const Delivery& delivery = deliveries[next];
     const Pair pair = pair_at(delivery.pair);
-    if (!deliver(window, delivery.message, static_cast<WPARAM>(value_for(pair.wParam, window)),
-                 value_for(pair.lParam, window), delivery.way, counts)) {
+    const bool goOn =
+        deliver(target, delivery.message, static_cast<WPARAM>(value_for(pair.wParam, target)),
+                value_for(pair.lParam, target), delivery.way, counts);
+    report->made = counts.made;
+    report->refused = counts.refused;
+    report->timedOut = counts.timedOut;
+    if (!goOn) {
       counts.stopped += " after " + delivery_text(delivery);
+      std::snprintf(report->stopped, sizeof(report->stopped), "%s", counts.stopped.c_str());
       break;
     }
   }
-  return counts;
-}
-
-DeliveryCounts deliver_from_another_process(HWND window, const std::vector<Delivery>& deliveries,
-                                            const std::wstring& file) {
-  std::ofstream(std::filesystem::path(file), std::ios::binary | std::ios::trunc)
-      .write(reinterpret_cast<const char*>(deliveries.data()),
-             static_cast<std::streamsize>(deliveries.size() * sizeof(Delivery)));
-  DeliveryCounts counts;
-  const UniqueHandle sender =
-      start_this_program(L"--deliver " + std::to_wstring(reinterpret_cast<ULONG_PTR>(window)) +
-                         L" " + test::QuoteArgument(file));
-  if (!sender) {
-    counts.stopped = "the sending process could not be started";
-    return counts;
-  }
-  // Every send is bounded and a window that stops answering ends the list.
-  if (!test::PumpMessagesUntil(
-          [&] { return ::WaitForSingleObject(sender.get(), 0) == WAIT_OBJECT_0; }, 600000)) {
-    ::TerminateProcess(sender.get(), ERROR_TIMEOUT);
-  }
-  DWORD exitCode = 0;
-  ::GetExitCodeProcess(sender.get(), &exitCode);
-  std::ifstream results(std::filesystem::path(file + L".out"));
-  results >> counts.made >> counts.refused >> counts.timedOut;
-  std::getline(results >> std::ws, counts.stopped);
-  if (exitCode != 0) {
-    counts.stopped = "the sending process ended with " + hex(exitCode);
-  }
-  return counts;
-}
-
-int deliver_as_asked(const std::wstring& window, const std::wstring& file) {
-  std::ifstream list(std::filesystem::path(file), std::ios::binary);
-  std::vector<Delivery> deliveries;
-  for (Delivery delivery{}; list.read(reinterpret_cast<char*>(&delivery), sizeof(delivery));) {
-    deliveries.push_back(delivery);
-  }
-  const DeliveryCounts counts =
-      deliver(reinterpret_cast<HWND>(std::wcstoull(window.c_str(), nullptr, 10)), deliveries);
-  std::ofstream(std::filesystem::path(file + L".out"))
-      << counts.made << ' ' << counts.refused << ' ' << counts.timedOut << '\n'
-      << counts.stopped << '\n';
+  report->done = 1;
+  ::UnmapViewOfFile(report);
   return 0;
 }
 

@@ -38,26 +38,28 @@ bool must_not_meet(UINT first, UINT second);
 inline constexpr ULONG_PTR kStrayAddress = 0x00003C3C3C3C0000;
 
 struct DeliveryCounts {
-  int made = 0;
-  int refused = 0;  // the system refused them (for example, pointers it cannot carry across)
-  int timedOut = 0;
+  LONG made = 0;
+  LONG refused = 0;  // the system refused them (for example, pointers it cannot carry across)
+  LONG timedOut = 0;
   std::string stopped;  // why the rest was not delivered, when it was not
+  // Deliveries that ended the sending process itself: not made.
+  std::vector<Delivery> endedTheSender;
 };
 
 // Delivers one message one way, pausing while the window's queue is full; false when the
 // window is gone or has stopped answering, and nothing more should be delivered.
 bool deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam, Way way,
              DeliveryCounts& counts);
-// Delivers each in turn to the window, and stops early as the one above says.
-DeliveryCounts deliver(HWND window, const std::vector<Delivery>& deliveries);
-
-// The same from a process of its own: this program started with the arguments
-//   --deliver <window> <file>
-// which runs deliver_as_asked. The system allocates in the sender what a message's parameters
-// ask for (a buffer of wParam characters for WM_GETTEXT, for one) and keeps some of it; that
-// stays out of the sweep. `file` is the list's, in a folder of the sweep's.
-DeliveryCounts deliver_from_another_process(HWND window, const std::vector<Delivery>& deliveries,
-                                            const std::wstring& file);
-int deliver_as_asked(const std::wstring& window, const std::wstring& file);
+// Each in turn to the window, stopping early as above, from a process of its own: this program
+// started with the arguments
+//   --deliver <window> <shared memory> <count>
+// which runs deliver_as_asked. The system packs in the sender what a message's parameters point
+// at, allocates there what they ask for (a buffer of wParam characters for WM_GETTEXT, for one)
+// and keeps some of it, and Wine ends a sender whose packed data does not fit through to the
+// receiver: none of that may end the sweep. A delivery that ends its sender is noted and not
+// made, and another sender goes on after it.
+DeliveryCounts deliver_from_another_process(HWND window, const std::vector<Delivery>& deliveries);
+int deliver_as_asked(const std::wstring& window, const std::wstring& name,
+                     const std::wstring& count);
 
 }  // namespace mirvot::sweep

@@ -23,6 +23,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -341,11 +342,9 @@ class MessageSweep {
   LifeResult run_deliveries(Target target, const std::vector<Delivery>& deliveries,
                             const std::string& what, int depth) {
     const LifeResult result = live([&](LifeSteps& life) {
-      const DeliveryCounts counts = deliver_from_another_process(
-          window_of(target, life), deliveries, work_.Join(L"deliveries"));
-      made_ += counts.made;
-      refused_ += counts.refused;
-      timedOut_ += counts.timedOut;
+      const DeliveryCounts counts =
+          deliver_from_another_process(window_of(target, life), deliveries);
+      add(counts);
       if (!counts.stopped.empty()) {
         life.problem(counts.stopped);  // the checks would only wait for what cannot be
         return;
@@ -440,8 +439,7 @@ class MessageSweep {
       const HWND window = listed.toHost ? host_of(main) : main;
       if (listed.response == Response::Honoured &&
           kept_out_of_batches(listed.message, listed.toHost)) {
-        deliver_from_another_process(window, deliveries_of(listed.message),
-                                     work_.Join(L"deliveries"));
+        add(deliver_from_another_process(window, deliveries_of(listed.message)));
       }
       DeliveryCounts counts;
       deliver(window, listed.message, listed.wParam, listed.lParam, way, counts);
@@ -495,14 +493,26 @@ class MessageSweep {
     std::fflush(stdout);
   }
 
+  void add(const DeliveryCounts& counts) {
+    made_ += counts.made;
+    refused_ += counts.refused;
+    timedOut_ += counts.timedOut;
+    for (const Delivery& delivery : counts.endedTheSender) {
+      endedTheSender_.insert(delivery_text(delivery));
+    }
+  }
+
   void count(const LifeResult& result) {
     ++outcomes_[static_cast<int>(result.outcome)];
     failed_ = failed_ || result.outcome != Outcome::Survived;
   }
 
   void print_summary() const {
-    std::printf("\n%d lives in %lu s; deliveries made %d, refused by the system %d, timed out %d\n",
-                lives_, (::GetTickCount() - started_) / 1000, made_, refused_, timedOut_);
+    std::printf(
+        "\n%d lives in %lu s; deliveries made %ld, refused by the system %ld, timed out %ld, not "
+        "made because they ended the sending process %zu\n",
+        lives_, (::GetTickCount() - started_) / 1000, made_, refused_, timedOut_,
+        endedTheSender_.size());
     std::printf("%-8s %8s %6s %8s %6s %5s %6s\n", "lives", "survived", "fatal", "degraded", "crash",
                 "hang", "orphan");
     int total = 0;
@@ -513,6 +523,9 @@ class MessageSweep {
                 outcomes_[3], outcomes_[4], outcomes_[5]);
     for (const std::string& line : responsible_) {
       std::printf("responsible: %s\n", line.c_str());
+    }
+    for (const std::string& delivery : endedTheSender_) {
+      std::printf("ended the sending process: %s\n", delivery.c_str());
     }
   }
 
@@ -526,12 +539,13 @@ class MessageSweep {
   std::string programName_;
   DWORD started_ = ::GetTickCount();
   int lives_ = 0;
-  int made_ = 0;
-  int refused_ = 0;
-  int timedOut_ = 0;
+  long made_ = 0;
+  long refused_ = 0;
+  long timedOut_ = 0;
   int outcomes_[kOutcomeCount] = {};
   bool failed_ = false;
   std::vector<std::string> responsible_;
+  std::set<std::string> endedTheSender_;
 };
 
 int sweep(const Options& options) {
@@ -572,8 +586,8 @@ int sweep(const Options& options) {
 
 int wmain(int argc, wchar_t** argv) {
   using namespace mirvot::sweep;
-  if (argc == 4 && std::wstring(argv[1]) == L"--deliver") {
-    return deliver_as_asked(argv[2], argv[3]);
+  if (argc == 5 && std::wstring(argv[1]) == L"--deliver") {
+    return deliver_as_asked(argv[2], argv[3], argv[4]);
   }
   if (const std::optional<Options> options = parse(argc, argv)) {
     return sweep(*options);
