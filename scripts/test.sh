@@ -91,7 +91,9 @@ echo "== Tests"
 status=0
 # ctest leaves an old list of failures in place when none fail; this run's logs alone count.
 rm -f "$build/win/Testing/Temporary/"LastTest*.log
-ctest --test-dir "$build/win" --output-on-failure --timeout 120 "$@" || status=$?
+# Tests under Wine run one at a time (they share the prefix and the display); the build machine's
+# own tests run beside them (MIRVOT_WINE_SESSION in CMakeLists.txt).
+ctest --test-dir "$build/win" --output-on-failure --timeout 120 -j "$jobs" "$@" || status=$?
 # Tests that failed without printing anything were never started by Wine: they run once more,
 # and that run decides. Any failure that printed something stands as it is.
 if ((status != 0)) &&
@@ -99,7 +101,8 @@ if ((status != 0)) &&
   echo "== Wine did not start these tests (they printed nothing); running them once more:"
   sed 's/^/   /' <<<"$silent"
   status=0
-  ctest --test-dir "$build/win" --output-on-failure --timeout 120 --rerun-failed || status=$?
+  ctest --test-dir "$build/win" --output-on-failure --timeout 120 -j "$jobs" --rerun-failed ||
+    status=$?
 fi
 
 if ((${#style_failed[@]} > 0)); then
