@@ -1,9 +1,9 @@
 #include "loader/app_exe_path.h"
 
-#include <new>
 #include <vector>
 
 #include "common/hresult.h"
+#include "common/out_of_memory.h"
 #include "loader/core/folder_rules.h"
 
 namespace mirvot {
@@ -15,7 +15,7 @@ const AppExePathFunctions& SystemAppExePathFunctions() noexcept {
 HRESULT GetAppExePathWith(const AppExePathFunctions& functions, std::wstring& path) noexcept {
   constexpr auto kFirstCapacity = static_cast<DWORD>(kExePathFirstCapacityUnits);
   constexpr auto kSecondCapacity = static_cast<DWORD>(kExePathSecondCapacityUnits);
-  try {
+  return CatchOutOfMemory(E_OUTOFMEMORY, [&] {
     wchar_t first[kFirstCapacity] = {};
     DWORD length = functions.getModuleFileName(nullptr, first, kFirstCapacity);
     if (length > 0 && length < kFirstCapacity) {
@@ -32,9 +32,7 @@ HRESULT GetAppExePathWith(const AppExePathFunctions& functions, std::wstring& pa
       return S_OK;
     }
     return LastErrorAsFailure();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 HRESULT GetAppExePath(std::wstring& path) noexcept {

@@ -2,10 +2,9 @@
 
 #include <objbase.h>
 
-#include <new>
-
 #include "common/core/hresult_codes.h"
 #include "common/once_value.h"
+#include "common/out_of_memory.h"
 #include "common/optional_function.h"
 #include "common/owners.h"
 
@@ -53,25 +52,6 @@ bool TryPackagedId(GetCurrentApplicationUserModelIdFunction function, std::wstri
   return true;
 }
 
-HRESULT GetAppUserModelIdOrThrow(const AppUserModelIdFunctions& functions, std::wstring& id) {
-  id.clear();
-  HRESULT result = E_FAIL;
-  if (TryPackagedId(functions.getCurrentApplicationUserModelId, id, result)) {
-    return result;
-  }
-  const auto explicitIdFunction = functions.getCurrentProcessExplicitAppUserModelId;
-  if (explicitIdFunction == nullptr) {
-    return kNotFound;
-  }
-  wchar_t* rawId = nullptr;
-  result = explicitIdFunction(&rawId);
-  const UniqueTaskMemoryString explicitId(rawId);
-  if (SUCCEEDED(result) && explicitId.valid()) {
-    id.assign(explicitId.get());
-  }
-  return result;
-}
-
 AppUserModelIdFunctions FindAppUserModelIdFunctions() noexcept {
   return AppUserModelIdFunctions{FindLoadedFunction<GetCurrentApplicationUserModelIdFunction>(
                                      L"Kernel32.dll", "GetCurrentApplicationUserModelId"),
@@ -85,12 +65,26 @@ const AppUserModelIdFunctions& SystemAppUserModelIdFunctions() noexcept {
 }
 
 HRESULT GetAppUserModelIdWith(const AppUserModelIdFunctions& functions, std::wstring& id) noexcept {
-  try {
-    return GetAppUserModelIdOrThrow(functions, id);
-  } catch (const std::bad_alloc&) {
-    id.clear();
-    return E_OUTOFMEMORY;
-  }
+  // Cleared first, so that the ID stays empty when memory runs out (a string that cannot grow
+  // keeps what it had).
+  id.clear();
+  return CatchOutOfMemory(E_OUTOFMEMORY, [&] {
+    HRESULT result = E_FAIL;
+    if (TryPackagedId(functions.getCurrentApplicationUserModelId, id, result)) {
+      return result;
+    }
+    const auto explicitIdFunction = functions.getCurrentProcessExplicitAppUserModelId;
+    if (explicitIdFunction == nullptr) {
+      return kNotFound;
+    }
+    wchar_t* rawId = nullptr;
+    result = explicitIdFunction(&rawId);
+    const UniqueTaskMemoryString explicitId(rawId);
+    if (SUCCEEDED(result) && explicitId.valid()) {
+      id.assign(explicitId.get());
+    }
+    return result;
+  });
 }
 
 HRESULT GetAppUserModelId(std::wstring& id) noexcept {

@@ -2,10 +2,10 @@
 
 #include <array>
 #include <atomic>
-#include <new>
 #include <vector>
 
 #include "common/once_value.h"
+#include "common/out_of_memory.h"
 #include "common/optional_function.h"
 #include "loader/core/etw_layout.h"
 
@@ -122,10 +122,12 @@ void ReportCreateEnvironmentError(const EventTracingFunctions& functions, EventP
 
   std::vector<std::uint8_t> providerTraits;
   std::vector<std::uint8_t> eventMetadata;
-  try {
-    providerTraits = BuildProviderTraits();
-    eventMetadata = BuildEventMetadata();
-  } catch (const std::bad_alloc&) {
+  // Without memory for the two blobs there is no report.
+  if (!CatchOutOfMemory(false, [&] {
+        providerTraits = BuildProviderTraits();
+        eventMetadata = BuildEventMetadata();
+        return true;
+      })) {
     return;
   }
 

@@ -1,8 +1,7 @@
 #include "loader/environment_completed_retry_handler.h"
 
-#include <new>
-
 #include "common/hresult.h"
+#include "common/out_of_memory.h"
 #include "loader/environment_creation.h"
 
 namespace mirvot {
@@ -14,14 +13,12 @@ HRESULT CopyFolder(const wchar_t* source, std::wstring& copy, const wchar_t*& ca
     captured = nullptr;
     return S_OK;
   }
-  try {
+  const HRESULT copied = CatchOutOfMemory(E_OUTOFMEMORY, [&] {
     copy.assign(source);
-  } catch (const std::bad_alloc&) {
-    captured = nullptr;
-    return E_OUTOFMEMORY;
-  }
-  captured = copy.c_str();
-  return S_OK;
+    return S_OK;
+  });
+  captured = SUCCEEDED(copied) ? copy.c_str() : nullptr;
+  return copied;
 }
 
 }  // namespace

@@ -2,12 +2,12 @@
 
 #include <wrl/client.h>
 
-#include <new>
 #include <string>
 
 #include "common/core/hresult_format.h"
 #include "common/hresult.h"
 #include "common/optional_function.h"
+#include "common/out_of_memory.h"
 #include "common/owners.h"
 #include "common/startup_marks.h"
 #include "common/wide_text.h"
@@ -24,13 +24,13 @@ static_assert(kModuleNotFound == static_cast<HRESULT>(0x8007007E));
 
 // Writes the HRESULT's eight hexadecimal digits as one piece.
 void WriteHResultDigits(HRESULT hr) noexcept {
-  try {
+  // Without memory for eight digits the line goes out without them.
+  static_cast<void>(CatchOutOfMemory(false, [&] {
     const std::u16string digits = FormatHResultHexUtf16(static_cast<std::uint32_t>(hr));
     const std::wstring text(AsWide(digits));
     ::OutputDebugStringW(text.c_str());
-  } catch (const std::bad_alloc&) {
-    // Without memory for eight digits the line goes out without them.
-  }
+    return true;
+  }));
 }
 
 void WriteLoadLibraryFailure(HRESULT hr, const wchar_t* clientDllPath) noexcept {

@@ -1,10 +1,10 @@
 #include "loader/runtime_discovery.h"
 
-#include <new>
 #include <optional>
 
 #include "common/core/hresult_codes.h"
 #include "common/debug_output.h"
+#include "common/out_of_memory.h"
 #include "common/owners.h"
 #include "common/wide_text.h"
 #include "loader/app_exe_path.h"
@@ -62,71 +62,14 @@ std::optional<std::wstring> ReadRegisteredFolder(HKEY hive, ReleaseChannel chann
   return folder;
 }
 
-bool ReadRegisteredRuntimeOrThrow(HKEY hive, ReleaseChannel channel, bool edgeStable,
-                                  std::wstring& clientDllPath) {
-  const std::optional<std::wstring> folder = ReadRegisteredFolder(hive, channel, edgeStable);
-  if (!folder) {
-    return false;
-  }
-  const std::optional<std::u16string_view> versionText = RuntimeVersionText(AsUtf16(*folder));
-  RuntimeVersion version;
-  if (!versionText || !ParseRuntimeVersion(*versionText, version)) {
-    return false;
-  }
-  return AcceptRuntimeFolder(version, *folder, clientDllPath);
-}
-
-HRESULT FindClientDllInFolderOrThrow(const wchar_t* folder, std::wstring& clientDllPath) {
-  std::wstring workingFolder = folder != nullptr ? folder : L"";
-  if (!IsAbsoluteFolder(AsUtf16(workingFolder))) {
-    // Relative to the executable, not to the current directory, which the process does not
-    // control.
-    std::wstring exePath;
-    const HRESULT hr = GetAppExePath(exePath);
-    if (FAILED(hr)) {
-      WriteDebugMessage({Narrow("WebView2: Failed to find the app exe path.\n")});
-      return hr;
-    }
-    const std::optional<std::u16string> resolved =
-        ResolveFolderAgainstExe(AsUtf16(exePath), AsUtf16(workingFolder));
-    if (!resolved) {
-      return E_FAIL;
-    }
-    workingFolder = ToWideString(*resolved);
-  }
-  if (CheckClientDll(workingFolder, clientDllPath)) {
-    return S_OK;
-  }
-  WriteDebugMessage({Narrow("WebView2: Failed to find the WebView2 client dll at: "),
-                     Wide(clientDllPath.c_str()), Narrow("\n")});
-  return kFileNotFound;
-}
-
-HRESULT FindInstalledRuntimeOrThrow(const LoaderSettings& settings, std::wstring& clientDllPath) {
-  for (const ReleaseChannel channel : BuildChannelSearchOrder(settings)) {
-    const bool edgeStable = channel == ReleaseChannel::Stable && settings.useEdgeView;
-    if (ReadRegisteredRuntime(HKEY_LOCAL_MACHINE, channel, edgeStable, clientDllPath) ||
-        ReadRegisteredRuntime(HKEY_CURRENT_USER, channel, edgeStable, clientDllPath) ||
-        FindPackagedRuntime(channel, clientDllPath)) {
-      return S_OK;
-    }
-  }
-  clientDllPath.clear();
-  WriteDebugMessage(
-      {Narrow("WebView2: Failed to find an installed WebView2 runtime or "
-              "non-stable Microsoft Edge installation.\n")});
-  return kFileNotFound;
-}
-
 }  // namespace
 
 bool CheckClientDll(const std::wstring& folder, std::wstring& clientDllPath) noexcept {
-  try {
+  const bool formed = CatchOutOfMemory(false, [&] {
     clientDllPath = ToWideString(ClientDllPathIn(AsUtf16(folder)));
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  if (::GetFileAttributesW(clientDllPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    return true;
+  });
+  if (!formed || ::GetFileAttributesW(clientDllPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
     return false;
   }
   const UniqueFileHandle file(::CreateFileW(clientDllPath.c_str(), kClientDllOpenAccess,
@@ -153,11 +96,18 @@ bool AcceptRuntimeFolder(const RuntimeVersion& version, const std::wstring& fold
 
 bool ReadRegisteredRuntime(HKEY hive, ReleaseChannel channel, bool edgeStable,
                            std::wstring& clientDllPath) noexcept {
-  try {
-    return ReadRegisteredRuntimeOrThrow(hive, channel, edgeStable, clientDllPath);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  return CatchOutOfMemory(false, [&] {
+    const std::optional<std::wstring> folder = ReadRegisteredFolder(hive, channel, edgeStable);
+    if (!folder) {
+      return false;
+    }
+    const std::optional<std::u16string_view> versionText = RuntimeVersionText(AsUtf16(*folder));
+    RuntimeVersion version;
+    if (!versionText || !ParseRuntimeVersion(*versionText, version)) {
+      return false;
+    }
+    return AcceptRuntimeFolder(version, *folder, clientDllPath);
+  });
 }
 
 std::vector<ReleaseChannel> BuildChannelSearchOrder(const LoaderSettings& settings) {
@@ -166,19 +116,49 @@ std::vector<ReleaseChannel> BuildChannelSearchOrder(const LoaderSettings& settin
 }
 
 HRESULT FindClientDllInFolder(const wchar_t* folder, std::wstring& clientDllPath) noexcept {
-  try {
-    return FindClientDllInFolderOrThrow(folder, clientDllPath);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  return CatchOutOfMemory(E_OUTOFMEMORY, [&] {
+    std::wstring workingFolder = folder != nullptr ? folder : L"";
+    if (!IsAbsoluteFolder(AsUtf16(workingFolder))) {
+      // Relative to the executable, not to the current directory, which the process does not
+      // control.
+      std::wstring exePath;
+      const HRESULT hr = GetAppExePath(exePath);
+      if (FAILED(hr)) {
+        WriteDebugMessage({Narrow("WebView2: Failed to find the app exe path.\n")});
+        return hr;
+      }
+      const std::optional<std::u16string> resolved =
+          ResolveFolderAgainstExe(AsUtf16(exePath), AsUtf16(workingFolder));
+      if (!resolved) {
+        return E_FAIL;
+      }
+      workingFolder = ToWideString(*resolved);
+    }
+    if (CheckClientDll(workingFolder, clientDllPath)) {
+      return S_OK;
+    }
+    WriteDebugMessage({Narrow("WebView2: Failed to find the WebView2 client dll at: "),
+                       Wide(clientDllPath.c_str()), Narrow("\n")});
+    return kFileNotFound;
+  });
 }
 
 HRESULT FindInstalledRuntime(const LoaderSettings& settings, std::wstring& clientDllPath) noexcept {
-  try {
-    return FindInstalledRuntimeOrThrow(settings, clientDllPath);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  return CatchOutOfMemory(E_OUTOFMEMORY, [&] {
+    for (const ReleaseChannel channel : BuildChannelSearchOrder(settings)) {
+      const bool edgeStable = channel == ReleaseChannel::Stable && settings.useEdgeView;
+      if (ReadRegisteredRuntime(HKEY_LOCAL_MACHINE, channel, edgeStable, clientDllPath) ||
+          ReadRegisteredRuntime(HKEY_CURRENT_USER, channel, edgeStable, clientDllPath) ||
+          FindPackagedRuntime(channel, clientDllPath)) {
+        return S_OK;
+      }
+    }
+    clientDllPath.clear();
+    WriteDebugMessage(
+        {Narrow("WebView2: Failed to find an installed WebView2 runtime or "
+                "non-stable Microsoft Edge installation.\n")});
+    return kFileNotFound;
+  });
 }
 
 }  // namespace mirvot

@@ -4,13 +4,13 @@
 
 #include <atomic>
 #include <cstddef>
-#include <new>
 #include <optional>
 #include <string_view>
 #include <utility>
 
 #include "common/com_object.h"
 #include "common/environment_variable.h"
+#include "common/out_of_memory.h"
 #include "common/owners.h"
 #include "common/wide_text.h"
 #include "loader/app_exe_path.h"
@@ -127,55 +127,6 @@ bool ReadPolicyValue(HKEY key, const wchar_t* name, const SettingTarget& target)
   return false;
 }
 
-bool ReadPolicySettingOrThrow(HKEY hive, const wchar_t* policyName, const SettingTarget& target,
-                              bool noWildcard) {
-  // A process without an application user model ID tries the empty name, which is the key's
-  // default value: a default value applies to every such process.
-  std::wstring appUserModelId;
-  static_cast<void>(GetAppUserModelId(appUserModelId));
-  std::wstring exePath;
-  std::wstring exeFileName;
-  if (SUCCEEDED(GetAppExePath(exePath))) {
-    exeFileName = AsWide(ExeFileName(AsUtf16(exePath)));
-  }
-
-  std::wstring keyName = kPolicyRootKey;
-  keyName += policyName;
-  UniqueRegistryKey key;
-  if (::RegOpenKeyExW(hive, keyName.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
-    return false;
-  }
-  if (ReadPolicyValue(key.get(), appUserModelId.c_str(), target) ||
-      ReadPolicyValue(key.get(), exeFileName.c_str(), target)) {
-    return true;
-  }
-  return !noWildcard && ReadPolicyValue(key.get(), L"*", target);
-}
-
-bool LookupLoaderSettingOrThrow(const wchar_t* variableName, const wchar_t* policyName,
-                                const SettingTarget& target, bool alwaysTestPolicyRoot,
-                                bool noWildcard) {
-  if (alwaysTestPolicyRoot) {
-    policyRootPresent.store(true, std::memory_order_relaxed);
-  }
-  std::optional<std::wstring> variable = ReadEnvironmentVariable(variableName);
-  if (variable) {
-    ApplyVariable(target, std::move(*variable));
-    return true;
-  }
-  if (!policyRootPresent.load(std::memory_order_relaxed)) {
-    return false;
-  }
-  const bool rootExists = PolicyRootExists();
-  policyRootPresent.store(rootExists, std::memory_order_relaxed);
-  if (!rootExists) {
-    return false;
-  }
-  // The machine's policy wins over the user's.
-  return ReadPolicySetting(HKEY_LOCAL_MACHINE, policyName, target, noWildcard) ||
-         ReadPolicySetting(HKEY_CURRENT_USER, policyName, target, noWildcard);
-}
-
 // Asks the caller's options object for an interface; a pointer written by a failed query is
 // neither used nor released (that destroyed the object under its owner).
 template <typename Interface>
@@ -199,12 +150,13 @@ void ReadEdgeViewFromOptions(LoaderSettings& settings) noexcept {
 }
 
 // Only the exact text "1" turns Edge view mode on; any other value, even an empty one, turns
-// it off. An absent variable leaves the options object's choice.
-void ReadEdgeViewVariable(LoaderSettings& settings) {
+// it off. An absent variable leaves the options object's choice. True when the variable is set.
+bool ReadEdgeViewVariable(LoaderSettings& settings) {
   const std::optional<std::wstring> value = ReadEnvironmentVariable(L"WEBVIEW2_USE_EDGE_VIEW");
   if (value) {
     settings.useEdgeView = *value == L"1";
   }
+  return value.has_value();
 }
 
 // The channel settings of the options object, for whatever variables and policies left open.
@@ -265,22 +217,55 @@ bool IsPolicyRootPresent() noexcept { return policyRootPresent.load(std::memory_
 
 bool ReadPolicySetting(HKEY hive, const wchar_t* policyName, const SettingTarget& target,
                        bool noWildcard) noexcept {
-  try {
-    return ReadPolicySettingOrThrow(hive, policyName, target, noWildcard);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  return CatchOutOfMemory(false, [&] {
+    // A process without an application user model ID tries the empty name, which is the key's
+    // default value: a default value applies to every such process.
+    std::wstring appUserModelId;
+    static_cast<void>(GetAppUserModelId(appUserModelId));
+    std::wstring exePath;
+    std::wstring exeFileName;
+    if (SUCCEEDED(GetAppExePath(exePath))) {
+      exeFileName = AsWide(ExeFileName(AsUtf16(exePath)));
+    }
+
+    std::wstring keyName = kPolicyRootKey;
+    keyName += policyName;
+    UniqueRegistryKey key;
+    if (::RegOpenKeyExW(hive, keyName.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
+      return false;
+    }
+    if (ReadPolicyValue(key.get(), appUserModelId.c_str(), target) ||
+        ReadPolicyValue(key.get(), exeFileName.c_str(), target)) {
+      return true;
+    }
+    return !noWildcard && ReadPolicyValue(key.get(), L"*", target);
+  });
 }
 
 bool LookupLoaderSetting(const wchar_t* variableName, const wchar_t* policyName,
                          const SettingTarget& target, bool alwaysTestPolicyRoot,
                          bool noWildcard) noexcept {
-  try {
-    return LookupLoaderSettingOrThrow(variableName, policyName, target, alwaysTestPolicyRoot,
-                                      noWildcard);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  return CatchOutOfMemory(false, [&] {
+    if (alwaysTestPolicyRoot) {
+      policyRootPresent.store(true, std::memory_order_relaxed);
+    }
+    std::optional<std::wstring> variable = ReadEnvironmentVariable(variableName);
+    if (variable) {
+      ApplyVariable(target, std::move(*variable));
+      return true;
+    }
+    if (!policyRootPresent.load(std::memory_order_relaxed)) {
+      return false;
+    }
+    const bool rootExists = PolicyRootExists();
+    policyRootPresent.store(rootExists, std::memory_order_relaxed);
+    if (!rootExists) {
+      return false;
+    }
+    // The machine's policy wins over the user's.
+    return ReadPolicySetting(HKEY_LOCAL_MACHINE, policyName, target, noWildcard) ||
+           ReadPolicySetting(HKEY_CURRENT_USER, policyName, target, noWildcard);
+  });
 }
 
 void ResolveLoaderSettings(LoaderSettings& settings, ResolvedTextStorage& storage) noexcept {
@@ -295,11 +280,9 @@ void ResolveLoaderSettings(LoaderSettings& settings, ResolvedTextStorage& storag
       LookupLoaderSetting(L"WEBVIEW2_USER_DATA_FOLDER", L"UserDataFolder",
                           TextSetting(settings.userDataFolder, storage.userDataFolder),
                           /*alwaysTestPolicyRoot=*/false, /*noWildcard=*/true));
-  try {
-    ReadEdgeViewVariable(settings);
-  } catch (const std::bad_alloc&) {
-    // Not given: the options object's choice stands.
-  }
+  // Without memory to read it the variable counts as not given: the options object's choice
+  // stands.
+  static_cast<void>(CatchOutOfMemory(false, [&] { return ReadEdgeViewVariable(settings); }));
   // In Edge view mode the channel settings meant for every application do not apply.
   const bool channelNoWildcard = settings.useEdgeView;
   static_cast<void>(
