@@ -8,7 +8,7 @@
 #include "common/out_of_memory.h"
 #include "common/owners.h"
 #include "common/wide_text.h"
-#include "loader/runtime_discovery.h"
+#include "loader/runtime_folder.h"
 
 namespace mirvot {
 namespace {

@@ -11,6 +11,7 @@
 #include "loader/core/folder_rules.h"
 #include "loader/package_runtime.h"
 #include "loader/registry_text.h"
+#include "loader/runtime_folder.h"
 
 namespace mirvot {
 namespace {
@@ -63,36 +64,6 @@ std::optional<std::wstring> ReadRegisteredFolder(HKEY hive, ReleaseChannel chann
 }
 
 }  // namespace
-
-bool CheckClientDll(const std::wstring& folder, std::wstring& clientDllPath) noexcept {
-  const bool formed = CatchOutOfMemory(false, [&] {
-    clientDllPath = ToWideString(ClientDllPathIn(AsUtf16(folder)));
-    return true;
-  });
-  if (!formed || ::GetFileAttributesW(clientDllPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    return false;
-  }
-  const UniqueFileHandle file(::CreateFileW(clientDllPath.c_str(), kClientDllOpenAccess,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                            nullptr));
-  if (!file) {
-    WriteDebugMessage(
-        {Narrow("WebView2: skipped inaccessible "), Wide(clientDllPath.c_str()), Narrow("\n")});
-    return false;
-  }
-  return true;
-}
-
-bool AcceptRuntimeFolder(const RuntimeVersion& version, const std::wstring& folder,
-                         std::wstring& clientDllPath) noexcept {
-  if (!IsSupportedRuntimeVersion(version)) {
-    WriteDebugMessage(
-        {Narrow("WebView2: skipped an incompatible version "), Wide(folder.c_str()), Narrow("\n")});
-    return false;
-  }
-  return CheckClientDll(folder, clientDllPath);
-}
 
 bool ReadRegisteredRuntime(HKEY hive, ReleaseChannel channel, bool edgeStable,
                            std::wstring& clientDllPath) noexcept {

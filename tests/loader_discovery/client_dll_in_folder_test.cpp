@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "loader/runtime_discovery.h"
+#include "loader/runtime_folder.h"
 #include "loader_discovery/discovery_fixture.h"
 
 namespace mirvot::test {
