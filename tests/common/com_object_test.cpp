@@ -34,6 +34,27 @@ TEST(AtomicRefCount, SaturatesAtTheLargestCount) {
   EXPECT_EQ(refs.Value(), AtomicRefCount::kSaturated) << "a saturated count no longer moves";
 }
 
+// A COM object's AddRef and Release are the count's Increment and Decrement.
+TEST(AtomicRefCount, AddRefAtMaximumStaysAtMaximum) {
+  AtomicRefCount refs(0x7FFFFFFF);
+  EXPECT_EQ(refs.Increment(), 0x7FFFFFFFu);
+  EXPECT_EQ(refs.Increment(), 0x7FFFFFFFu);
+}
+
+TEST(AtomicRefCount, ReleaseAtMaximumReportsOneLessButKeepsTheCount) {
+  AtomicRefCount refs(0x7FFFFFFF);
+  EXPECT_EQ(refs.Decrement(), 0x7FFFFFFEu);
+  EXPECT_EQ(refs.Decrement(), 0x7FFFFFFEu);
+  EXPECT_EQ(refs.Increment(), 0x7FFFFFFFu);
+}
+
+TEST(AtomicRefCount, CountReachesMaximumAndThenSticks) {
+  AtomicRefCount refs(0x7FFFFFFD);
+  EXPECT_EQ(refs.Increment(), 0x7FFFFFFEu);
+  EXPECT_EQ(refs.Increment(), 0x7FFFFFFFu);
+  EXPECT_EQ(refs.Decrement(), 0x7FFFFFFEu);
+}
+
 TEST(AtomicRefCount, CountsDownToZero) {
   AtomicRefCount refs(2);
   EXPECT_EQ(refs.Decrement(), 1u);
