@@ -16,6 +16,12 @@
 // first constructor runs, a failed allocation ends the process on the fatal path instead, as the
 // platform's own C runtime ends a program whose arguments it cannot copy. From then on the
 // caller handles the failure; the system's malloc does the work throughout.
+//
+// The wrapper reaches that malloc through an import of its own (start_up_crt.def: the C
+// runtime's malloc under the name crt_malloc), not through __real_malloc: lld's --wrap also
+// points the import slot behind the original malloc at the wrapper, so __real_malloc would
+// call the wrapper again until the stack runs out. The import is still the C runtime's malloc
+// by name, so whatever stands in for the C runtime sees each of these calls as a malloc.
 namespace {
 
 bool g_start_up_copies_made = false;
@@ -27,10 +33,11 @@ __attribute__((constructor(101))) void note_end_of_start_up_copies() {
 
 }  // namespace
 
+extern "C" __declspec(dllimport) void* crt_malloc(std::size_t bytes);
+
 // NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
-extern "C" void* __real_malloc(std::size_t bytes);
 extern "C" void* __wrap_malloc(std::size_t bytes) {
-  void* const block = __real_malloc(bytes);
+  void* const block = crt_malloc(bytes);
   if (block == nullptr && !g_start_up_copies_made) {
     MIRVOT_FATAL("OutOfMemory(the C runtime's start-up)");
   }
