@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "shell/browser_view_error.h"
+#include "shell/host_window.h"
 #include "shell/view_options.h"
 #include "webview2/webview2_interfaces.h"
 
@@ -40,8 +41,11 @@ class BrowserView {
   [[nodiscard]] HWND host() const noexcept { return host_; }
 
  private:
-  BrowserView(HWND parent, HWND host) noexcept : parent_(parent), host_(host) {}
+  explicit BrowserView(HWND parent) noexcept : parent_(parent) {}
 
+  // Everything create() promises, in this object; `host` owns the host window meanwhile. Any
+  // failure is returned as it is, and create() turns it into the view's error once.
+  [[nodiscard]] HRESULT build(UniqueHostWindow& host, const ViewOptions& options);
   void tear_down() noexcept;
 
   Microsoft::WRL::ComPtr<ICoreWebView2Controller> controller_;

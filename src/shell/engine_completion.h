@@ -5,10 +5,8 @@
 #include <windows.h>
 #include <wrl/client.h>
 
-#include <optional>
-
 #include "common/com_object.h"
-#include "shell/browser_view_error.h"
+#include "common/hresult.h"
 #include "webview2/webview2_interfaces.h"
 
 namespace mirvot {
@@ -60,23 +58,20 @@ using ControllerCompletion =
 
 // Pumps every message of the thread (GetMessageA, TranslateMessage, DispatchMessageA; forged
 // copies of system messages are dropped, see forged_message.h) until `completion` has been
-// delivered. Nothing when it was; an error when GetMessageA fails
-// (HRESULT_FROM_WIN32 of the last error) or takes WM_QUIT from the queue (TaskCanceled; the
-// quit message is consumed).
+// delivered. S_OK when it was; HRESULT_FROM_WIN32 of the last error when GetMessageA fails;
+// kViewCreationCanceled when it takes WM_QUIT from the queue (the quit message is consumed).
 template <typename Completion>
-[[nodiscard]] std::optional<WebView2Error> wait_for_completion(const Completion& completion);
+[[nodiscard]] HRESULT wait_for_completion(const Completion& completion) noexcept;
 
-// The pump itself: one GetMessageA turn. Nothing when a message was dispatched.
-[[nodiscard]] std::optional<WebView2Error> pump_one_message();
+// The pump itself: one GetMessageA turn. S_OK when a message was dispatched.
+[[nodiscard]] HRESULT pump_one_message() noexcept;
 
 template <typename Completion>
-std::optional<WebView2Error> wait_for_completion(const Completion& completion) {
+HRESULT wait_for_completion(const Completion& completion) noexcept {
   while (!completion.delivered()) {
-    if (auto error = pump_one_message()) {
-      return error;
-    }
+    MIRVOT_RETURN_IF_FAILED(pump_one_message());
   }
-  return std::nullopt;
+  return S_OK;
 }
 
 }  // namespace mirvot
