@@ -2,7 +2,7 @@
 
 #include "common/hresult.h"
 #include "shell/browser_view_error.h"
-#include "shell/forged_message.h"
+#include "shell/own_messages.h"
 
 namespace mirvot {
 

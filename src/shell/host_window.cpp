@@ -1,6 +1,7 @@
 #include "shell/host_window.h"
 
 #include "common/hresult.h"
+#include "shell/own_messages.h"
 
 namespace mirvot {
 namespace {
@@ -35,14 +36,9 @@ LRESULT CALLBACK host_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool is_host_window(HWND window) noexcept {
-  return window != nullptr &&
-         ::GetClassLongPtrW(window, GCLP_WNDPROC) == reinterpret_cast<ULONG_PTR>(&host_window_proc);
-}
-
 void register_host_window_class() noexcept {
   const WNDCLASSEXW windowClass = host_window_class();
-  if (::RegisterClassExW(&windowClass) != 0) {
+  if (register_own_window_class(windowClass) != 0) {
     return;
   }
   WNDCLASSEXW existing{};
@@ -54,7 +50,7 @@ void register_host_window_class() noexcept {
     return;
   }
   ::UnregisterClassW(kHostWindowClassName, windowClass.hInstance);
-  ::RegisterClassExW(&windowClass);
+  register_own_window_class(windowClass);
 }
 
 HRESULT create_host_window(HWND parent, HWND* host) noexcept {

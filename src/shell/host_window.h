@@ -18,9 +18,6 @@ static_assert(kHostResizeFlags == 0x4014);
 // engine's window); everything else is default handling.
 LRESULT CALLBACK host_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Whether `window` is of the host window class: its class's window procedure is the host's.
-[[nodiscard]] bool is_host_window(HWND window) noexcept;
-
 // Registers the host window class in this program's module. A class of that name that is
 // already registered with our procedure is reused; one registered with another procedure is
 // replaced. Failures are not reported: creating the host window then fails instead.

@@ -17,15 +17,17 @@
 #include "shell/file_drop_target.h"
 #include "shell/host_dpi.h"
 #include "shell/system_modules.h"
-#include "shell/window_destruction.h"
+#include "shell/own_messages.h"
 
 namespace mirvot {
 
 struct MainWindowState {
   double scale_factor = 1.0;
-  // Set by ~MainWindow just before it posts kDestroyRequest. The request's number is one that
-  // any program can post to any window; only a request this flag confirms is carried out.
-  bool destroy_requested = false;
+  // The loop the window was created with, which its events go to.
+  EventLoop::Link loop;
+  // Made by ~MainWindow just before it posts kDestroyRequest. The request's number is one that
+  // any program can post to any window; only a request the program marked is carried out.
+  std::optional<OwnMessage> destroy_request;
   // The window shows this icon; it must live as long as the window can.
   UniqueIcon icon;
   // Registered with OLE for the window's life; revoked when the window is destroyed.
@@ -42,8 +44,8 @@ static_assert(kExtendedStyle == 0x00040110);
 // window exists.
 constexpr DWORD kStyle = WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_SIZEBOX;
 static_assert(kStyle == 0x06CC0000);
-// Posted by ~MainWindow: the window destroys itself when the loop dispatches it, provided its
-// state says the request is its owner's (MainWindowState::destroy_requested).
+// Posted by ~MainWindow: the window destroys itself when the loop dispatches it, provided the
+// request is the program's own (MainWindowState::destroy_request).
 constexpr UINT kDestroyRequest = WM_APP + 1;
 // The largest client extent asked for, leaving room for the frame in a 32-bit rectangle.
 constexpr std::uint32_t kLargestClientExtent = 0x3FFFFFFF;
@@ -75,9 +77,11 @@ std::optional<WindowEvent> resize_to_current_client_area(HWND hwnd) noexcept {
                      static_cast<std::uint32_t>(client.bottom)};
 }
 
-void ReportEvent(HWND hwnd, const WindowEvent& event) {
-  if (EventLoop* const loop = EventLoop::current()) {
-    loop->send_window_event(hwnd, event);
+// To the loop the window was created with, while it exists.
+void report_event(HWND hwnd, const WindowEvent& event) {
+  const MainWindowState* const state = state_of(hwnd);
+  if (state != nullptr && *state->loop != nullptr) {
+    (*state->loop)->send_window_event(hwnd, event);
   }
 }
 
@@ -97,7 +101,7 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     }
     case WM_NCDESTROY: {
-      if (!is_destroyed_by_program(hwnd)) {
+      if (!is_own_message(hwnd, message)) {
         return 0;  // a copy: the window and its state live on, and so does its title
       }
       SharedState* const holder = state_holder(hwnd);
@@ -106,7 +110,7 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     }
     case WM_DESTROY:
-      if (!is_destroyed_by_program(hwnd)) {
+      if (!is_own_message(hwnd, message)) {
         return 0;  // a copy: the drop target stays
       }
       if (MainWindowState* const state = state_of(hwnd); state != nullptr && state->drop_target) {
@@ -117,12 +121,12 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       // The size is the window's own, not the message's: a copy of WM_SIZE that another
       // program sent or posted then only fits the view to the size the window has.
       if (const std::optional<WindowEvent> resized = resize_to_current_client_area(hwnd)) {
-        ReportEvent(hwnd, *resized);
+        report_event(hwnd, *resized);
       }
       break;
     case WM_CLOSE:
       // The application decides; the window is not destroyed by a close request.
-      ReportEvent(hwnd, {WindowEvent::Kind::CloseRequested});
+      report_event(hwnd, {WindowEvent::Kind::CloseRequested});
       return 0;
     case WM_DPICHANGED: {
       if (MainWindowState* const state = state_of(hwnd)) {
@@ -138,9 +142,8 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case kDestroyRequest:
-      if (const MainWindowState* const state = state_of(hwnd);
-          state != nullptr && state->destroy_requested) {
-        destroy_own_window(hwnd);
+      if (is_own_message(hwnd, message)) {
+        static_cast<void>(destroy_own_window(hwnd));
       }
       return 0;
     default:
@@ -167,7 +170,7 @@ void register_main_window_class(HINSTANCE module) noexcept {
   windowClass.hInstance = module;
   windowClass.lpszClassName = kClassName;
   // Fails harmlessly when the class exists from an earlier window: that class is used.
-  ::RegisterClassExW(&windowClass);
+  register_own_window_class(windowClass);
 }
 
 // OLE keeps the drop target until the window is destroyed. A thread that cannot host OLE
@@ -238,6 +241,7 @@ HRESULT MainWindow::create(EventLoop& loop, const WindowAttributes& attributes,
   SharedState state;
   try {
     state = std::make_shared<MainWindowState>();
+    state->loop = loop.link();
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
@@ -270,7 +274,7 @@ HRESULT MainWindow::create(EventLoop& loop, const WindowAttributes& attributes,
 
   window.reset(new (std::nothrow) MainWindow(hwnd, std::move(state)));
   if (!window) {
-    destroy_own_window(hwnd);
+    static_cast<void>(destroy_own_window(hwnd));
     return E_OUTOFMEMORY;
   }
   return S_OK;
@@ -283,16 +287,11 @@ MainWindow::~MainWindow() {
   // Only while the handle still names this window: a window destroyed meanwhile may have
   // handed its handle on to another one.
   if (state_of(hwnd_) == state_.get()) {
-    state_->destroy_requested = true;
+    state_->destroy_request.emplace(hwnd_, kDestroyRequest);
     ::PostMessageW(hwnd_, kDestroyRequest, 0, 0);
   }
 }
 
 double MainWindow::scale_factor() const noexcept { return state_->scale_factor; }
-
-bool is_main_window(HWND window) noexcept {
-  return window != nullptr && ::GetClassLongPtrW(window, GCLP_WNDPROC) ==
-                                  reinterpret_cast<ULONG_PTR>(&main_window_procedure);
-}
 
 }  // namespace mirvot

@@ -25,10 +25,10 @@ struct MainWindowState;
 
 class MainWindow {
  public:
-  // Creates and shows the window on the loop's thread. Its class "Window Class" is registered
-  // before every creation (an existing registration is reused). Fails with the creation's
-  // Win32 error as an HRESULT, or RPC_E_WRONG_THREAD on another thread than the loop's; a
-  // missing icon or a failed drop-target registration is not a failure.
+  // Creates and shows the window on the loop's thread; its events go to that loop. Its class
+  // "Window Class" is registered before every creation (an existing registration is reused).
+  // Fails with the creation's Win32 error as an HRESULT, or RPC_E_WRONG_THREAD on another thread
+  // than the loop's; a missing icon or a failed drop-target registration is not a failure.
   [[nodiscard]] static HRESULT create(EventLoop& loop, const WindowAttributes& attributes,
                                       std::unique_ptr<MainWindow>& window) noexcept;
 
@@ -52,9 +52,5 @@ class MainWindow {
   // gone.
   std::shared_ptr<MainWindowState> state_;
 };
-
-// Whether `window` is of the main window's class: its class's window procedure is the main
-// window's (a subclass, such as the view's hook, does not change that).
-[[nodiscard]] bool is_main_window(HWND window) noexcept;
 
 }  // namespace mirvot

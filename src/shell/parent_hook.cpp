@@ -6,7 +6,7 @@
 
 #include "common/optional_function.h"
 #include "shell/host_window.h"
-#include "shell/window_destruction.h"
+#include "shell/own_messages.h"
 
 namespace mirvot {
 namespace {
@@ -15,9 +15,6 @@ namespace {
 // its reference data.
 struct ParentHookCell {
   Microsoft::WRL::ComPtr<ICoreWebView2Controller> controller;
-  // Set by request_parent_hook_removal right before it sends kRemoveParentHookMessage. Any program
-  // can post that number to the main window; only a removal this flag confirms takes place.
-  bool removal_requested = false;
 };
 
 BOOL remove_subclass(HWND window, UINT_PTR id) noexcept {
@@ -97,8 +94,7 @@ LRESULT CALLBACK parent_hook_proc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_DESTROY:
       // Only when the view asked for it, or when the window really goes: a copy of either
       // message from another program leaves the hook in place.
-      if (message == kRemoveParentHookMessage ? cell != nullptr && cell->removal_requested
-                                              : is_destroyed_by_program(window)) {
+      if (is_own_message(window, message)) {
         remove_subclass(window, id);
         delete cell;
       }
@@ -140,10 +136,7 @@ void install_parent_hook(HWND parent, ICoreWebView2Controller* controller) noexc
 }
 
 void request_parent_hook_removal(HWND parent) noexcept {
-  ParentHookCell* cell = nullptr;
-  if (find_hook(parent, &cell) && cell != nullptr) {
-    cell->removal_requested = true;
-  }
+  const OwnMessage request(parent, kRemoveParentHookMessage);
   ::SendMessageW(parent, kRemoveParentHookMessage, 0, 0);
 }
 

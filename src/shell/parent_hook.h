@@ -11,7 +11,8 @@ namespace mirvot {
 
 inline constexpr UINT_PTR kParentHookId = 0x464;
 // Sent to the main window to make the hook remove itself (WM_USER + 101). The hook obeys it only
-// when request_parent_hook_removal sent it: the same number from anyone else changes nothing.
+// when request_parent_hook_removal sent it (own_messages.h): the same number from anyone else
+// changes nothing.
 inline constexpr UINT kRemoveParentHookMessage = WM_USER + 101;
 
 // The hook procedure. WM_SIZE (unless the window is minimised) fits the controller's bounds and
@@ -45,9 +46,9 @@ void install_parent_hook(HWND parent, ICoreWebView2Controller* controller,
 // With the system's functions.
 void install_parent_hook(HWND parent, ICoreWebView2Controller* controller) noexcept;
 
-// Tells the hook on `parent` to remove itself: marks the request as the view's own, then sends
-// kRemoveParentHookMessage, which the hook answers by removing itself and dropping its
-// controller reference.
+// Tells the hook on `parent` to remove itself: sends kRemoveParentHookMessage, marked as the
+// program's own, which the hook answers by removing itself and dropping its controller
+// reference.
 void request_parent_hook_removal(HWND parent) noexcept;
 
 // Removes the hook from `parent` if it is still there, dropping its controller reference.

@@ -9,16 +9,16 @@
 
 #include "recording_handler.h"
 #include "shell/file_drop_target.h"
-#include "shell/forged_message.h"
 #include "shell/host_dpi.h"
-#include "shell/window_destruction.h"
+#include "shell/own_messages.h"
 #include "shell/window_icon_data.h"
 
 namespace mirvot {
 namespace {
 
 using test::DrainThreadMessages;
-using test::ExitWhenQueueIsEmpty;
+using test::kRunStopped;
+using test::StopWhenQueueIsEmpty;
 using test::LoopActions;
 using test::RecordingHandler;
 using Lines = std::vector<std::string>;
@@ -35,7 +35,8 @@ class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     DrainThreadMessages();
-    ASSERT_EQ(EventLoop::create(loop_), S_OK);
+    test::ForgetStop();
+    ASSERT_EQ(EventLoop::create(loop_, test::StoppableLoopFunctions()), S_OK);
     attributes_.title = L"Mirvot";
     attributes_.inner_width = 1280.0;
     attributes_.inner_height = 800.0;
@@ -55,9 +56,9 @@ class MainWindowTest : public ::testing::Test {
       for (const auto& step : steps) {
         ASSERT_TRUE(actions_.Post(step));
       }
-      ExitWhenQueueIsEmpty(*loop_, actions_);
+      StopWhenQueueIsEmpty(actions_);
     };
-    ASSERT_EQ(loop_->run(app_), S_OK);
+    ASSERT_EQ(loop_->run(app_), kRunStopped);
   }
 
   std::unique_ptr<EventLoop> loop_;
@@ -284,7 +285,7 @@ TEST_F(MainWindowTest, CloseMessageIsACloseRequestAndTheWindowStays) {
   }});
   EXPECT_EQ(app_.EventsBetween("close", ""), Lines({"close"}));
   ASSERT_FALSE(app_.eventWindows.empty());
-  EXPECT_EQ(app_.eventWindows.back(), window_->id());
+  EXPECT_EQ(app_.eventWindows.back(), window_->hwnd());
   EXPECT_TRUE(::IsWindow(window_->hwnd()));
   EXPECT_TRUE(::IsWindowVisible(window_->hwnd()));
 }
@@ -378,9 +379,9 @@ TEST_F(MainWindowTest, CopiesOfTheDestructionMessagesLeaveTheWindowWhole) {
 // another class of the same module is not one of them, so its queued messages pass the pumps.
 TEST_F(MainWindowTest, OwnWindowsAreKnownByTheirClassProcedure) {
   ASSERT_EQ(Open(), S_OK);
-  EXPECT_TRUE(is_main_window(window_->hwnd()));
-  EXPECT_FALSE(is_main_window(actions_.hwnd()));
-  EXPECT_FALSE(is_main_window(nullptr));
+  EXPECT_TRUE(is_own_window(window_->hwnd()));
+  EXPECT_FALSE(is_own_window(actions_.hwnd()));
+  EXPECT_FALSE(is_own_window(nullptr));
   MSG copy{};
   copy.hwnd = window_->hwnd();
   copy.message = WM_SIZE;
@@ -394,7 +395,7 @@ TEST_F(MainWindowTest, OwnWindowsAreKnownByTheirClassProcedure) {
 
 TEST_F(MainWindowTest, ScaleFactorStaysReadableAfterTheWindowIsGone) {
   ASSERT_EQ(Open(), S_OK);
-  destroy_own_window(window_->hwnd());
+  EXPECT_TRUE(destroy_own_window(window_->hwnd()));
   EXPECT_EQ(window_->scale_factor(), 1.0);
 }
 

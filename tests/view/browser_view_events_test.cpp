@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/parent_hook.h"
-#include "shell/window_destruction.h"
+#include "shell/own_messages.h"
 #include "view/view_test_support.h"
 
 namespace mirvot::test {
@@ -322,7 +322,7 @@ TEST_F(BrowserViewEventsTest, CopiesOfDestroyAndRemovalLeaveTheHookInPlace) {
 
 TEST_F(BrowserViewEventsTest, DestroyedMainWindowTakesTheHookWithIt) {
   const HWND parent = parent_->get();
-  destroy_own_window(parent);
+  ASSERT_TRUE(destroy_own_window(parent));
   EXPECT_FALSE(HasHook(parent));
   // Tearing the view down after its window is gone must not crash.
   view_.reset();

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "shell/parent_hook.h"
-#include "shell/window_destruction.h"
+#include "shell/own_messages.h"
 
 namespace mirvot::test {
 namespace {
@@ -38,7 +38,7 @@ ParentWindow::ParentWindow(int width, int height) {
 ParentWindow::~ParentWindow() {
   if (window_ != nullptr) {
     // Destroyed as the program destroys its main window, so that its hook goes with it.
-    destroy_own_window(window_);
+    static_cast<void>(destroy_own_window(window_));
     PumpPendingMessages();
   }
 }
