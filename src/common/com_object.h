@@ -56,9 +56,6 @@ template <typename First, typename... Rest>
 class ComObject : public First, public Rest... {
  public:
   ComObject() noexcept = default;
-  // An object born with another count than its creator's single reference (the saturation rule
-  // is tested from near the largest count).
-  explicit ComObject(LONG initialReferenceCount) noexcept : refs_(initialReferenceCount) {}
   ComObject(const ComObject&) = delete;
   ComObject& operator=(const ComObject&) = delete;
 

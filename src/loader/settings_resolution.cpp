@@ -213,8 +213,6 @@ SettingTarget FlagSetting(std::int32_t& value, bool& set) noexcept {
   return target;
 }
 
-bool IsPolicyRootPresent() noexcept { return policyRootPresent.load(std::memory_order_relaxed); }
-
 bool ReadPolicySetting(HKEY hive, const wchar_t* policyName, const SettingTarget& target,
                        bool noWildcard) noexcept {
   return CatchOutOfMemory(false, [&] {

@@ -69,8 +69,4 @@ struct SettingTarget {
 [[nodiscard]] bool ReadPolicySetting(HKEY hive, const wchar_t* policyName,
                                      const SettingTarget& target, bool noWildcard) noexcept;
 
-// Whether the most recent test found the policy root in either hive. Process-wide, true
-// at start; once a resolution finds no root, its remaining rows read no policy.
-[[nodiscard]] bool IsPolicyRootPresent() noexcept;
-
 }  // namespace mirvot

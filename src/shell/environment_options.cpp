@@ -42,12 +42,8 @@ HRESULT get_value(T stored, T* value) noexcept {
 
 }  // namespace
 
-std::wstring build_browser_arguments(bool autoplay) {
-  std::wstring arguments = kDisabledBrowserFeatures;
-  if (autoplay) {
-    arguments += kAutoplaySwitch;
-  }
-  return arguments;
+std::wstring browser_arguments() {
+  return std::wstring(kDisabledBrowserFeatures) + kAutoplaySwitch;
 }
 
 std::wstring locale_name_for_language(LANGID language) {
@@ -72,7 +68,7 @@ Microsoft::WRL::ComPtr<EnvironmentOptions> EnvironmentOptions::create_for_browse
     return nullptr;
   }
   try {
-    options->additional_browser_arguments_ = build_browser_arguments(/*autoplay=*/true);
+    options->additional_browser_arguments_ = browser_arguments();
     options->language_ = user_ui_locale_name();
     options->target_compatible_browser_version_ = kTargetCompatibleBrowserVersion;
   } catch (...) {

@@ -23,9 +23,9 @@ inline constexpr wchar_t kDisabledBrowserFeatures[] =
 inline constexpr wchar_t kAutoplaySwitch[] = L" --autoplay-policy=no-user-gesture-required";
 inline constexpr wchar_t kTargetCompatibleBrowserVersion[] = L"145.0.3800.47";
 
-// The browser arguments: the disabled features and, when autoplay is on, the autoplay switch.
-// No proxy is configured, so no proxy switch is ever added.
-[[nodiscard]] std::wstring build_browser_arguments(bool autoplay);
+// The browser arguments: the disabled features, then the autoplay switch. No proxy is
+// configured, so no proxy switch is ever added.
+[[nodiscard]] std::wstring browser_arguments();
 
 // The locale name of a UI language ("en-US"), or empty when it has none or the name needs more
 // than 31 characters.
@@ -44,7 +44,7 @@ class EnvironmentOptions final
                        ICoreWebView2EnvironmentOptions7, ICoreWebView2EnvironmentOptions8,
                        IInspectable, IAgileObject> {
  public:
-  // The object with this program's values: the browser arguments with autoplay on, the
+  // The object with this program's values: the browser arguments, the
   // user's UI language, target version 145.0.3800.47, tracking prevention on, the four
   // public release channels searched most stable first, everything else off. Null when memory
   // or the marshaler cannot be had.

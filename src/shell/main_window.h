@@ -39,7 +39,6 @@ class MainWindow {
   MainWindow& operator=(const MainWindow&) = delete;
 
   [[nodiscard]] HWND hwnd() const noexcept { return hwnd_; }
-  [[nodiscard]] WindowId id() const noexcept { return hwnd_; }
   // The window's DPI divided by 96, kept current when the window moves to a monitor of
   // another DPI.
   [[nodiscard]] double scale_factor() const noexcept;
