@@ -140,7 +140,7 @@ Microsoft::WRL::ComPtr<T> AdoptComReference(T* owned) noexcept {
 // its owner). A query that reports success without a pointer is answered with E_POINTER, so that
 // no caller goes on to call through null.
 template <typename T, typename From>
-HRESULT QueryInterfaceTo(From* object, Microsoft::WRL::ComPtr<T>& result) noexcept {
+[[nodiscard]] HRESULT QueryInterfaceTo(From* object, Microsoft::WRL::ComPtr<T>& result) noexcept {
   result.Reset();
   void* pointer = nullptr;
   const HRESULT hr = object->QueryInterface(__uuidof(T), &pointer);

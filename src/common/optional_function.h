@@ -19,6 +19,13 @@ template <typename Fn>
   return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
 }
 
+// A system library to look functions up in, loaded from the system folder only, never from the
+// application's. It is never freed: the addresses taken from it are kept for the life of the
+// process, and so is the library. Null when it does not load.
+[[nodiscard]] inline HMODULE LoadSystemLibrary(const wchar_t* name) noexcept {
+  return ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 // A module the process has already loaded (user32, kernel32, kernelbase...).
 template <typename Fn>
 [[nodiscard]] Fn FindLoadedFunction(const wchar_t* module, const char* name) noexcept {

@@ -1,11 +1,13 @@
 #pragma once
 // One scoped owner per handle kind. Each kind states its invalid value and how it is freed;
-// nothing else in the program closes a handle, a registry key, a module or an icon.
+// nothing else in the program closes a handle, a registry key, a module, a window or an icon.
 #include <windows.h>
 #include <combaseapi.h>
 
 #include <string>
 #include <utility>
+
+#include "common/own_messages.h"
 
 namespace mirvot {
 
@@ -81,6 +83,32 @@ struct FileHandleTraits {
   static void Free(Handle h) noexcept { ::CloseHandle(h); }
 };
 
+// The program's own windows, destroyed the program's way (DestroyOwnWindow).
+struct WindowTraits {
+  using Handle = HWND;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Free(Handle h) noexcept { static_cast<void>(DestroyOwnWindow(h)); }
+};
+
+// A window's device context (GetDC), which goes back to its window.
+struct WindowDeviceContext {
+  HWND window = nullptr;
+  HDC dc = nullptr;
+  friend bool operator==(const WindowDeviceContext&, const WindowDeviceContext&) = default;
+};
+struct WindowDeviceContextTraits {
+  using Handle = WindowDeviceContext;
+  static Handle Invalid() noexcept { return {}; }
+  static void Free(Handle h) noexcept { ::ReleaseDC(h.window, h.dc); }
+};
+
+// Whole pages from VirtualAlloc (the window icon's pixels and its decoder's work space).
+struct SystemPagesTraits {
+  using Handle = void*;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Free(Handle h) noexcept { ::VirtualFree(h, 0, MEM_RELEASE); }
+};
+
 struct IconTraits {
   using Handle = HICON;
   static Handle Invalid() noexcept { return nullptr; }
@@ -112,6 +140,9 @@ using UniqueRegistryKey = UniqueOwner<RegistryKeyTraits>;
 using UniqueModule = UniqueOwner<ModuleTraits>;
 using UniqueHandle = UniqueOwner<KernelHandleTraits>;
 using UniqueFileHandle = UniqueOwner<FileHandleTraits>;
+using UniqueWindow = UniqueOwner<WindowTraits>;
+using UniqueWindowDeviceContext = UniqueOwner<WindowDeviceContextTraits>;
+using UniqueSystemPages = UniqueOwner<SystemPagesTraits>;
 using UniqueIcon = UniqueOwner<IconTraits>;
 using UniqueBitmap = UniqueOwner<BitmapTraits>;
 using UniqueTaskMemoryString = UniqueOwner<TaskMemoryStringTraits>;

@@ -3,16 +3,26 @@
 #include <vector>
 
 #include "common/hresult.h"
+#include "common/once_value.h"
 #include "common/out_of_memory.h"
 #include "loader/core/folder_rules.h"
 
 namespace mirvot {
-const AppExePathFunctions& SystemAppExePathFunctions() noexcept {
-  static const AppExePathFunctions kFunctions{&::GetModuleFileNameW};
-  return kFunctions;
+namespace {
+
+AppExePathFunctions FindAppExePathFunctions() noexcept {
+  return AppExePathFunctions{&::GetModuleFileNameW};
 }
 
-HRESULT GetAppExePathWith(const AppExePathFunctions& functions, std::wstring& path) noexcept {
+}  // namespace
+
+// Through OnceValue: the engine's completion may reach this first, on another thread (a retry's
+// discovery), and the address of an imported function is no constant.
+const AppExePathFunctions& SystemAppExePathFunctions() noexcept {
+  return OnceValue<AppExePathFunctions, &FindAppExePathFunctions>();
+}
+
+HRESULT GetAppExePath(std::wstring& path, const AppExePathFunctions& functions) noexcept {
   constexpr auto kFirstCapacity = static_cast<DWORD>(kExePathFirstCapacityUnits);
   constexpr auto kSecondCapacity = static_cast<DWORD>(kExePathSecondCapacityUnits);
   return CatchOutOfMemory(E_OUTOFMEMORY, [&] {
@@ -36,7 +46,7 @@ HRESULT GetAppExePathWith(const AppExePathFunctions& functions, std::wstring& pa
 }
 
 HRESULT GetAppExePath(std::wstring& path) noexcept {
-  return GetAppExePathWith(SystemAppExePathFunctions(), path);
+  return GetAppExePath(path, SystemAppExePathFunctions());
 }
 
 }  // namespace mirvot

@@ -4,8 +4,8 @@
 
 #include "common/core/hresult_codes.h"
 #include "common/once_value.h"
-#include "common/out_of_memory.h"
 #include "common/optional_function.h"
+#include "common/out_of_memory.h"
 #include "common/owners.h"
 
 namespace mirvot {
@@ -13,13 +13,10 @@ namespace {
 
 constexpr HRESULT kNotFound = HResultFromWin32Code(ERROR_NOT_FOUND);  // 0x80070490
 
-// shell32's GetCurrentProcessExplicitAppUserModelID. shell32 is loaded from the system folder
-// only, never from the application's folder, and stays loaded: the remembered address must
-// remain valid.
+// shell32's GetCurrentProcessExplicitAppUserModelID.
 GetCurrentProcessExplicitAppUserModelIdFunction FindExplicitIdFunction() noexcept {
   return FindFunction<GetCurrentProcessExplicitAppUserModelIdFunction>(
-      ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32),
-      "GetCurrentProcessExplicitAppUserModelID");
+      LoadSystemLibrary(L"shell32.dll"), "GetCurrentProcessExplicitAppUserModelID");
 }
 
 // Through the function found the first time it is called.
@@ -64,7 +61,7 @@ const AppUserModelIdFunctions& SystemAppUserModelIdFunctions() noexcept {
   return OnceValue<AppUserModelIdFunctions, &FindAppUserModelIdFunctions>();
 }
 
-HRESULT GetAppUserModelIdWith(const AppUserModelIdFunctions& functions, std::wstring& id) noexcept {
+HRESULT GetAppUserModelId(std::wstring& id, const AppUserModelIdFunctions& functions) noexcept {
   // Cleared first, so that the ID stays empty when memory runs out (a string that cannot grow
   // keeps what it had).
   id.clear();
@@ -88,7 +85,7 @@ HRESULT GetAppUserModelIdWith(const AppUserModelIdFunctions& functions, std::wst
 }
 
 HRESULT GetAppUserModelId(std::wstring& id) noexcept {
-  return GetAppUserModelIdWith(SystemAppUserModelIdFunctions(), id);
+  return GetAppUserModelId(id, SystemAppUserModelIdFunctions());
 }
 
 }  // namespace mirvot

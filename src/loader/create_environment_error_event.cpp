@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "common/once_value.h"
-#include "common/out_of_memory.h"
 #include "common/optional_function.h"
+#include "common/out_of_memory.h"
 #include "loader/core/etw_layout.h"
 
 namespace mirvot {
@@ -68,9 +68,7 @@ EventProviderState g_providerState;
 namespace {
 
 EventTracingFunctions FindEventTracingFunctions() noexcept {
-  // Only the system's own copy, never one planted beside the executable. The module stays
-  // loaded for the life of the process, like the function addresses taken from it.
-  const HMODULE advapi = ::LoadLibraryExW(L"ADVAPI32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  const HMODULE advapi = LoadSystemLibrary(L"ADVAPI32.dll");
   EventTracingFunctions found;
   found.eventRegister = FindFunction<EventRegisterFunction>(advapi, "EventRegister");
   found.eventSetInformation =
@@ -103,13 +101,14 @@ void NTAPI RecordProviderEnableState(LPCGUID /*sourceId*/, ULONG isEnabled, UCHA
   }
 }
 
-void ReportCreateEnvironmentError(const EventTracingFunctions& functions, HRESULT hr,
-                                  bool clientDllFound, bool installedRuntime) noexcept {
-  ReportCreateEnvironmentError(functions, g_providerState, hr, clientDllFound, installedRuntime);
+void ReportCreateEnvironmentError(HRESULT hr, bool clientDllFound, bool installedRuntime,
+                                  const EventTracingFunctions& functions) noexcept {
+  ReportCreateEnvironmentError(hr, clientDllFound, installedRuntime, functions, g_providerState);
 }
 
-void ReportCreateEnvironmentError(const EventTracingFunctions& functions, EventProviderState& state,
-                                  HRESULT hr, bool clientDllFound, bool installedRuntime) noexcept {
+void ReportCreateEnvironmentError(HRESULT hr, bool clientDllFound, bool installedRuntime,
+                                  const EventTracingFunctions& functions,
+                                  EventProviderState& state) noexcept {
   // A registration that could not be released again would keep the slot taken for good, so
   // both ends of it must exist.
   if (functions.eventRegister == nullptr || functions.eventUnregister == nullptr) {

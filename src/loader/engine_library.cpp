@@ -1,14 +1,11 @@
 #include "loader/engine_library.h"
 
-#include <string>
-
 #include "common/core/hresult_format.h"
+#include "common/debug_output.h"
 #include "common/hresult.h"
 #include "common/optional_function.h"
-#include "common/out_of_memory.h"
 #include "common/owners.h"
 #include "common/startup_marks.h"
-#include "common/wide_text.h"
 
 namespace mirvot {
 namespace {
@@ -16,39 +13,24 @@ namespace {
 constexpr HRESULT kModuleNotFound = HResultFromWin32Code(ERROR_MOD_NOT_FOUND);
 static_assert(kModuleNotFound == static_cast<HRESULT>(0x8007007E));
 
-// Writes the HRESULT's eight hexadecimal digits as one piece.
-void WriteHResultDigits(HRESULT hr) noexcept {
-  // Without memory for eight digits the line goes out without them.
-  static_cast<void>(CatchOutOfMemory(false, [&] {
-    const std::u16string digits = FormatHResultHexUtf16(static_cast<std::uint32_t>(hr));
-    const std::wstring text(AsWide(digits));
-    ::OutputDebugStringW(text.c_str());
-    return true;
-  }));
-}
+constexpr char kArchitectureHint[] =
+    "\nWebView2: This error (0x8007007E) typically indicates missing binaries or an architecture "
+    "mismatch. Please ensure the correct binaries (WebView2Loader.dll, EmbeddedBrowserWebView.dll, "
+    "etc.) for the target architecture (x86/x64/ARM64) are deployed";
 
 void WriteLoadLibraryFailure(HRESULT hr, const wchar_t* clientDllPath) noexcept {
-  ::OutputDebugStringW(
-      L"WebView2: CoreWebView2Environment failed when trying to LoadLibrary: hr=0x");
-  WriteHResultDigits(hr);
-  ::OutputDebugStringW(L" path=");
-  ::OutputDebugStringW(clientDllPath);
-  if (hr == kModuleNotFound) {
-    ::OutputDebugStringW(
-        L"\nWebView2: This error (0x8007007E) typically indicates missing binaries or an "
-        L"architecture mismatch. Please ensure the correct binaries (WebView2Loader.dll, "
-        L"EmbeddedBrowserWebView.dll, etc.) for the target architecture (x86/x64/ARM64) are "
-        L"deployed");
-  }
-  ::OutputDebugStringW(L"\n");
+  const auto digits = HResultHexDigits(static_cast<std::uint32_t>(hr));
+  WriteDebugMessage(
+      {Narrow("WebView2: CoreWebView2Environment failed when trying to LoadLibrary: hr=0x"),
+       Narrow(digits.data()), Narrow(" path="), Wide(clientDllPath),
+       Narrow(hr == kModuleNotFound ? kArchitectureHint : nullptr), Narrow("\n")});
 }
 
 void WriteMissingExport(HRESULT hr) noexcept {
-  ::OutputDebugStringW(
-      L"WebView2: CoreWebView2Environment failed when trying to call into "
-      L"EmbeddedBrowserWebView.dll. hr=0x");
-  WriteHResultDigits(hr);
-  ::OutputDebugStringW(L"\n");
+  const auto digits = HResultHexDigits(static_cast<std::uint32_t>(hr));
+  WriteDebugMessage({Narrow("WebView2: CoreWebView2Environment failed when trying to call into "
+                            "EmbeddedBrowserWebView.dll. hr=0x"),
+                     Narrow(digits.data()), Narrow("\n")});
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ HRESULT TryCreateEnvironment(const LoaderSettings& settings,
   }
 
   if (!settings.useEdgeView) {
-    ReportCreateEnvironmentError(tracing, hr, found == S_OK, kind == RuntimeKind::Installed);
+    ReportCreateEnvironmentError(hr, found == S_OK, kind == RuntimeKind::Installed, tracing);
   }
   return hr;
 }

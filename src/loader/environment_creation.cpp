@@ -8,11 +8,11 @@
 
 namespace mirvot {
 
-HRESULT CreateCoreWebView2EnvironmentWithTracing(
-    const EventTracingFunctions& tracing, PCWSTR browserExecutableFolder, PCWSTR userDataFolder,
+HRESULT CreateCoreWebView2EnvironmentWithOptions(
+    PCWSTR browserExecutableFolder, PCWSTR userDataFolder,
     ICoreWebView2EnvironmentOptions* environmentOptions,
-    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*
-        environmentCreatedHandler) noexcept {
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* environmentCreatedHandler,
+    const EventTracingFunctions& tracing) noexcept {
   if (environmentCreatedHandler == nullptr) {
     return E_POINTER;
   }
@@ -46,7 +46,7 @@ CreateCoreWebView2EnvironmentWithOptions(PCWSTR browserExecutableFolder, PCWSTR 
                                          ICoreWebView2EnvironmentOptions* environmentOptions,
                                          ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*
                                              environmentCreatedHandler) noexcept {
-  return mirvot::CreateCoreWebView2EnvironmentWithTracing(
-      mirvot::SystemEventTracingFunctions(), browserExecutableFolder, userDataFolder,
-      environmentOptions, environmentCreatedHandler);
+  return mirvot::CreateCoreWebView2EnvironmentWithOptions(
+      browserExecutableFolder, userDataFolder, environmentOptions, environmentCreatedHandler,
+      mirvot::SystemEventTracingFunctions());
 }

@@ -16,11 +16,14 @@ extern "C" HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOptions(
 
 namespace mirvot {
 
-// The entry with the ETW functions its error events go through given: the entry above passes
+using ::CreateCoreWebView2EnvironmentWithOptions;
+
+// The entry with the ETW functions its error events go through: the entry above passes
 // SystemEventTracingFunctions().
-[[nodiscard]] HRESULT CreateCoreWebView2EnvironmentWithTracing(
-    const EventTracingFunctions& tracing, PCWSTR browserExecutableFolder, PCWSTR userDataFolder,
+[[nodiscard]] HRESULT CreateCoreWebView2EnvironmentWithOptions(
+    PCWSTR browserExecutableFolder, PCWSTR userDataFolder,
     ICoreWebView2EnvironmentOptions* environmentOptions,
-    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* environmentCreatedHandler) noexcept;
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* environmentCreatedHandler,
+    const EventTracingFunctions& tracing) noexcept;
 
 }  // namespace mirvot

@@ -86,8 +86,8 @@ std::optional<PackagedRuntimeLocation> FindRuntimePackage(const BYTE* buffer,
   return std::nullopt;
 }
 
-bool FindPackagedRuntimeWith(const PackageFunctions& functions, ReleaseChannel channel,
-                             std::wstring& clientDllPath) noexcept {
+bool FindPackagedRuntime(ReleaseChannel channel, std::wstring& clientDllPath,
+                         const PackageFunctions& functions) noexcept {
   return CatchOutOfMemory(false, [&] {
     const auto tryCreate = functions.tryCreatePackageDependency;
     const auto add = functions.addPackageDependency;
@@ -128,7 +128,7 @@ bool FindPackagedRuntimeWith(const PackageFunctions& functions, ReleaseChannel c
 }
 
 bool FindPackagedRuntime(ReleaseChannel channel, std::wstring& clientDllPath) noexcept {
-  return FindPackagedRuntimeWith(SystemPackageFunctions(), channel, clientDllPath);
+  return FindPackagedRuntime(channel, clientDllPath, SystemPackageFunctions());
 }
 
 }  // namespace mirvot

@@ -29,7 +29,7 @@ using Microsoft::WRL::ComPtr;
 std::atomic<bool> policyRootPresent{true};
 
 // Whether the policy root exists in either hive, the user's first.
-bool PolicyRootExists() {
+bool PolicyRootExists() noexcept {
   for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     UniqueRegistryKey key;
     if (::RegOpenKeyExW(hive, kPolicyRootKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS) {

@@ -2,7 +2,6 @@
 
 #include <objbase.h>
 
-#include <new>
 #include <string>
 #include <utility>
 
@@ -52,18 +51,13 @@ template <typename Later, typename Setter>
   return S_OK;
 }
 
-template <typename Completion>
-ComPtr<Completion> make_completion() noexcept {
-  return AdoptComReference(new (std::nothrow) Completion());
-}
-
 // Creates the environment through the loader with this program's options and waits for it.
 // Memory for the folder's copy is a start-up step like any other: std::bad_alloc goes on to the
 // application's fatal path.
 [[nodiscard]] HRESULT create_environment(const BrowserContext& context,
                                          ComPtr<ICoreWebView2Environment>& environment) {
   const ComPtr<EnvironmentOptions> options = EnvironmentOptions::create_for_browser_view();
-  const ComPtr<EnvironmentCompletion> completion = make_completion<EnvironmentCompletion>();
+  const auto completion = AdoptComReference(MakeComObject<EnvironmentCompletion>());
   if (!options || !completion) {
     return E_OUTOFMEMORY;
   }
@@ -99,7 +93,7 @@ ComPtr<Completion> make_completion() noexcept {
 // The controller in `host`, waited for.
 [[nodiscard]] HRESULT create_controller(ICoreWebView2Environment* environment, HWND host,
                                         ComPtr<ICoreWebView2Controller>& controller) noexcept {
-  const ComPtr<ControllerCompletion> completion = make_completion<ControllerCompletion>();
+  const auto completion = AdoptComReference(MakeComObject<ControllerCompletion>());
   if (!completion) {
     return E_OUTOFMEMORY;
   }
@@ -109,7 +103,8 @@ ComPtr<Completion> make_completion() noexcept {
 }
 
 // Settings, event responses and the start navigation of a new core view.
-[[nodiscard]] HRESULT configure_web_view(ICoreWebView2* webview, HWND host, const ViewOptions& options) {
+[[nodiscard]] HRESULT configure_web_view(ICoreWebView2* webview, HWND host,
+                                         const ViewOptions& options) {
   ComPtr<ICoreWebView2Settings> settings;
   MIRVOT_RETURN_IF_FAILED(webview->get_Settings(settings.GetAddressOf()));
   if (!settings) {
@@ -145,8 +140,9 @@ BrowserViewResult BrowserView::create(HWND parent, const ViewOptions& options) {
   // An apartment that already exists is fine; the main window's OLE set one up.
   static_cast<void>(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   register_host_window_class();
-  // Destroyed if creation fails: declared before the view, so the view is torn down first.
-  UniqueHostWindow host;
+  // Destroyed if creation fails: declared before the view, so the view is torn down first. A
+  // finished view's host is owned by the main window.
+  UniqueWindow host;
   BrowserView view(parent);
   if (const HRESULT hr = view.build(host, options); FAILED(hr)) {
     return WebView2Error::from_hresult(hr);
@@ -155,7 +151,7 @@ BrowserViewResult BrowserView::create(HWND parent, const ViewOptions& options) {
   return BrowserViewResult(std::in_place_type<BrowserView>, std::move(view));
 }
 
-HRESULT BrowserView::build(UniqueHostWindow& host, const ViewOptions& options) {
+HRESULT BrowserView::build(UniqueWindow& host, const ViewOptions& options) {
   MIRVOT_RETURN_IF_FAILED(create_host_window(parent_, &host_));
   host.reset(host_);
   MIRVOT_STARTUP_MARK(HostWindowCreated);

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <variant>
 
+#include "common/owners.h"
 #include "shell/browser_view_error.h"
-#include "shell/host_window.h"
 #include "shell/view_options.h"
 #include "webview2/webview2_interfaces.h"
 
@@ -45,7 +45,7 @@ class BrowserView {
 
   // Everything create() promises, in this object; `host` owns the host window meanwhile. Any
   // failure is returned as it is, and create() turns it into the view's error once.
-  [[nodiscard]] HRESULT build(UniqueHostWindow& host, const ViewOptions& options);
+  [[nodiscard]] HRESULT build(UniqueWindow& host, const ViewOptions& options);
   void tear_down() noexcept;
 
   Microsoft::WRL::ComPtr<ICoreWebView2Controller> controller_;

@@ -24,9 +24,8 @@ class WebView2Error {
   // The error of a failed view creation: TaskCanceled for kViewCreationCanceled, otherwise a
   // WindowsError with the code.
   [[nodiscard]] static WebView2Error from_hresult(HRESULT code) noexcept {
-    return code == kViewCreationCanceled
-               ? WebView2Error(WebView2ErrorKind::TaskCanceled, E_ABORT)
-               : WebView2Error(WebView2ErrorKind::WindowsError, code);
+    return code == kViewCreationCanceled ? WebView2Error(WebView2ErrorKind::TaskCanceled, E_ABORT)
+                                         : WebView2Error(WebView2ErrorKind::WindowsError, code);
   }
 
   [[nodiscard]] WebView2ErrorKind kind() const noexcept { return kind_; }

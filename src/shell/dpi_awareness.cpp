@@ -39,7 +39,7 @@ void declare_dpi_awareness(const DpiAwarenessFunctions& functions) noexcept {
   }
 }
 
-void declare_process_dpi_awareness() noexcept {
+void declare_dpi_awareness() noexcept {
   static const bool declared = (declare_dpi_awareness(system_dpi_awareness_functions()), true);
   static_cast<void>(declared);
   MIRVOT_STARTUP_MARK(DpiAwarenessSet);

@@ -2,7 +2,7 @@
 
 #include "common/hresult.h"
 #include "shell/browser_view_error.h"
-#include "shell/own_messages.h"
+#include "shell/own_windows.h"
 
 namespace mirvot {
 

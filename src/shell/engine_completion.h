@@ -57,7 +57,7 @@ using ControllerCompletion =
                        ICoreWebView2Controller>;
 
 // Pumps every message of the thread (GetMessageA, TranslateMessage, DispatchMessageA; forged
-// copies of system messages are dropped, see own_messages.h) until `completion` has been
+// copies of system messages are dropped, see own_windows.h) until `completion` has been
 // delivered. S_OK when it was; HRESULT_FROM_WIN32 of the last error when GetMessageA fails;
 // kViewCreationCanceled when it takes WM_QUIT from the queue (the quit message is consumed).
 template <typename Completion>

@@ -4,10 +4,10 @@
 
 #include <array>
 #include <cstring>
-#include <new>
 #include <utility>
 
 #include "common/com_object.h"
+#include "common/out_of_memory.h"
 
 namespace mirvot {
 namespace {
@@ -63,31 +63,28 @@ std::wstring user_ui_locale_name() {
 
 Microsoft::WRL::ComPtr<EnvironmentOptions> EnvironmentOptions::create_for_browser_view() noexcept {
   Microsoft::WRL::ComPtr<EnvironmentOptions> options =
-      AdoptComReference(new (std::nothrow) EnvironmentOptions());
+      AdoptComReference(MakeComObject<EnvironmentOptions>());
   if (!options) {
     return nullptr;
   }
-  try {
+  const bool filled = CatchOutOfMemory(false, [&] {
     options->additional_browser_arguments_ = browser_arguments();
     options->language_ = user_ui_locale_name();
     options->target_compatible_browser_version_ = kTargetCompatibleBrowserVersion;
-  } catch (...) {
-    return nullptr;
-  }
-  if (FAILED(::CoCreateFreeThreadedMarshaler(options->AsUnknown(),
-                                             options->marshaler_.GetAddressOf()))) {
+    return true;
+  });
+  if (!filled || FAILED(::CoCreateFreeThreadedMarshaler(options->AsUnknown(),
+                                                        options->marshaler_.GetAddressOf()))) {
     return nullptr;
   }
   return options;
 }
 
 HRESULT EnvironmentOptions::store(std::wstring& field, LPCWSTR value) noexcept {
-  try {
+  return CatchOutOfMemory(E_OUTOFMEMORY, [&] {
     field = value != nullptr ? value : L"";
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
-  return S_OK;
+    return S_OK;
+  });
 }
 
 HRESULT EnvironmentOptions::get_AdditionalBrowserArguments(LPWSTR* value) noexcept {
@@ -173,14 +170,10 @@ HRESULT EnvironmentOptions::SetCustomSchemeRegistrations(
   if (count > 0 && schemeRegistrations == nullptr) {
     return E_POINTER;
   }
-  try {
-    std::vector<Microsoft::WRL::ComPtr<ICoreWebView2CustomSchemeRegistration>> stored(
-        schemeRegistrations, schemeRegistrations + count);
-    custom_scheme_registrations_ = std::move(stored);
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
-  return S_OK;
+  return CatchOutOfMemory(E_OUTOFMEMORY, [&] {
+    custom_scheme_registrations_.assign(schemeRegistrations, schemeRegistrations + count);
+    return S_OK;
+  });
 }
 
 HRESULT EnvironmentOptions::get_EnableTrackingPrevention(BOOL* value) noexcept {

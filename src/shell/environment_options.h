@@ -107,11 +107,10 @@ class EnvironmentOptions final
   HRESULT QueryExtraInterface(REFIID riid, void** object) noexcept override;
 
  private:
-  EnvironmentOptions() noexcept = default;
   ~EnvironmentOptions() override = default;
 
   // Stores a copy of a caller's string; a null string stores the empty one.
-  static HRESULT store(std::wstring& field, LPCWSTR value) noexcept;
+  [[nodiscard]] static HRESULT store(std::wstring& field, LPCWSTR value) noexcept;
 
   std::wstring additional_browser_arguments_;
   std::wstring language_;

@@ -1,11 +1,12 @@
 #include "shell/event_loop.h"
 
+#include <new>
 #include <utility>
 
 #include "common/hresult.h"
 #include "common/out_of_memory.h"
 #include "shell/dpi_awareness.h"
-#include "shell/own_messages.h"
+#include "shell/own_windows.h"
 
 namespace mirvot {
 namespace {
@@ -51,10 +52,13 @@ HRESULT EventLoop::create(std::unique_ptr<EventLoop>& loop,
   }
   loop.reset();
   // Before any window exists: the awareness of a window is fixed when it is created.
-  declare_process_dpi_awareness();
+  declare_dpi_awareness();
   // The event queue and the windows' link allocate as they are made.
   return CatchOutOfMemory(E_OUTOFMEMORY, [&] {
-    loop.reset(new EventLoop(functions));
+    loop.reset(new (std::nothrow) EventLoop(functions));
+    if (!loop) {
+      return E_OUTOFMEMORY;
+    }
     g_loop = loop.get();
     return S_OK;
   });

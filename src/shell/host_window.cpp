@@ -1,7 +1,8 @@
 #include "shell/host_window.h"
 
 #include "common/hresult.h"
-#include "shell/own_messages.h"
+#include "common/own_messages.h"
+#include "shell/own_windows.h"
 
 namespace mirvot {
 namespace {
@@ -68,7 +69,7 @@ HRESULT create_host_window(HWND parent, HWND* host) noexcept {
   }
   if (!::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, kRaiseToTopFlags)) {
     const HRESULT hr = LastErrorAsFailure();
-    ::DestroyWindow(window);
+    static_cast<void>(DestroyOwnWindow(window));
     return hr;
   }
   *host = window;

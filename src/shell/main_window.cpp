@@ -11,13 +11,15 @@
 
 #include "common/hresult.h"
 #include "common/optional_function.h"
+#include "common/out_of_memory.h"
+#include "common/own_messages.h"
 #include "common/startup_marks.h"
 #include "shell/core/view_size.h"
 #include "shell/fatal.h"
 #include "shell/file_drop_target.h"
 #include "shell/host_dpi.h"
+#include "shell/own_windows.h"
 #include "shell/system_modules.h"
-#include "shell/own_messages.h"
 
 namespace mirvot {
 
@@ -101,7 +103,7 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     }
     case WM_NCDESTROY: {
-      if (!is_own_message(hwnd, message)) {
+      if (!IsOwnMessage(hwnd, message)) {
         return 0;  // a copy: the window and its state live on, and so does its title
       }
       SharedState* const holder = state_holder(hwnd);
@@ -110,7 +112,7 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     }
     case WM_DESTROY:
-      if (!is_own_message(hwnd, message)) {
+      if (!IsOwnMessage(hwnd, message)) {
         return 0;  // a copy: the drop target stays
       }
       if (MainWindowState* const state = state_of(hwnd); state != nullptr && state->drop_target) {
@@ -142,8 +144,8 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case kDestroyRequest:
-      if (is_own_message(hwnd, message)) {
-        static_cast<void>(destroy_own_window(hwnd));
+      if (IsOwnMessage(hwnd, message)) {
+        static_cast<void>(DestroyOwnWindow(hwnd));
       }
       return 0;
     default:
@@ -238,13 +240,12 @@ HRESULT MainWindow::create(EventLoop& loop, const WindowAttributes& attributes,
   if (::GetCurrentThreadId() != loop.thread_id()) {
     return RPC_E_WRONG_THREAD;
   }
-  SharedState state;
-  try {
-    state = std::make_shared<MainWindowState>();
-    state->loop = loop.link();
-  } catch (const std::bad_alloc&) {
+  SharedState state =
+      CatchOutOfMemory(SharedState(), [] { return std::make_shared<MainWindowState>(); });
+  if (!state) {
     return E_OUTOFMEMORY;
   }
+  state->loop = loop.link();
 
   // The thread becomes a single-threaded apartment, which drag and drop needs; this is never
   // undone, and a thread that already is one just counts another initialisation.
@@ -274,7 +275,7 @@ HRESULT MainWindow::create(EventLoop& loop, const WindowAttributes& attributes,
 
   window.reset(new (std::nothrow) MainWindow(hwnd, std::move(state)));
   if (!window) {
-    static_cast<void>(destroy_own_window(hwnd));
+    static_cast<void>(DestroyOwnWindow(hwnd));
     return E_OUTOFMEMORY;
   }
   return S_OK;

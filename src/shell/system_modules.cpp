@@ -1,6 +1,6 @@
 #include "shell/system_modules.h"
 
-#include "common/owners.h"
+#include "common/optional_function.h"
 
 namespace mirvot {
 
@@ -10,9 +10,8 @@ HMODULE user32_module() noexcept {
 }
 
 HMODULE shcore_module() noexcept {
-  static const UniqueModule module(
-      ::LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-  return module.get();
+  static const HMODULE module = LoadSystemLibrary(L"shcore.dll");
+  return module;
 }
 
 }  // namespace mirvot

@@ -2,8 +2,6 @@
 // and the three ways a completion reaches the caller. Its retry runs a real attempt, either
 // against a folder without an engine, so that it fails at once and the outcome is known, or
 // against the test engine, whose log then shows what the retry handed it.
-#include "loader/environment_attempt.h"
-
 #include <wrl/client.h>
 
 #include <memory>
@@ -16,6 +14,7 @@
 #include "engine/test_engine_client.h"
 #include "harness/debug_capture.h"
 #include "harness/temp_folder.h"
+#include "loader/environment_attempt.h"
 #include "loader_environment/fake_com_objects.h"
 #include "loader_environment/fake_event_tracing.h"
 
@@ -173,9 +172,10 @@ TEST_F(RetryHandlerTest, CapturedFoldersAreOwnCopiesThatOutliveTheOriginals) {
 
   static_cast<void>(handler->Invoke(kEngineFailure, nullptr));
 
-  EXPECT_EQ(output.lines(), std::vector<std::string>{
-                                "WebView2: Failed to find the WebView2 client dll at: "
-                                "C:\\Runtimes\\Fixed\\EBWebView\\x64\\EmbeddedBrowserWebView.dll\n"});
+  EXPECT_EQ(output.lines(),
+            std::vector<std::string>{
+                "WebView2: Failed to find the WebView2 client dll at: "
+                "C:\\Runtimes\\Fixed\\EBWebView\\x64\\EmbeddedBrowserWebView.dll\n"});
 
   // The profile folder of a retry the engine accepts, as the engine received it.
   auto runtime = std::make_unique<std::wstring>(AcceptingRetrySettings().browserExecutableFolder);
@@ -208,9 +208,9 @@ TEST_F(RetryHandlerTest, NullFoldersStayNullAndEmptyFoldersStayEmpty) {
   ASSERT_TRUE(searching);
   DebugOutputCapture output;
   static_cast<void>(searching->Invoke(kEngineFailure, nullptr));
-  EXPECT_EQ(output.lines(), std::vector<std::string>{
-                                "WebView2: Failed to find an installed WebView2 runtime or "
-                                "non-stable Microsoft Edge installation.\n"});
+  EXPECT_EQ(output.lines(),
+            std::vector<std::string>{"WebView2: Failed to find an installed WebView2 runtime or "
+                                     "non-stable Microsoft Edge installation.\n"});
 
   const struct {
     const wchar_t* userDataFolder;

@@ -61,8 +61,8 @@ class LoaderEnvironmentTest : public ::testing::Test {
 
   HRESULT Create(const wchar_t* browserExecutableFolder, const wchar_t* userDataFolder = nullptr,
                  ICoreWebView2EnvironmentOptions* options = nullptr) {
-    return CreateCoreWebView2EnvironmentWithTracing(events.functions(), browserExecutableFolder,
-                                                    userDataFolder, options, caller.Get());
+    return CreateCoreWebView2EnvironmentWithOptions(browserExecutableFolder, userDataFolder,
+                                                    options, caller.Get(), events.functions());
   }
 
   bool WaitForCaller() {
@@ -136,8 +136,8 @@ class FixedEngineTest : public LoaderEnvironmentTest {
 // --- arguments -----------------------------------------------------------------------------
 
 TEST_F(FixedEngineTest, NullHandlerReturnsEPointerWithoutOutputEventOrEngineCall) {
-  EXPECT_EQ(CreateCoreWebView2EnvironmentWithTracing(events.functions(), fixedFolder.c_str(),
-                                                     nullptr, nullptr, nullptr),
+  EXPECT_EQ(CreateCoreWebView2EnvironmentWithOptions(fixedFolder.c_str(), nullptr, nullptr, nullptr,
+                                                     events.functions()),
             E_POINTER);
 
   EXPECT_TRUE(output.writes().empty());

@@ -16,8 +16,8 @@ using test::kRunStopped;
 using test::LoopActions;
 using test::RecordingHandler;
 using test::ResizeClientArea;
-using test::StopRun;
 using test::StoppableLoopFunctions;
+using test::StopRun;
 using Lines = std::vector<std::string>;
 
 std::unique_ptr<MainWindow> OpenWindow(EventLoop& loop, const wchar_t* title = L"Loop test") {

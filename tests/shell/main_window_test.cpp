@@ -7,10 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include "common/own_messages.h"
 #include "recording_handler.h"
 #include "shell/file_drop_target.h"
 #include "shell/host_dpi.h"
-#include "shell/own_messages.h"
+#include "shell/own_windows.h"
 #include "shell/window_icon_data.h"
 
 namespace mirvot {
@@ -18,9 +19,9 @@ namespace {
 
 using test::DrainThreadMessages;
 using test::kRunStopped;
-using test::StopWhenQueueIsEmpty;
 using test::LoopActions;
 using test::RecordingHandler;
+using test::StopWhenQueueIsEmpty;
 using Lines = std::vector<std::string>;
 
 constexpr wchar_t kClassName[] = L"Window Class";
@@ -395,7 +396,7 @@ TEST_F(MainWindowTest, OwnWindowsAreKnownByTheirClassProcedure) {
 
 TEST_F(MainWindowTest, ScaleFactorStaysReadableAfterTheWindowIsGone) {
   ASSERT_EQ(Open(), S_OK);
-  EXPECT_TRUE(destroy_own_window(window_->hwnd()));
+  EXPECT_TRUE(DestroyOwnWindow(window_->hwnd()));
   EXPECT_EQ(window_->scale_factor(), 1.0);
 }
 

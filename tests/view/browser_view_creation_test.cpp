@@ -399,6 +399,43 @@ TEST(ParentHookTest, IsInstalledOnlyWhereMessagesCanBeHandedOn) {
   remove_parent_hook(parent.get());
 }
 
+// Stands in for a controller that the hook only holds: its count shows when the hook lets go.
+class HeldController final : public IUnknown {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) noexcept override {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++references; }
+  ULONG STDMETHODCALLTYPE Release() noexcept override { return --references; }
+  ICoreWebView2Controller* AsController() noexcept {
+    return reinterpret_cast<ICoreWebView2Controller*>(static_cast<IUnknown*>(this));
+  }
+  ULONG references = 1;
+};
+
+BOOL WINAPI RefuseRemoval(HWND, SUBCLASSPROC, UINT_PTR) { return FALSE; }
+
+// The hook removes itself with the functions it was installed with, and keeps its state (and
+// its controller reference) for as long as it stays on the window: a removal the system refuses
+// leaves the hook whole, and a later removal that succeeds frees it.
+TEST(ParentHookTest, RefusedRemovalLeavesTheHookWithItsState) {
+  const ParentWindow parent;
+  HeldController controller;
+  SubclassFunctions refusing = system_subclass_functions();
+  refusing.remove = &RefuseRemoval;
+  install_parent_hook(parent.get(), controller.AsController(), refusing);
+  ASSERT_EQ(controller.references, 2u);
+
+  request_parent_hook_removal(parent.get());
+  EXPECT_TRUE(HasHook(parent.get()));
+  EXPECT_EQ(controller.references, 2u);
+
+  remove_parent_hook(parent.get());
+  EXPECT_FALSE(HasHook(parent.get()));
+  EXPECT_EQ(controller.references, 1u);
+}
+
 TEST_F(BrowserViewCreationTest, FinalSizingFailureTearsTheViewDown) {
   ASSERT_TRUE(Script("bounds_fail=80004005"));
   EXPECT_EQ(CreateFailing(), WebView2Error::from_hresult(E_FAIL));

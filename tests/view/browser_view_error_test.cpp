@@ -57,7 +57,8 @@ TEST(WebView2ErrorTest, SystemMessageLosesItsTrailingLineBreak) {
 TEST(WebView2ErrorTest, ErrorsCompareByKindAndCode) {
   EXPECT_EQ(WebView2Error::from_hresult(E_FAIL), WebView2Error::from_hresult(E_FAIL));
   EXPECT_FALSE(WebView2Error::from_hresult(E_FAIL) == WebView2Error::from_hresult(E_POINTER));
-  EXPECT_FALSE(WebView2Error::from_hresult(kViewCreationCanceled) == WebView2Error::from_hresult(E_ABORT));
+  EXPECT_FALSE(WebView2Error::from_hresult(kViewCreationCanceled) ==
+               WebView2Error::from_hresult(E_ABORT));
 }
 
 }  // namespace
