@@ -4,7 +4,6 @@
 // is safe when two threads arrive together; the shell, whose code runs on the main thread only,
 // keeps it in a function-local static:
 //   static const auto fn = FindFunction<decltype(&::Name)>(module, "Name");
-// The product is compiled without the C++ runtime's guards for such statics (see once_value.h).
 #include <windows.h>
 
 namespace mirvot {

@@ -9,8 +9,8 @@
 #include "common/wide_text.h"
 #include "loader/app_exe_path.h"
 #include "loader/core/folder_rules.h"
+#include "loader/core/registry_buffer.h"
 #include "loader/package_runtime.h"
-#include "loader/registry_text.h"
 #include "loader/runtime_folder.h"
 
 namespace mirvot {
@@ -30,7 +30,9 @@ std::optional<std::wstring> ReadRegistrationValue(HKEY key, const wchar_t* name)
   if (status != ERROR_SUCCESS || size < 3) {
     return std::nullopt;
   }
-  return TextInRegistryValueBuffer(buffer);
+  const std::optional<std::u16string_view> text =
+      TextInRegistryBuffer(reinterpret_cast<const char16_t*>(buffer), kRegistryValueBufferUnits);
+  return text ? std::optional<std::wstring>(ToWideString(*text)) : std::nullopt;
 }
 
 // The runtime folder a registration names: the channel's "EBWebView" value, or, for the
@@ -105,7 +107,7 @@ HRESULT FindClientDllInFolder(const wchar_t* folder, std::wstring& clientDllPath
       }
       workingFolder = ToWideString(*resolved);
     }
-    if (CheckClientDll(workingFolder, clientDllPath)) {
+    if (LocateClientDll(workingFolder, clientDllPath)) {
       return S_OK;
     }
     WriteDebugMessage({Narrow("WebView2: Failed to find the WebView2 client dll at: "),

@@ -22,9 +22,10 @@ inline constexpr REGSAM kRegistrationKeyAccess = KEY_READ | KEY_WOW64_32KEY;
 static_assert(kRegistrationKeyAccess == 0x00020219);
 
 // The fixed-folder road. A relative folder is placed beside the executable. S_OK with the
-// library path; 0x80070002 (with a debugger line) when the library is not usable there; the
-// executable path's error when a relative folder cannot be placed. A null folder is taken as
-// an empty one.
+// library path; 0x80070002 (with a debugger line) when the library is not usable there; for a
+// relative folder, the error of reading the executable's path (with a debugger line), or E_FAIL
+// when that path has no folder to place it in; E_OUTOFMEMORY if memory runs out. A null folder
+// is taken as an empty one.
 [[nodiscard]] HRESULT FindClientDllInFolder(const wchar_t* folder,
                                             std::wstring& clientDllPath) noexcept;
 

@@ -8,7 +8,7 @@
 
 namespace mirvot {
 
-bool CheckClientDll(const std::wstring& folder, std::wstring& clientDllPath) noexcept {
+bool LocateClientDll(const std::wstring& folder, std::wstring& clientDllPath) noexcept {
   const bool formed = CatchOutOfMemory(false, [&] {
     clientDllPath = ToWideString(ClientDllPathIn(AsUtf16(folder)));
     return true;
@@ -35,7 +35,7 @@ bool AcceptRuntimeFolder(const RuntimeVersion& version, const std::wstring& fold
         {Narrow("WebView2: skipped an incompatible version "), Wide(folder.c_str()), Narrow("\n")});
     return false;
   }
-  return CheckClientDll(folder, clientDllPath);
+  return LocateClientDll(folder, clientDllPath);
 }
 
 }  // namespace mirvot

@@ -14,13 +14,14 @@ inline constexpr DWORD kClientDllOpenAccess = SYNCHRONIZE | FILE_EXECUTE | FILE_
 static_assert(kClientDllOpenAccess == 0x00100021);
 
 // The minimum-version test (with the "skipped an incompatible version" line for an older
-// runtime), then CheckClientDll.
+// runtime), then LocateClientDll.
 [[nodiscard]] bool AcceptRuntimeFolder(const RuntimeVersion& version, const std::wstring& folder,
                                        std::wstring& clientDllPath) noexcept;
 
-// Forms the library path below `folder` (always set in `clientDllPath`, also when the library
-// is not usable) and tests that the file exists and opens for mapping. A file that exists but
+// Sets `clientDllPath` to the library's path below `folder` (also when the library is not
+// usable there) and says whether the file exists and opens for mapping. A file that exists but
 // does not open is reported with the "skipped inaccessible" line.
-[[nodiscard]] bool CheckClientDll(const std::wstring& folder, std::wstring& clientDllPath) noexcept;
+[[nodiscard]] bool LocateClientDll(const std::wstring& folder,
+                                   std::wstring& clientDllPath) noexcept;
 
 }  // namespace mirvot

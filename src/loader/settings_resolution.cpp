@@ -17,7 +17,7 @@
 #include "loader/app_user_model_id.h"
 #include "loader/core/channel_list.h"
 #include "loader/core/folder_rules.h"
-#include "loader/registry_text.h"
+#include "loader/core/registry_buffer.h"
 
 namespace mirvot {
 namespace {
@@ -42,8 +42,8 @@ bool PolicyRootExists() noexcept {
 // RegGetValueW hands a REG_EXPAND_SZ value over expanded, as REG_SZ. Wine's version expands it
 // taking the buffer's size in bytes for a count of characters, so it writes up to twice as many
 // bytes as it is told. Every buffer given to RegGetValueW here has that much room behind the
-// part it is told about; without it, a policy whose expansion is longer than the buffer
-// overwrote the stack.
+// part it is told about, so that a policy whose expansion is longer than the buffer cannot
+// write past it.
 constexpr std::size_t kExpansionRoomFactor = 2;
 
 // A REG_SZ policy value read into a zero-filled buffer of 260 units. A longer value is absent.
@@ -53,7 +53,9 @@ std::optional<std::wstring> ReadPolicyText(HKEY key, const wchar_t* name) {
   if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }
-  return TextInRegistryValueBuffer(buffer);
+  const std::optional<std::u16string_view> text =
+      TextInRegistryBuffer(reinterpret_cast<const char16_t*>(buffer), kRegistryValueBufferUnits);
+  return text ? std::optional<std::wstring>(ToWideString(*text)) : std::nullopt;
 }
 
 void ApplyText(const SettingTarget& target, std::wstring text) noexcept {
@@ -127,20 +129,13 @@ bool ReadPolicyValue(HKEY key, const wchar_t* name, const SettingTarget& target)
   return false;
 }
 
-// Asks the caller's options object for an interface; a pointer written by a failed query is
-// neither used nor released (that destroyed the object under its owner).
-template <typename Interface>
-HRESULT QueryOptions(ICoreWebView2EnvironmentOptions* options, ComPtr<Interface>& result) noexcept {
-  return QueryInterfaceTo(options, result);
-}
-
 // Edge view mode asked for by the options object.
 void ReadEdgeViewFromOptions(LoaderSettings& settings) noexcept {
   if (settings.environmentOptions == nullptr) {
     return;
   }
   ComPtr<ICoreWebView2EdgeViewOptions> edgeViewOptions;
-  if (QueryOptions(settings.environmentOptions, edgeViewOptions) != S_OK) {
+  if (QueryInterfaceTo(settings.environmentOptions, edgeViewOptions) != S_OK) {
     return;
   }
   INT32 isEdgeView = 0;
@@ -166,7 +161,7 @@ void ReadChannelsFromOptions(LoaderSettings& settings) noexcept {
     return;
   }
   ComPtr<ICoreWebView2EnvironmentOptions7> options;
-  if (FAILED(QueryOptions(settings.environmentOptions, options))) {
+  if (FAILED(QueryInterfaceTo(settings.environmentOptions, options))) {
     return;
   }
   if (!settings.channelSearchKindSet) {

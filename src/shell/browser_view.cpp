@@ -24,7 +24,8 @@ using Microsoft::WRL::ComPtr;
 // A later settings interface the runtime may lack: the setting is then skipped. A runtime that
 // has it but refuses the value fails the view.
 template <typename Later, typename Setter>
-[[nodiscard]] HRESULT write_later_setting(ICoreWebView2Settings* settings, Setter write) noexcept {
+[[nodiscard]] HRESULT write_setting_if_supported(ICoreWebView2Settings* settings,
+                                                 Setter write) noexcept {
   ComPtr<Later> later;
   if (FAILED(QueryInterfaceTo(settings, later))) {
     return S_OK;
@@ -39,13 +40,13 @@ template <typename Later, typename Setter>
   MIRVOT_RETURN_IF_FAILED(settings->put_IsZoomControlEnabled(FALSE));
   MIRVOT_RETURN_IF_FAILED(settings->put_AreDevToolsEnabled(FALSE));
   MIRVOT_RETURN_IF_FAILED(settings->put_IsScriptEnabled(TRUE));
-  MIRVOT_RETURN_IF_FAILED(write_later_setting<ICoreWebView2Settings4>(
+  MIRVOT_RETURN_IF_FAILED(write_setting_if_supported<ICoreWebView2Settings4>(
       settings, [](ICoreWebView2Settings4* s) { return s->put_IsGeneralAutofillEnabled(TRUE); }));
-  MIRVOT_RETURN_IF_FAILED(write_later_setting<ICoreWebView2Settings5>(
+  MIRVOT_RETURN_IF_FAILED(write_setting_if_supported<ICoreWebView2Settings5>(
       settings, [](ICoreWebView2Settings5* s) { return s->put_IsPinchZoomEnabled(FALSE); }));
-  MIRVOT_RETURN_IF_FAILED(write_later_setting<ICoreWebView2Settings6>(
+  MIRVOT_RETURN_IF_FAILED(write_setting_if_supported<ICoreWebView2Settings6>(
       settings, [](ICoreWebView2Settings6* s) { return s->put_IsSwipeNavigationEnabled(FALSE); }));
-  MIRVOT_RETURN_IF_FAILED(write_later_setting<ICoreWebView2Settings9>(
+  MIRVOT_RETURN_IF_FAILED(write_setting_if_supported<ICoreWebView2Settings9>(
       settings,
       [](ICoreWebView2Settings9* s) { return s->put_IsNonClientRegionSupportEnabled(TRUE); }));
   return S_OK;

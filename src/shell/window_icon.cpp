@@ -18,8 +18,8 @@
 // level; MSVC needs to be told. Its work space (the gathered compressed data, the inflated rows,
 // the pixels) comes from system pages too, so none of it stays with the process afterwards. Its
 // few settings and its failure text are plain statics rather than thread-local ones: the icon is
-// decoded on the main thread only, and MinGW's thread-local storage is set up on first use
-// through winpthreads, whose allocation there is written through when it fails.
+// decoded on the main thread only, and MinGW sets thread-local storage up through winpthreads,
+// which the product keeps away from (cmake/compiler-settings.cmake).
 #define STBI_NO_THREAD_LOCALS
 #define STBI_MALLOC(bytes) ::mirvot::allocate_system_pages(bytes)
 #define STBI_REALLOC_SIZED(block, oldBytes, newBytes) \
