@@ -81,6 +81,12 @@ elseif(CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND CMAKE_CXX_COMPILER_FRONTEND_VA
     # The same image flags as GCC's: clang's MinGW driver links the stack-protector library
     # for -fstack-protector-strong as GCC does, and lld takes the same linker options.
     mirvot_add_mingw_image_flags()
+    # Since clang 15, a path that -ffile-prefix-map rewrote takes the target's separators in
+    # __FILE__ (src\shell\app.cpp); the fatal report names its file as the repository and the
+    # GCC build do (src/shell/app.cpp).
+    if(CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 15)
+      target_compile_options(mirvot_build_flags INTERFACE -fno-file-reproducible)
+    endif()
   endif()
 else()
   message(FATAL_ERROR "No build flags for the ${CMAKE_CXX_COMPILER_ID} compiler "

@@ -39,8 +39,18 @@ trap 'rm -rf "$out"' EXIT
 # marked command stays as well.
 mkdir "$out/database"
 python3 - "$build/compile_commands.json" "$out/database/compile_commands.json" <<'PY'
-import json, sys
+import json, shlex, sys
 entries = json.load(open(sys.argv[1]))
+# Options of a newer clang than the house clang-tidy, which only change the code generated
+# (cmake/compiler-settings.cmake): the older front end refuses them as unknown.
+NEWER_CODE_GENERATION = {"-fno-file-reproducible", "-mguard=cf"}
+for entry in entries:
+    if "command" in entry:
+        entry["command"] = shlex.join(argument for argument in shlex.split(entry["command"])
+                                      if argument not in NEWER_CODE_GENERATION)
+    if "arguments" in entry:
+        entry["arguments"] = [argument for argument in entry["arguments"]
+                              if argument not in NEWER_CODE_GENERATION]
 def marked(entry):
     return "-DMIRVOT_STARTUP_MARKS" in entry.get("command", " ".join(entry.get("arguments", [])))
 kept = {}

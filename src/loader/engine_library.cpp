@@ -13,6 +13,10 @@ namespace {
 constexpr HRESULT kModuleNotFound = HResultFromWin32Code(ERROR_MOD_NOT_FOUND);
 static_assert(kModuleNotFound == static_cast<HRESULT>(0x8007007E));
 
+constexpr DWORD kEngineLibrarySearch =
+    LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
+static_assert(kEngineLibrarySearch == 0x00001100);
+
 constexpr char kArchitectureHint[] =
     "\nWebView2: This error (0x8007007E) typically indicates missing binaries or an architecture "
     "mismatch. Please ensure the correct binaries (WebView2Loader.dll, EmbeddedBrowserWebView.dll, "
@@ -39,7 +43,10 @@ HRESULT LoadClientDllAndCreate(
     const wchar_t* clientDllPath, RuntimeKind kind, PCWSTR userDataFolder,
     ICoreWebView2EnvironmentOptions* environmentOptions,
     ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) noexcept {
-  UniqueModule module(::LoadLibraryW(clientDllPath));
+  // By its full path, with the libraries it needs taken from its own folder first, then from
+  // the application's folder and System32; never from the current directory or PATH, which
+  // whoever starts the program controls.
+  UniqueModule module(::LoadLibraryExW(clientDllPath, nullptr, kEngineLibrarySearch));
   if (!module) {
     const HRESULT hr = LastErrorAsFailure();
     WriteLoadLibraryFailure(hr, clientDllPath);

@@ -6,6 +6,7 @@
 
 #include "shell/app.h"
 #include "shell/browser_view_error.h"
+#include "shell/dll_search.h"
 #include "shell/event_loop.h"
 #include "shell/fatal.h"
 
@@ -24,7 +25,10 @@
 // by name, so whatever stands in for the C runtime sees each of these calls as a malloc.
 namespace {
 
-bool g_start_up_copies_made = false;
+// volatile: an optimiser may otherwise run the constructor below at compile time, as if every
+// constructor ran before any other code, and drop the wrapper's check (clang 16 does). The
+// wrapper runs before the constructors.
+volatile bool g_start_up_copies_made = false;
 
 // The first of all constructors (priority 101, the earliest a program may use).
 __attribute__((constructor(101))) void note_end_of_start_up_copies() {
@@ -50,6 +54,8 @@ extern "C" void* __wrap_malloc(std::size_t bytes) {
 // through std::terminate.
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*show*/) try {
+  // First of all, before the program's own code can load a library by name.
+  mirvot::restrict_dll_search();
   mirvot::route_termination_to_fatal_path();
   std::unique_ptr<mirvot::EventLoop> loop;
   if (const HRESULT hr = mirvot::EventLoop::create(loop); FAILED(hr)) {

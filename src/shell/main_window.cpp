@@ -99,7 +99,14 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       if (holder == nullptr) {
         return FALSE;  // the creation fails
       }
-      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(holder));
+      // A window that cannot keep its state would take no DPI change and never revoke its drop
+      // target: its creation fails too. The previous value is 0, so only the last error tells.
+      ::SetLastError(ERROR_SUCCESS);
+      if (::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(holder)) == 0 &&
+          ::GetLastError() != ERROR_SUCCESS) {
+        delete holder;
+        return FALSE;
+      }
       break;
     }
     case WM_NCDESTROY: {
