@@ -52,22 +52,46 @@ class EnvironmentOptions final
   create_for_browser_view() noexcept;
 
   // ICoreWebView2EnvironmentOptions
-  HRESULT STDMETHODCALLTYPE get_AdditionalBrowserArguments(LPWSTR* value) noexcept override;
-  HRESULT STDMETHODCALLTYPE put_AdditionalBrowserArguments(LPCWSTR value) noexcept override;
-  HRESULT STDMETHODCALLTYPE get_Language(LPWSTR* value) noexcept override;
-  HRESULT STDMETHODCALLTYPE put_Language(LPCWSTR value) noexcept override;
-  HRESULT STDMETHODCALLTYPE get_TargetCompatibleBrowserVersion(LPWSTR* value) noexcept override;
-  HRESULT STDMETHODCALLTYPE put_TargetCompatibleBrowserVersion(LPCWSTR value) noexcept override;
+  HRESULT STDMETHODCALLTYPE get_AdditionalBrowserArguments(LPWSTR* value) noexcept override {
+    return read_text(additional_browser_arguments_, value);
+  }
+  HRESULT STDMETHODCALLTYPE put_AdditionalBrowserArguments(LPCWSTR value) noexcept override {
+    return write_text(additional_browser_arguments_, value);
+  }
+  HRESULT STDMETHODCALLTYPE get_Language(LPWSTR* value) noexcept override {
+    return read_text(language_, value);
+  }
+  HRESULT STDMETHODCALLTYPE put_Language(LPCWSTR value) noexcept override {
+    return write_text(language_, value);
+  }
+  HRESULT STDMETHODCALLTYPE get_TargetCompatibleBrowserVersion(LPWSTR* value) noexcept override {
+    return read_text(target_compatible_browser_version_, value);
+  }
+  HRESULT STDMETHODCALLTYPE put_TargetCompatibleBrowserVersion(LPCWSTR value) noexcept override {
+    return write_text(target_compatible_browser_version_, value);
+  }
   HRESULT STDMETHODCALLTYPE
-  get_AllowSingleSignOnUsingOSPrimaryAccount(BOOL* allow) noexcept override;
+  get_AllowSingleSignOnUsingOSPrimaryAccount(BOOL* allow) noexcept override {
+    return read(allow_single_sign_on_using_os_primary_account_, allow);
+  }
   HRESULT STDMETHODCALLTYPE
-  put_AllowSingleSignOnUsingOSPrimaryAccount(BOOL allow) noexcept override;
+  put_AllowSingleSignOnUsingOSPrimaryAccount(BOOL allow) noexcept override {
+    return write(allow_single_sign_on_using_os_primary_account_, allow);
+  }
   // ICoreWebView2EnvironmentOptions2
-  HRESULT STDMETHODCALLTYPE get_ExclusiveUserDataFolderAccess(BOOL* value) noexcept override;
-  HRESULT STDMETHODCALLTYPE put_ExclusiveUserDataFolderAccess(BOOL value) noexcept override;
+  HRESULT STDMETHODCALLTYPE get_ExclusiveUserDataFolderAccess(BOOL* value) noexcept override {
+    return read(exclusive_user_data_folder_access_, value);
+  }
+  HRESULT STDMETHODCALLTYPE put_ExclusiveUserDataFolderAccess(BOOL value) noexcept override {
+    return write(exclusive_user_data_folder_access_, value);
+  }
   // ICoreWebView2EnvironmentOptions3
-  HRESULT STDMETHODCALLTYPE get_IsCustomCrashReportingEnabled(BOOL* value) noexcept override;
-  HRESULT STDMETHODCALLTYPE put_IsCustomCrashReportingEnabled(BOOL value) noexcept override;
+  HRESULT STDMETHODCALLTYPE get_IsCustomCrashReportingEnabled(BOOL* value) noexcept override {
+    return read(is_custom_crash_reporting_enabled_, value);
+  }
+  HRESULT STDMETHODCALLTYPE put_IsCustomCrashReportingEnabled(BOOL value) noexcept override {
+    return write(is_custom_crash_reporting_enabled_, value);
+  }
   // ICoreWebView2EnvironmentOptions4: this program registers no custom schemes, so the list
   // starts empty. A list that is set is kept with a reference to each registration; the
   // getter hands out a CoTaskMemAlloc array with a new reference to each (null when empty).
@@ -77,30 +101,52 @@ class EnvironmentOptions final
   HRESULT STDMETHODCALLTYPE SetCustomSchemeRegistrations(
       UINT32 count, ICoreWebView2CustomSchemeRegistration** schemeRegistrations) noexcept override;
   // ICoreWebView2EnvironmentOptions5
-  HRESULT STDMETHODCALLTYPE get_EnableTrackingPrevention(BOOL* value) noexcept override;
-  HRESULT STDMETHODCALLTYPE put_EnableTrackingPrevention(BOOL value) noexcept override;
+  HRESULT STDMETHODCALLTYPE get_EnableTrackingPrevention(BOOL* value) noexcept override {
+    return read(enable_tracking_prevention_, value);
+  }
+  HRESULT STDMETHODCALLTYPE put_EnableTrackingPrevention(BOOL value) noexcept override {
+    return write(enable_tracking_prevention_, value);
+  }
   // ICoreWebView2EnvironmentOptions6
-  HRESULT STDMETHODCALLTYPE get_AreBrowserExtensionsEnabled(BOOL* value) noexcept override;
-  HRESULT STDMETHODCALLTYPE put_AreBrowserExtensionsEnabled(BOOL value) noexcept override;
+  HRESULT STDMETHODCALLTYPE get_AreBrowserExtensionsEnabled(BOOL* value) noexcept override {
+    return read(are_browser_extensions_enabled_, value);
+  }
+  HRESULT STDMETHODCALLTYPE put_AreBrowserExtensionsEnabled(BOOL value) noexcept override {
+    return write(are_browser_extensions_enabled_, value);
+  }
   // ICoreWebView2EnvironmentOptions7
   HRESULT STDMETHODCALLTYPE
-  get_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND* value) noexcept override;
+  get_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND* value) noexcept override {
+    return read(channel_search_kind_, value);
+  }
   HRESULT STDMETHODCALLTYPE
-  put_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND value) noexcept override;
+  put_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND value) noexcept override {
+    return write(channel_search_kind_, value);
+  }
   HRESULT STDMETHODCALLTYPE
-  get_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS* value) noexcept override;
+  get_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS* value) noexcept override {
+    return read(release_channels_, value);
+  }
   HRESULT STDMETHODCALLTYPE
-  put_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS value) noexcept override;
+  put_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS value) noexcept override {
+    return write(release_channels_, value);
+  }
   // ICoreWebView2EnvironmentOptions8
   HRESULT STDMETHODCALLTYPE
-  get_ScrollBarStyle(COREWEBVIEW2_SCROLLBAR_STYLE* value) noexcept override;
+  get_ScrollBarStyle(COREWEBVIEW2_SCROLLBAR_STYLE* value) noexcept override {
+    return read(scroll_bar_style_, value);
+  }
   HRESULT STDMETHODCALLTYPE
-  put_ScrollBarStyle(COREWEBVIEW2_SCROLLBAR_STYLE value) noexcept override;
+  put_ScrollBarStyle(COREWEBVIEW2_SCROLLBAR_STYLE value) noexcept override {
+    return write(scroll_bar_style_, value);
+  }
   // IInspectable: the object is not a Windows Runtime class. It names no runtime interfaces
   // and no class name, and claims only base trust.
   HRESULT STDMETHODCALLTYPE GetIids(ULONG* iidCount, IID** iids) noexcept override;
   HRESULT STDMETHODCALLTYPE GetRuntimeClassName(HSTRING* className) noexcept override;
-  HRESULT STDMETHODCALLTYPE GetTrustLevel(TrustLevel* trustLevel) noexcept override;
+  HRESULT STDMETHODCALLTYPE GetTrustLevel(TrustLevel* trustLevel) noexcept override {
+    return read(BaseTrust, trustLevel);
+  }
 
  protected:
   // IMarshal comes from the aggregated free-threaded marshaler.
@@ -109,8 +155,24 @@ class EnvironmentOptions final
  private:
   ~EnvironmentOptions() override = default;
 
+  // A getter's answer: the stored value, or E_POINTER for a null out-pointer.
+  template <typename T>
+  [[nodiscard]] static HRESULT read(T stored, T* value) noexcept {
+    if (value == nullptr) {
+      return E_POINTER;
+    }
+    *value = stored;
+    return S_OK;
+  }
+  template <typename T>
+  [[nodiscard]] static HRESULT write(T& field, T value) noexcept {
+    field = value;
+    return S_OK;
+  }
+  // A new CoTaskMemAlloc copy of the text.
+  [[nodiscard]] static HRESULT read_text(const std::wstring& text, LPWSTR* value) noexcept;
   // Stores a copy of a caller's string; a null string stores the empty one.
-  [[nodiscard]] static HRESULT store(std::wstring& field, LPCWSTR value) noexcept;
+  [[nodiscard]] static HRESULT write_text(std::wstring& field, LPCWSTR value) noexcept;
 
   std::wstring additional_browser_arguments_;
   std::wstring language_;
