@@ -2,7 +2,6 @@
 
 #include "common/optional_function.h"
 #include "common/startup_marks.h"
-#include "shell/system_modules.h"
 
 namespace mirvot {
 
@@ -10,17 +9,17 @@ const DpiAwarenessFunctions& system_dpi_awareness_functions() noexcept {
   static const DpiAwarenessFunctions found = [] {
     DpiAwarenessFunctions functions;
     functions.set_process_dpi_awareness_context =
-        FindFunction<decltype(functions.set_process_dpi_awareness_context)>(
-            user32_module(), "SetProcessDpiAwarenessContext");
+        FindLoadedFunction<decltype(functions.set_process_dpi_awareness_context)>(
+            L"user32.dll", "SetProcessDpiAwarenessContext");
     // shcore is loaded only on systems that lack the newer user32 function: the chain would not
     // reach it otherwise, and loading it costs start-up time.
     if (functions.set_process_dpi_awareness_context == nullptr) {
       functions.set_process_dpi_awareness =
-          FindFunction<decltype(functions.set_process_dpi_awareness)>(shcore_module(),
-                                                                      "SetProcessDpiAwareness");
+          FindFunction<decltype(functions.set_process_dpi_awareness)>(
+              LoadSystemLibrary(L"shcore.dll"), "SetProcessDpiAwareness");
     }
-    functions.set_process_dpi_aware = FindFunction<decltype(functions.set_process_dpi_aware)>(
-        user32_module(), "SetProcessDPIAware");
+    functions.set_process_dpi_aware = FindLoadedFunction<decltype(functions.set_process_dpi_aware)>(
+        L"user32.dll", "SetProcessDPIAware");
     return functions;
   }();
   return found;

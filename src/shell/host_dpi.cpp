@@ -3,7 +3,6 @@
 #include "common/optional_function.h"
 #include "common/owners.h"
 #include "shell/core/view_size.h"
-#include "shell/system_modules.h"
 
 namespace mirvot {
 namespace {
@@ -25,10 +24,10 @@ const HostDpiFunctions& system_host_dpi_functions() noexcept {
   static const HostDpiFunctions functions = [] {
     HostDpiFunctions found;
     found.get_dpi_for_window =
-        FindFunction<decltype(found.get_dpi_for_window)>(user32_module(), "GetDpiForWindow");
+        FindLoadedFunction<decltype(found.get_dpi_for_window)>(L"user32.dll", "GetDpiForWindow");
     if (found.get_dpi_for_window == nullptr) {
-      found.get_dpi_for_monitor =
-          FindFunction<decltype(found.get_dpi_for_monitor)>(shcore_module(), "GetDpiForMonitor");
+      found.get_dpi_for_monitor = FindFunction<decltype(found.get_dpi_for_monitor)>(
+          LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
     }
     found.monitor_from_window = &::MonitorFromWindow;
     found.is_process_dpi_aware = &::IsProcessDPIAware;

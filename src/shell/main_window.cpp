@@ -19,7 +19,6 @@
 #include "shell/file_drop_target.h"
 #include "shell/host_dpi.h"
 #include "shell/own_windows.h"
-#include "shell/system_modules.h"
 
 namespace mirvot {
 
@@ -204,7 +203,7 @@ void add_minimize_and_maximize_boxes(HWND hwnd) noexcept {
 void adjust_frame_for_client(RECT& rect, DWORD style, DWORD extendedStyle, UINT dpi) noexcept {
   using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
   static const auto adjustForDpi =
-      FindFunction<AdjustForDpi>(user32_module(), "AdjustWindowRectExForDpi");
+      FindLoadedFunction<AdjustForDpi>(L"user32.dll", "AdjustWindowRectExForDpi");
   if (adjustForDpi != nullptr) {
     adjustForDpi(&rect, style, FALSE, extendedStyle, dpi);
   } else {
