@@ -2,6 +2,8 @@
 
 #include <array>
 #include <atomic>
+#include <bit>
+#include <cstddef>
 #include <vector>
 
 #include "common/once_value.h"
@@ -16,28 +18,12 @@ namespace {
 constexpr ULONG kDisableProvider = 0;
 constexpr ULONG kEnableProvider = 1;
 
-GUID ToGuid(const GuidFields& fields) noexcept {
-  GUID guid{};
-  guid.Data1 = static_cast<unsigned long>(fields.data1);
-  guid.Data2 = fields.data2;
-  guid.Data3 = fields.data3;
-  for (int i = 0; i < 8; ++i) {
-    guid.Data4[i] = fields.data4[i];
-  }
-  return guid;
-}
-
-EVENT_DESCRIPTOR ToEventDescriptor(const EventDescriptorFields& fields) noexcept {
-  EVENT_DESCRIPTOR descriptor{};
-  descriptor.Id = fields.id;
-  descriptor.Version = fields.version;
-  descriptor.Channel = fields.channel;
-  descriptor.Level = fields.level;
-  descriptor.Opcode = fields.opcode;
-  descriptor.Task = fields.task;
-  descriptor.Keyword = fields.keyword;
-  return descriptor;
-}
+// The layout's portable records are the platform's structures field for field.
+static_assert(sizeof(GuidFields) == sizeof(GUID) && sizeof(unsigned long) == 4);
+static_assert(sizeof(EventDescriptorFields) == sizeof(EVENT_DESCRIPTOR) &&
+              offsetof(EventDescriptorFields, task) == offsetof(EVENT_DESCRIPTOR, Task) &&
+              offsetof(EventDescriptorFields, keyword) == offsetof(EVENT_DESCRIPTOR, Keyword));
+constexpr GUID kProviderId = std::bit_cast<GUID>(kLoaderProviderGuid);
 
 // The descriptor's kind lives in the low byte of its Reserved field (named Type in newer
 // headers); the other bytes stay zero.
@@ -130,8 +116,7 @@ void ReportCreateEnvironmentError(HRESULT hr, bool clientDllFound, bool installe
     return;
   }
 
-  static const GUID providerId = ToGuid(kLoaderProviderGuid);
-  if (functions.eventRegister(&providerId, &RecordProviderEnableState, &state, &state.handle) !=
+  if (functions.eventRegister(&kProviderId, &RecordProviderEnableState, &state, &state.handle) !=
       ERROR_SUCCESS) {
     state = EventProviderState{};
     return;
@@ -146,7 +131,7 @@ void ReportCreateEnvironmentError(HRESULT hr, bool clientDllFound, bool installe
   if (functions.eventWriteTransfer != nullptr &&
       ShouldWriteLoaderErrorEvent(state.recordedLevelPlusOne, state.matchAnyKeyword,
                                   state.matchAllKeyword)) {
-    const EVENT_DESCRIPTOR descriptor = ToEventDescriptor(kLoaderErrorEventDescriptor);
+    const auto descriptor = std::bit_cast<EVENT_DESCRIPTOR>(kLoaderErrorEventDescriptor);
     const LoaderErrorEventValues values =
         MakeLoaderErrorEventValues(static_cast<std::int32_t>(hr), clientDllFound, installedRuntime);
     std::array<EVENT_DATA_DESCRIPTOR, 6> data{{

@@ -58,29 +58,21 @@ std::optional<std::wstring> ReadPolicyText(HKEY key, const wchar_t* name) {
   return text ? std::optional<std::wstring>(ToWideString(*text)) : std::nullopt;
 }
 
-void ApplyText(const SettingTarget& target, std::wstring text) noexcept {
-  *target.textStorage = std::move(text);
-  *target.text = target.textStorage->c_str();
-}
-
 void ApplyFlag(const SettingTarget& target, bool isOne) noexcept {
   *target.number = isOne ? 1 : 0;
   *target.set = true;
 }
 
-void ApplyChannelList(const SettingTarget& target, const std::wstring& list) noexcept {
-  ParseReleaseChannelList(AsUtf16(list), *target.number, *target.set);
-}
-
-// A present variable decides its row, whatever its value.
-void ApplyVariable(const SettingTarget& target, std::wstring value) noexcept {
+// A value given as text, by a variable or a policy, in the target's form.
+void ApplyText(const SettingTarget& target, std::wstring value) noexcept {
   switch (target.form) {
     case SettingValueForm::Text:
-      ApplyText(target, std::move(value));
+      *target.textStorage = std::move(value);
+      *target.text = target.textStorage->c_str();
       break;
     case SettingValueForm::ChannelList:
       if (!value.empty()) {
-        ApplyChannelList(target, value);
+        ParseReleaseChannelList(AsUtf16(value), *target.number, *target.set);
       }
       break;
     case SettingValueForm::Flag:
@@ -91,42 +83,24 @@ void ApplyVariable(const SettingTarget& target, std::wstring value) noexcept {
 
 // One policy value; false when it yields no result.
 bool ReadPolicyValue(HKEY key, const wchar_t* name, const SettingTarget& target) {
-  switch (target.form) {
-    case SettingValueForm::Text: {
-      std::optional<std::wstring> text = ReadPolicyText(key, name);
-      if (!text) {
-        return false;
-      }
-      ApplyText(target, std::move(*text));
-      return true;
-    }
-    case SettingValueForm::ChannelList: {
-      const std::optional<std::wstring> list = ReadPolicyText(key, name);
-      if (!list || list->empty()) {
-        return false;
-      }
-      ApplyChannelList(target, *list);
-      return true;
-    }
-    case SettingValueForm::Flag: {
-      DWORD value = 0;
-      DWORD size = sizeof(value);
-      // Not expanded: a REG_EXPAND_SZ value is no DWORD either way, and Wine would first expand
-      // it into these 4 bytes and past them (see kExpansionRoomFactor).
-      if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_DWORD | RRF_NOEXPAND, nullptr, &value,
-                         &size) == ERROR_SUCCESS) {
-        ApplyFlag(target, value == 1);
-        return true;
-      }
-      const std::optional<std::wstring> text = ReadPolicyText(key, name);
-      if (!text) {
-        return false;
-      }
-      ApplyFlag(target, ReadsAsOne(AsUtf16(*text)));
+  if (target.form == SettingValueForm::Flag) {
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    // Not expanded: a REG_EXPAND_SZ value is no DWORD either way, and Wine would first expand
+    // it into these 4 bytes and past them (see kExpansionRoomFactor).
+    if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_DWORD | RRF_NOEXPAND, nullptr, &value,
+                       &size) == ERROR_SUCCESS) {
+      ApplyFlag(target, value == 1);
       return true;
     }
   }
-  return false;
+  std::optional<std::wstring> text = ReadPolicyText(key, name);
+  // An empty channel list yields nothing: the next value name is tried.
+  if (!text || (target.form == SettingValueForm::ChannelList && text->empty())) {
+    return false;
+  }
+  ApplyText(target, std::move(*text));
+  return true;
 }
 
 // Edge view mode asked for by the options object.
@@ -184,30 +158,6 @@ void ReadChannelsFromOptions(LoaderSettings& settings) noexcept {
 
 }  // namespace
 
-SettingTarget TextSetting(const wchar_t*& field, std::wstring& storage) noexcept {
-  SettingTarget target;
-  target.form = SettingValueForm::Text;
-  target.text = &field;
-  target.textStorage = &storage;
-  return target;
-}
-
-SettingTarget ChannelListSetting(std::int32_t& mask, bool& set) noexcept {
-  SettingTarget target;
-  target.form = SettingValueForm::ChannelList;
-  target.number = &mask;
-  target.set = &set;
-  return target;
-}
-
-SettingTarget FlagSetting(std::int32_t& value, bool& set) noexcept {
-  SettingTarget target;
-  target.form = SettingValueForm::Flag;
-  target.number = &value;
-  target.set = &set;
-  return target;
-}
-
 bool ReadPolicySetting(HKEY hive, const wchar_t* policyName, const SettingTarget& target,
                        bool noWildcard) noexcept {
   return CatchOutOfMemory(false, [&] {
@@ -242,9 +192,10 @@ bool LookupLoaderSetting(const wchar_t* variableName, const wchar_t* policyName,
     if (alwaysTestPolicyRoot) {
       policyRootPresent.store(true, std::memory_order_relaxed);
     }
+    // A present variable decides its row, whatever its value.
     std::optional<std::wstring> variable = ReadEnvironmentVariable(variableName);
     if (variable) {
-      ApplyVariable(target, std::move(*variable));
+      ApplyText(target, std::move(*variable));
       return true;
     }
     if (!policyRootPresent.load(std::memory_order_relaxed)) {

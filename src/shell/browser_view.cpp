@@ -67,8 +67,7 @@ template <typename Later, typename Setter>
   const std::wstring userDataFolder = context.profile_folder.value_or(std::wstring());
   MIRVOT_RETURN_IF_FAILED(CreateCoreWebView2EnvironmentWithOptions(
       nullptr, userDataFolder.c_str(), options.Get(), completion.Get()));
-  MIRVOT_RETURN_IF_FAILED(wait_for_completion(*completion.Get()));
-  return completion->take(environment);
+  return completion->wait_for(environment);
 }
 
 // Asks the environment for a controller in `host`: a runtime that knows controller options gets
@@ -99,8 +98,7 @@ template <typename Later, typename Setter>
     return E_OUTOFMEMORY;
   }
   MIRVOT_RETURN_IF_FAILED(request_controller(environment, host, completion.Get()));
-  MIRVOT_RETURN_IF_FAILED(wait_for_completion(*completion.Get()));
-  return completion->take(controller);
+  return completion->wait_for(controller);
 }
 
 // Settings, event responses and the start navigation of a new core view.
@@ -185,19 +183,6 @@ BrowserView::BrowserView(BrowserView&& other) noexcept
       parent_(std::exchange(other.parent_, nullptr)),
       host_(std::exchange(other.host_, nullptr)),
       hooked_(std::exchange(other.hooked_, false)) {}
-
-BrowserView& BrowserView::operator=(BrowserView&& other) noexcept {
-  if (this != &other) {
-    tear_down();
-    controller_ = std::move(other.controller_);
-    webview_ = std::move(other.webview_);
-    environment_ = std::move(other.environment_);
-    parent_ = std::exchange(other.parent_, nullptr);
-    host_ = std::exchange(other.host_, nullptr);
-    hooked_ = std::exchange(other.hooked_, false);
-  }
-  return *this;
-}
 
 BrowserView::~BrowserView() { tear_down(); }
 

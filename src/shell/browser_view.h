@@ -25,10 +25,9 @@ class BrowserView {
   // with this program's engine configuration.
   [[nodiscard]] static BrowserViewResult create(HWND parent, const ViewOptions& options);
 
+  // A view moves to a new owner only as a whole; the one it leaves does nothing.
   BrowserView(BrowserView&& other) noexcept;
-  BrowserView& operator=(BrowserView&& other) noexcept;
-  BrowserView(const BrowserView&) = delete;
-  BrowserView& operator=(const BrowserView&) = delete;
+  BrowserView& operator=(BrowserView&&) = delete;
 
   // Tears the view down: closes the controller, removes the main-window hook and releases the
   // engine objects. The host window stays; it goes away with the main window.

@@ -11,12 +11,16 @@
 
 namespace mirvot {
 
+// One GetMessageA turn of the pump (TranslateMessage, DispatchMessageA; forged copies of system
+// messages are dropped, see own_windows.h). S_OK when a message was dispatched;
+// HRESULT_FROM_WIN32 of the last error when GetMessageA fails; kViewCreationCanceled when it takes
+// WM_QUIT from the queue (the quit message is consumed).
+[[nodiscard]] HRESULT pump_one_message() noexcept;
+
 // Records the first result the engine delivers and returns S_OK to it.
 template <typename Handler, typename Result>
 class CompletionRecorder final : public ComObject<Handler> {
  public:
-  CompletionRecorder() noexcept = default;
-
   HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, Result* result) noexcept override {
     if (!delivered_) {
       delivered_ = true;
@@ -26,11 +30,13 @@ class CompletionRecorder final : public ComObject<Handler> {
     return S_OK;
   }
 
-  [[nodiscard]] bool delivered() const noexcept { return delivered_; }
-
-  // The delivered outcome: the error code when it failed, E_POINTER when it succeeded without
-  // an object, otherwise S_OK and the object.
-  [[nodiscard]] HRESULT take(Microsoft::WRL::ComPtr<Result>& result) noexcept {
+  // Pumps every message of the thread until the engine has delivered, then its outcome: the
+  // error code when it failed, E_POINTER when it succeeded without an object, otherwise S_OK and
+  // the object. A failure of the pump (pump_one_message) ends the wait with it.
+  [[nodiscard]] HRESULT wait_for(Microsoft::WRL::ComPtr<Result>& result) noexcept {
+    while (!delivered_) {
+      MIRVOT_RETURN_IF_FAILED(pump_one_message());
+    }
     if (FAILED(error_code_)) {
       return error_code_;
     }
@@ -55,23 +61,5 @@ using EnvironmentCompletion =
 using ControllerCompletion =
     CompletionRecorder<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler,
                        ICoreWebView2Controller>;
-
-// Pumps every message of the thread (GetMessageA, TranslateMessage, DispatchMessageA; forged
-// copies of system messages are dropped, see own_windows.h) until `completion` has been
-// delivered. S_OK when it was; HRESULT_FROM_WIN32 of the last error when GetMessageA fails;
-// kViewCreationCanceled when it takes WM_QUIT from the queue (the quit message is consumed).
-template <typename Completion>
-[[nodiscard]] HRESULT wait_for_completion(const Completion& completion) noexcept;
-
-// The pump itself: one GetMessageA turn. S_OK when a message was dispatched.
-[[nodiscard]] HRESULT pump_one_message() noexcept;
-
-template <typename Completion>
-HRESULT wait_for_completion(const Completion& completion) noexcept {
-  while (!completion.delivered()) {
-    MIRVOT_RETURN_IF_FAILED(pump_one_message());
-  }
-  return S_OK;
-}
 
 }  // namespace mirvot
