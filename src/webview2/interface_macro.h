@@ -81,6 +81,11 @@ constexpr GUID ParseInterfaceId(const char (&text)[37]) noexcept {
 #error "No way to attach interface IDs with this compiler (MSVC or MinGW-w64 expected)"
 #endif
 
+// One method of an interface, as the platform's own headers declare it: MIRVOT_METHOD(Name)(...)
+// is virtual HRESULT STDMETHODCALLTYPE Name(...), without the exception specification that the
+// platform's STDMETHOD adds in some toolchains and not in others.
+#define MIRVOT_METHOD(name) virtual HRESULT STDMETHODCALLTYPE name
+
 // Every interface has a protected, non-virtual destructor: objects are released through Release
 // and never deleted through an interface pointer, and a virtual destructor would take a vtable
 // slot. GCC still points out that IUnknown's own destructor is public; that is the platform's
