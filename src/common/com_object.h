@@ -102,17 +102,11 @@ class ComObject : public First, public Rest... {
   [[nodiscard]] LONG ReferenceCount() const noexcept { return refs_.Value(); }
 
  private:
-  template <typename I, typename... More>
+  // Stores the listed interface the ID names, if any.
+  template <typename... Interfaces>
   bool FindListed(REFIID riid, void** object) noexcept {
-    if (riid == __uuidof(I)) {
-      *object = static_cast<I*>(this);
-      return true;
-    }
-    if constexpr (sizeof...(More) > 0) {
-      return FindListed<More...>(riid, object);
-    } else {
-      return false;
-    }
+    return ((riid == __uuidof(Interfaces) && (*object = static_cast<Interfaces*>(this), true)) ||
+            ...);
   }
 
   AtomicRefCount refs_{1};

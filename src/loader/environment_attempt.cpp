@@ -39,20 +39,6 @@ HRESULT TryCreateEnvironment(const LoaderSettings& settings,
   return hr;
 }
 
-// Copies a folder the settings point at; a null folder stays null, an empty one stays empty.
-HRESULT CopyFolder(const wchar_t* source, std::wstring& copy, const wchar_t*& captured) noexcept {
-  if (source == nullptr) {
-    captured = nullptr;
-    return S_OK;
-  }
-  const HRESULT copied = CatchOutOfMemory(E_OUTOFMEMORY, [&] {
-    copy.assign(source);
-    return S_OK;
-  });
-  captured = SUCCEEDED(copied) ? copy.c_str() : nullptr;
-  return copied;
-}
-
 }  // namespace
 
 Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> EnvironmentCompletedRetryHandler::Create(
@@ -76,12 +62,18 @@ EnvironmentCompletedRetryHandler::~EnvironmentCompletedRetryHandler() = default;
 
 HRESULT EnvironmentCompletedRetryHandler::CaptureSettings(const LoaderSettings& settings) noexcept {
   settings_ = settings;
-  MIRVOT_RETURN_IF_FAILED(CopyFolder(settings.browserExecutableFolder, browserExecutableFolder_,
-                                     settings_.browserExecutableFolder));
-  MIRVOT_RETURN_IF_FAILED(
-      CopyFolder(settings.userDataFolder, userDataFolder_, settings_.userDataFolder));
   options_ = settings.environmentOptions;
-  return S_OK;
+  // A null folder stays null, an empty one stays empty.
+  return CatchOutOfMemory(E_OUTOFMEMORY, [&] {
+    if (settings.browserExecutableFolder != nullptr) {
+      settings_.browserExecutableFolder =
+          browserExecutableFolder_.assign(settings.browserExecutableFolder).c_str();
+    }
+    if (settings.userDataFolder != nullptr) {
+      settings_.userDataFolder = userDataFolder_.assign(settings.userDataFolder).c_str();
+    }
+    return S_OK;
+  });
 }
 
 HRESULT EnvironmentCompletedRetryHandler::Attempt() noexcept {

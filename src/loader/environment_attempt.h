@@ -62,6 +62,7 @@ class EnvironmentCompletedRetryHandler
   ~EnvironmentCompletedRetryHandler() override;
 
   // Copies the settings; the copied folder pointers then refer to this object's own strings.
+  // E_OUTOFMEMORY when a copy cannot be made.
   [[nodiscard]] HRESULT CaptureSettings(const LoaderSettings& settings) noexcept;
   [[nodiscard]] HRESULT Attempt() noexcept;
   [[nodiscard]] bool CallerNotified() const noexcept {
