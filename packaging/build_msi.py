@@ -50,9 +50,26 @@ SECURE_PROPERTIES = [
     "MIRVOT_MACHINE_DESKTOP",
 ]
 
-# Rows wixl 0.101 cannot write: it rejects Component/Condition, and it writes Root="HKMU" as 4
-# instead of -1 (HKCU for one user, HKLM for all users), a root Windows Installer does not know.
+# The program folder of an installation for all users gets the permissions of Program Files:
+# SYSTEM and Administrators full control, Users read and execute, passed on to everything in the
+# folder, and nothing inherited from above (P). A folder of the administrator's choosing
+# (INSTALLDIR=D:\Apps\Mirvot) may sit under one that every user can write, and any user could
+# then replace the Mirvot.exe that everyone starts. A per-user installation changes nothing: its
+# folder is in the user's own profile.
+INSTALL_FOLDER_SDDL = "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FRFX;;;BU)"
+
+# Rows wixl 0.101 cannot write: it rejects Component/Condition, it writes Root="HKMU" as 4
+# instead of -1 (HKCU for one user, HKLM for all users), a root Windows Installer does not know,
+# and it knows no MsiLockPermissionsEx table (Windows Installer 5.0; its columns as the
+# installer's reference gives them).
 TABLE_EDITS = [
+    "CREATE TABLE `MsiLockPermissionsEx` (`MsiLockPermissionsEx` CHAR(72) NOT NULL, "
+    "`LockObject` CHAR(72) NOT NULL, `Table` CHAR(32) NOT NULL, "
+    "`SDDLText` LONGCHAR NOT NULL LOCALIZABLE, `Condition` CHAR(255) "
+    "PRIMARY KEY `MsiLockPermissionsEx`)",
+    "INSERT INTO `MsiLockPermissionsEx` (`MsiLockPermissionsEx`, `LockObject`, `Table`, "
+    "`SDDLText`, `Condition`) VALUES ('LockInstallFolder', 'InstallFolderForAllUsers', "
+    f"'CreateFolder', '{INSTALL_FOLDER_SDDL}', 'ALLUSERS')",
     "UPDATE `Registry` SET `Root` = -1 WHERE `Root` = 4",
     "UPDATE `Component` SET `Condition` = 'MIRVOT_START_MENU_SHORTCUT = \"1\"' "
     "WHERE `Component` = 'StartMenuShortcut'",
@@ -60,6 +77,7 @@ TABLE_EDITS = [
     "WHERE `Component` = 'DesktopShortcut'",
     # An all-users installation has nothing in the administrator's own programs folder.
     "UPDATE `Component` SET `Condition` = 'NOT ALLUSERS' WHERE `Component` = 'UserProgramsFolderRemoval'",
+    "UPDATE `Component` SET `Condition` = 'ALLUSERS' WHERE `Component` = 'LockedInstallFolder'",
     "UPDATE `Property` SET `Value` = '" + ";".join(SECURE_PROPERTIES) + "' "
     "WHERE `Property` = 'SecureCustomProperties'",
 ]

@@ -87,10 +87,11 @@ class Package:
 
     def __init__(self, path):
         self.columns, self.keys, self.rows = {}, {}, {}
-        # msidump writes each table as an .idt file (and each stream as a file beside them).
+        # msidump writes each table as an .idt file, and the streams of tables such as Binary
+        # and Icon as files in the current folder: it runs in the scratch folder.
         with tempfile.TemporaryDirectory() as scratch:
             subprocess.run(["msidump", "-t", "-d", scratch, os.path.abspath(path)], check=True,
-                           capture_output=True)
+                           capture_output=True, cwd=scratch)
             for idt in sorted(pathlib.Path(scratch).glob("*.idt")):
                 lines = idt.read_text(encoding="utf-8", errors="replace").splitlines()
                 table, columns = idt.stem, lines[0].split("\t")
@@ -435,6 +436,59 @@ def reserved_folder_names(p):  # ICE99
             yield f"Directory {d['Directory']} is named like an installer property"
 
 
+# What MsiLockPermissionsEx.Table may name, and the column of that table its LockObject names.
+LOCKABLE = {"CreateFolder": "Directory_", "File": "File", "Registry": "Registry",
+            "ServiceInstall": "ServiceInstall"}
+SDDL_ALIASES = {
+    "AN", "AO", "AU", "BA", "BG", "BO", "BU", "CA", "CG", "CO", "DA", "DC", "DD", "DG", "DU",
+    "EA", "ED", "IU", "LA", "LG", "LS", "NO", "NS", "NU", "PA", "PO", "PS", "PU", "RC", "RD",
+    "RE", "RO", "RS", "RU", "SA", "SO", "SU", "SY", "WD", "AC", "OW",
+}
+SDDL_RIGHTS = {
+    "GA", "GR", "GW", "GX", "RC", "SD", "WD", "WO", "RP", "WP", "CC", "DC", "LC", "SW", "LO", "DT",
+    "CR", "FA", "FR", "FW", "FX", "KA", "KR", "KW", "KX",
+}
+SDDL_ACE = re.compile(r"\((A|D);((?:CI|OI|NP|IO)*);((?:0x[0-9A-Fa-f]+)|(?:[A-Z]{2})+);;;"
+                      r"([A-Z]{2}|S-1-\d+(?:-\d+)+)\)")
+SDDL_DACL = re.compile(r"(?:O:([A-Z]{2}|S-1-[\d-]+))?(?:G:([A-Z]{2}|S-1-[\d-]+))?"
+                       r"D:(P?(?:AI|AR)*)((?:\([^()]*\))+)")
+
+
+def sddl_faults(text):
+    """What keeps `text` from being a security descriptor of owner, group and access-allowed
+    or -denied entries (the form this package writes); empty when it is one."""
+    match = SDDL_DACL.fullmatch(text)
+    if not match:
+        return ["not of the form [O:owner][G:group]D:[P][AI]( ... )"]
+    faults = [f"unknown account {sid}" for sid in match.group(1, 2)
+              if sid and not sid.startswith("S-") and sid not in SDDL_ALIASES]
+    for ace in re.findall(r"\([^()]*\)", match.group(4)):
+        parsed = SDDL_ACE.fullmatch(ace)
+        if not parsed:
+            faults.append(f"entry {ace} is not an access-allowed or -denied entry")
+            continue
+        rights, sid = parsed.group(3, 4)
+        if not rights.startswith("0x"):
+            faults += [f"entry {ace}: unknown right {rights[i:i + 2]}"
+                       for i in range(0, len(rights), 2) if rights[i:i + 2] not in SDDL_RIGHTS]
+        if not sid.startswith("S-") and sid not in SDDL_ALIASES:
+            faults.append(f"entry {ace}: unknown account {sid}")
+    return faults
+
+
+def locked_permissions(p):  # ICE104
+    if p.table("LockPermissions") and p.table("MsiLockPermissionsEx"):
+        yield "LockPermissions and MsiLockPermissionsEx are both used"
+    for r in p.table("MsiLockPermissionsEx"):
+        key, table = r["MsiLockPermissionsEx"], r["Table"]
+        if table not in LOCKABLE:
+            yield f"MsiLockPermissionsEx {key}: {table!r} is none of {', '.join(LOCKABLE)}"
+        elif r["LockObject"] not in {row[LOCKABLE[table]] for row in p.table(table)}:
+            yield f"MsiLockPermissionsEx {key}: {r['LockObject']!r} is not in {table}"
+        for fault in sddl_faults(r["SDDLText"] or ""):
+            yield f"MsiLockPermissionsEx {key}: SDDL {fault}"
+
+
 def per_user_package(p):  # ICE105
     for a in p.table("CustomAction"):
         if number(a["Type"]) & NO_IMPERSONATE:
@@ -484,6 +538,8 @@ RULES = [
      public_shortcut_folders),
     ("ICE91", "W", "no file or shortcut in a per-user-only folder", per_user_only_folders),
     ("ICE99", "E", "no folder named like an installer property", reserved_folder_names),
+    ("ICE104", "E", "locked objects exist, their SDDL is well formed, no LockPermissions beside",
+     locked_permissions),
     ("ICE105", "E", "nothing a per-user package may not do", per_user_package),
 ]
 

@@ -17,6 +17,8 @@ packages=(
   xvfb xauth x11-utils
   googletest libstb-dev
   wixl msitools faketime osslsigncode openssl
+  # Signing with a key in a token (osslsigncode's PKCS#11 engine), and the token the tests use.
+  libengine-pkcs11-openssl softhsm2
 )
 if [[ "${MIRVOT_EXTRA_PACKAGES:-}" != "" ]]; then
   read -r -a extra <<<"${MIRVOT_EXTRA_PACKAGES}"

@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
-# Builds the release Mirvot.exe and its Windows Installer package, and writes the software bill of
-# materials beside it (Mirvot-<version>-x64.cdx.json, CycloneDX 1.5); the last line printed is the
-# package's path, build/package/Mirvot-<version>-x64.msi. Unsigned packages and their bills of
-# materials are reproducible: two runs on one commit give the same bytes. Every signature made is
-# verified before the path is printed.
+# Builds the release Mirvot.exe and its Windows Installer package, and writes beside it the
+# software bill of materials (Mirvot-<version>-x64.cdx.json, CycloneDX 1.5) and the winget
+# manifests (manifests/m/Mirvot/MirvotDesktop/<version>/); the last line printed is the package's
+# path, build/package/Mirvot-<version>-x64.msi. Unsigned packages, their bills of materials and
+# their manifests are reproducible: two runs on one commit give the same bytes. Every signature
+# made is verified before the path is printed.
 # Environment:
 #   MIRVOT_PACKAGE_VERSION      the package version, major.minor.build (default 1.0.0); the version
 #                               record inside Mirvot.exe stays 1.0.0.0
-#   MIRVOT_SIGN_PKCS12          sign Mirvot.exe and the package with this certificate (PKCS#12)
-#   MIRVOT_SIGN_PASSWORD        the certificate's password
-#   MIRVOT_SIGN_TIMESTAMP_URL   an RFC 3161 time stamp server for the signatures (without one,
-#                               a warning: they stop being valid when the certificate expires)
+#   MIRVOT_DOWNLOAD_URL         the https folder releases are published in (default
+#                               https://<host of the login page>/download); the manifests' installer
+#                               URL is <it>/<version>/Mirvot-<version>-x64.msi
+#   MIRVOT_RELEASE=1            a release: refuses to finish unless every signature is made with a
+#                               key in a token and carries a time stamp
+#   signing, with a key in a token (MIRVOT_SIGN_PKCS11_MODULE, MIRVOT_SIGN_PKCS11_KEY,
+#   MIRVOT_SIGN_CERTIFICATES, MIRVOT_SIGN_PIN) or in a file (MIRVOT_SIGN_PKCS12,
+#   MIRVOT_SIGN_PASSWORD), time-stamped by MIRVOT_SIGN_TIMESTAMP_URL (MIRVOT_SIGN_TIMESTAMP_ROOTS):
+#                               see packaging/sign_package.sh
 #   MIRVOT_BUILD_DIR            the build folder (default <repo>/build)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -21,6 +27,18 @@ version="${MIRVOT_PACKAGE_VERSION:-1.0.0}"
 if [[ ! "$version" =~ ^(0|[1-9][0-9]{0,2})\.(0|[1-9][0-9]{0,2})\.(0|[1-9][0-9]{0,4})$ ]] ||
   ((BASH_REMATCH[1] > 255 || BASH_REMATCH[2] > 255 || BASH_REMATCH[3] > 65535)); then
   echo "MIRVOT_PACKAGE_VERSION must be major.minor.build, at most 255.255.65535; got '$version'" >&2
+  exit 1
+fi
+
+signing=0
+if [[ -n "${MIRVOT_SIGN_PKCS11_MODULE:-}${MIRVOT_SIGN_PKCS12:-}" ]]; then
+  signing=1
+fi
+# Refused before anything is built: a release is signed with a key in a token, time-stamped.
+if [[ "${MIRVOT_RELEASE:-0}" == 1 &&
+  (-z "${MIRVOT_SIGN_PKCS11_MODULE:-}" || -z "${MIRVOT_SIGN_TIMESTAMP_URL:-}") ]]; then
+  echo "MIRVOT_RELEASE=1: a release is signed with a key in a token (MIRVOT_SIGN_PKCS11_MODULE)" \
+    "and time-stamped (MIRVOT_SIGN_TIMESTAMP_URL)" >&2
   exit 1
 fi
 
@@ -39,25 +57,26 @@ cached() { sed -n "s/^$1:[A-Z]*=//p" "$build/win/CMakeCache.txt"; }
 name="Mirvot-$version-x64.msi"
 output="$build/package/$name"
 mkdir -p "$build/package"
-if [[ -n "${MIRVOT_SIGN_PKCS12:-}" ]]; then
-  echo "== Signing Mirvot.exe and the package with $MIRVOT_SIGN_PKCS12"
+if ((signing)); then
+  echo "== Signing Mirvot.exe, the setup's custom action and the package"
   bash "$root/packaging/sign_package.sh" "$build/win/src/shell/Mirvot.exe" \
     "$build/win/packaging/MirvotSetupActions.dll" "$build/win/packaging/THIRD-PARTY-NOTICES.txt" \
     "$version" "$(cached MIRVOT_LOGIN_URL)" "$output"
-  if [[ -n "${MIRVOT_SIGN_TIMESTAMP_URL:-}" ]]; then
-    echo "Signed (SHA-256 Authenticode, time-stamped) and verified: Mirvot.exe, the setup's" \
-      "custom action and the package."
-  else
-    echo "Signed (SHA-256 Authenticode) and verified, WITHOUT a time stamp: Mirvot.exe, the" \
-      "setup's custom action and the package."
-  fi
 else
   cp -f "$build/win/package/$name" "$output"
-  echo "Unsigned: no MIRVOT_SIGN_PKCS12 was given, so neither Mirvot.exe nor the package is signed."
+  echo "Unsigned: no key was given, so neither Mirvot.exe nor the package is signed."
 fi
 sbom="${output%.msi}.cdx.json"
 python3 "$root/packaging/sbom.py" --package "$output" --version "$version" \
-  --compiler "$(cached MIRVOT_RELEASE_COMPILER)" --output "$sbom"
+  --build-dir "$build/win" --exe "$build/win/src/shell/Mirvot.exe" \
+  --setup-actions "$build/win/packaging/MirvotSetupActions.dll" --output "$sbom"
 echo "Software bill of materials: $(realpath --relative-base="$PWD" "$sbom")"
+# The manifests' release date is the commit's, so that they too are the same on every run.
+release_date="$(git -C "$root" log -1 --format=%cs 2>/dev/null || true)"
+manifests="$(python3 "$root/packaging/winget_manifests.py" --package "$output" \
+  --login-url "$(cached MIRVOT_LOGIN_URL)" --output "$build/package" \
+  ${MIRVOT_DOWNLOAD_URL:+--download-url "$MIRVOT_DOWNLOAD_URL"} \
+  ${release_date:+--release-date "$release_date"})"
+echo "winget manifests: $(realpath --relative-base="$PWD" "$manifests")"
 echo "$(stat -c %s "$output") bytes, SHA-256 $(sha256sum "$output" | cut -d' ' -f1)"
 realpath --relative-base="$PWD" "$output"

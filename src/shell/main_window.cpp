@@ -26,6 +26,8 @@ struct MainWindowState {
   double scale_factor = 1.0;
   // The loop the window was created with, which its events go to.
   EventLoop::Link loop;
+  // Where the window's DPI is read: the system's functions, or a test's.
+  HostDpiFunctions dpi_functions;
   // Made by ~MainWindow just before it posts kDestroyRequest. The request's number is one that
   // any program can post to any window; only a request the program marked is carried out.
   std::optional<OwnMessage> destroy_request;
@@ -76,6 +78,22 @@ std::optional<WindowEvent> resize_to_current_client_area(HWND hwnd) noexcept {
   }
   return WindowEvent{WindowEvent::Kind::Resized, static_cast<std::uint32_t>(client.right),
                      static_cast<std::uint32_t>(client.bottom)};
+}
+
+// The scale comes from the window's own DPI, not from the message: a copy of WM_DPICHANGED that
+// another program sent or posted changes nothing. The rectangle is the system's only when the
+// window's DPI really changed and the notice did not come through another thread's send (the
+// system's comes on this thread): it keeps the window's logical size on the new monitor.
+void take_dpi_change(HWND hwnd, MainWindowState& state, LPARAM suggestedRect) noexcept {
+  const double scale = scale_from_dpi(host_window_dpi(hwnd, state.dpi_functions));
+  const bool changed = scale != state.scale_factor;
+  state.scale_factor = scale;
+  const auto* suggested = reinterpret_cast<const RECT*>(suggestedRect);
+  if (!changed || suggested == nullptr || ::InSendMessageEx(nullptr) != ISMEX_NOSEND) {
+    return;
+  }
+  ::SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // To the loop the window was created with, while it exists.
@@ -136,19 +154,11 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       // The application decides; the window is not destroyed by a close request.
       report_event(hwnd, {WindowEvent::Kind::CloseRequested});
       return 0;
-    case WM_DPICHANGED: {
+    case WM_DPICHANGED:
       if (MainWindowState* const state = state_of(hwnd)) {
-        state->scale_factor = scale_from_dpi(LOWORD(wParam));
-      }
-      // The system suggests a rectangle that keeps the window's logical size on the new
-      // monitor.
-      if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
-        ::SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
-                       suggested->right - suggested->left, suggested->bottom - suggested->top,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
+        take_dpi_change(hwnd, *state, lParam);
       }
       return 0;
-    }
     case kDestroyRequest:
       if (IsOwnMessage(hwnd, message)) {
         static_cast<void>(DestroyOwnWindow(hwnd));
@@ -242,6 +252,12 @@ void set_window_icon(HWND hwnd, const std::optional<IconImage>& image,
 
 HRESULT MainWindow::create(EventLoop& loop, const WindowAttributes& attributes,
                            std::unique_ptr<MainWindow>& window) noexcept {
+  return create(loop, attributes, window, system_host_dpi_functions());
+}
+
+HRESULT MainWindow::create(EventLoop& loop, const WindowAttributes& attributes,
+                           std::unique_ptr<MainWindow>& window,
+                           const HostDpiFunctions& dpiFunctions) noexcept {
   window.reset();
   if (::GetCurrentThreadId() != loop.thread_id()) {
     return RPC_E_WRONG_THREAD;
@@ -252,6 +268,7 @@ HRESULT MainWindow::create(EventLoop& loop, const WindowAttributes& attributes,
     return E_OUTOFMEMORY;
   }
   state->loop = loop.link();
+  state->dpi_functions = dpiFunctions;
 
   // The thread becomes a single-threaded apartment, which drag and drop needs; this is never
   // undone, and a thread that already is one just counts another initialisation.
@@ -270,7 +287,7 @@ HRESULT MainWindow::create(EventLoop& loop, const WindowAttributes& attributes,
 
   register_file_drop_target(hwnd, *state);
   add_minimize_and_maximize_boxes(hwnd);
-  const std::uint32_t dpi = host_window_dpi(hwnd);
+  const std::uint32_t dpi = host_window_dpi(hwnd, dpiFunctions);
   state->scale_factor = scale_from_dpi(dpi);
   set_inner_size(hwnd, attributes.inner_width, attributes.inner_height, dpi);
   // The icon goes on before the window is shown, so the first frame already has it and

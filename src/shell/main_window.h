@@ -9,6 +9,7 @@
 #include <string>
 
 #include "shell/event_loop.h"
+#include "shell/host_dpi.h"
 #include "shell/window_icon.h"
 
 namespace mirvot {
@@ -31,6 +32,11 @@ class MainWindow {
   // than the loop's; a missing icon or a failed drop-target registration is not a failure.
   [[nodiscard]] static HRESULT create(EventLoop& loop, const WindowAttributes& attributes,
                                       std::unique_ptr<MainWindow>& window) noexcept;
+  // The same with the functions the window's DPI is read from, at creation and whenever the
+  // window is told of a DPI change; the window keeps a copy of them.
+  [[nodiscard]] static HRESULT create(EventLoop& loop, const WindowAttributes& attributes,
+                                      std::unique_ptr<MainWindow>& window,
+                                      const HostDpiFunctions& dpiFunctions) noexcept;
 
   // Asks the window to destroy itself on a later turn of the loop: the window outlives this
   // object briefly, and nothing is destroyed from inside a call that may be using it.
@@ -40,7 +46,7 @@ class MainWindow {
 
   [[nodiscard]] HWND hwnd() const noexcept { return hwnd_; }
   // The window's DPI divided by 96, kept current when the window moves to a monitor of
-  // another DPI.
+  // another DPI (read from the window when the system says so).
   [[nodiscard]] double scale_factor() const noexcept;
 
  private:

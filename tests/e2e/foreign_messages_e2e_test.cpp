@@ -184,6 +184,33 @@ TEST_F(ForeignMessagesE2eTest, SentCopiesLeaveWindowViewAndHookAsTheyWere) {
   ExpectWindowViewAndHookAsTheyWere(before);
 }
 
+// DPI changes that another program sends or posts, with no DPI, a far too large or too small
+// one, and rectangle pointers that mean nothing here: the scale stays the window's own, so the
+// view still fits the window at the next resize, and no pointer is read.
+TEST_F(ForeignMessagesE2eTest, DpiChangesFromAnotherProgramLeaveTheScaleAsTheWindowsOwn) {
+  ASSERT_TRUE(StartSettled());
+  const size_t before = run_->Log().size();
+  struct Copy {
+    WPARAM wParam;
+    LPARAM lParam;
+  };
+  const Copy copies[] = {{0, 0},
+                         {0xFFFFFFFF, 0},
+                         {MAKEWPARAM(1, 1), 0},
+                         {MAKEWPARAM(192, 192), 1},
+                         {MAKEWPARAM(144, 144), static_cast<LPARAM>(0x00003C3C3C3C0000)}};
+  for (const Copy& copy : copies) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(mainWindow_, WM_DPICHANGED, copy.wParam, copy.lParam, SMTO_ABORTIFHUNG,
+                          5000, &result);
+    ::SendNotifyMessageW(mainWindow_, WM_DPICHANGED, copy.wParam, copy.lParam);
+    ASSERT_TRUE(PostPatiently(mainWindow_, WM_DPICHANGED, copy.wParam, copy.lParam));
+  }
+  ASSERT_TRUE(WaitUntilDispatched());
+
+  ExpectWindowViewAndHookAsTheyWere(before);
+}
+
 TEST_F(ForeignMessagesE2eTest, QueryAnsweredWithoutAnObjectFailsOnTheFatalPath) {
   ExpectFatalEndWithEngineScript(L"qi_null=ICoreWebView2_4");
   const auto log = run_->Log();

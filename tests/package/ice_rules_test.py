@@ -90,6 +90,20 @@ FAULTS = [
     ("ICE99", "a folder named like an installer property",
      lambda p: ["INSERT INTO `Directory` (`Directory`, `Directory_Parent`, `DefaultDir`) "
                 "VALUES ('ALLUSERS', 'TARGETDIR', '.')"]),
+    ("ICE104", "a lock on a folder without its CreateFolder row",
+     lambda p: ["DELETE FROM `CreateFolder` WHERE `Directory_` = 'InstallFolderForAllUsers'"]),
+    ("ICE104", "a lock on a table that holds nothing lockable",
+     lambda p: ["UPDATE `MsiLockPermissionsEx` SET `Table` = 'Directory'"]),
+    ("ICE104", "an unfinished security descriptor",
+     lambda p: ["UPDATE `MsiLockPermissionsEx` SET `SDDLText` = 'D:PAI(A;OICI;FA;;;SY)(A;OICI;FA'"]),
+    ("ICE104", "a right that SDDL does not know",
+     lambda p: ["UPDATE `MsiLockPermissionsEx` SET `SDDLText` = 'D:P(A;OICI;FZ;;;BU)'"]),
+    ("ICE104", "the older LockPermissions table beside it",
+     lambda p: ["CREATE TABLE `LockPermissions` (`LockObject` CHAR(72) NOT NULL, "
+                "`Table` CHAR(32) NOT NULL, `Domain` CHAR(255), `User` CHAR(255) NOT NULL, "
+                "`Permission` LONG PRIMARY KEY `LockObject`, `Table`, `Domain`, `User`)",
+                "INSERT INTO `LockPermissions` (`LockObject`, `Table`, `User`, `Permission`) "
+                "VALUES ('INSTALLDIR', 'CreateFolder', 'Everyone', 1179817)"]),
     ("ICE105", "a value written under HKLM",
      lambda p: ["UPDATE `Registry` SET `Root` = 2 WHERE `Root` = -1"]),
 ]

@@ -98,6 +98,47 @@ std::wstring PackageProperty(const std::wstring& packagePath, const std::wstring
   return value;
 }
 
+std::vector<std::vector<std::wstring>> PackageRows(const std::wstring& packagePath,
+                                                   const std::wstring& query) {
+  std::vector<std::vector<std::wstring>> rows;
+  PMSIHANDLE database;
+  PMSIHANDLE view;
+  if (::MsiOpenDatabaseW(packagePath.c_str(), MSIDBOPEN_READONLY, &database) != ERROR_SUCCESS ||
+      ::MsiDatabaseOpenViewW(database, query.c_str(), &view) != ERROR_SUCCESS ||
+      ::MsiViewExecute(view, 0) != ERROR_SUCCESS) {
+    return rows;
+  }
+  PMSIHANDLE record;
+  while (::MsiViewFetch(view, &record) == ERROR_SUCCESS) {
+    std::vector<std::wstring>& row = rows.emplace_back();
+    for (UINT field = 1; field <= ::MsiRecordGetFieldCount(record); ++field) {
+      DWORD size = 0;
+      wchar_t empty[1] = L"";
+      ::MsiRecordGetStringW(record, field, empty, &size);
+      std::wstring value(size, L'\0');
+      size += 1;
+      ::MsiRecordGetStringW(record, field, value.data(), &size);
+      value.resize(size);
+      row.push_back(value);
+    }
+  }
+  return rows;
+}
+
+bool PackageConditionHolds(const std::wstring& packagePath, const std::wstring& condition,
+                           const std::vector<std::pair<std::wstring, std::wstring>>& properties) {
+  ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+  PMSIHANDLE session;
+  if (::MsiOpenPackageExW(packagePath.c_str(), MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE, &session) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  for (const auto& [name, value] : properties) {
+    ::MsiSetPropertyW(session, name.c_str(), value.c_str());
+  }
+  return ::MsiEvaluateConditionW(session, condition.c_str()) == MSICONDITION_TRUE;
+}
+
 std::vector<std::wstring> RelatedProducts(const std::wstring& upgradeCode) {
   std::vector<std::wstring> products;
   wchar_t product[39] = L"";

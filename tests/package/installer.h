@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mirvot::test {
@@ -30,6 +31,15 @@ MsiexecRun RunMsiexec(const std::wstring& arguments, const std::wstring& logPath
 
 // A value of the package's Property table; empty when absent.
 std::wstring PackageProperty(const std::wstring& packagePath, const std::wstring& name);
+
+// The rows a query of the package's tables selects, each column as text; empty when the
+// package or the table cannot be read.
+std::vector<std::vector<std::wstring>> PackageRows(const std::wstring& packagePath,
+                                                   const std::wstring& query);
+
+// Whether a condition of the package holds in a session of it with the given properties.
+bool PackageConditionHolds(const std::wstring& packagePath, const std::wstring& condition,
+                           const std::vector<std::pair<std::wstring, std::wstring>>& properties);
 
 // Products installed (for this user or for the machine) with the upgrade code.
 std::vector<std::wstring> RelatedProducts(const std::wstring& upgradeCode);

@@ -23,6 +23,7 @@
 #include "harness/host_paths.h"
 #include "harness/registry_seed.h"
 #include "harness/temp_folder.h"
+#include "package/access_control.h"
 #include "package/installed_program.h"
 #include "package/installer.h"
 
@@ -337,6 +338,60 @@ TEST_F(PackageTest, AdministratorInstallsForAllUsers) {
     RunMsiexec(L"/x " + product, temp_.Join(L"per-user.log"));
   }
   ExpectRemovedKeepingProfile(upgradeProductCode_);
+}
+
+// An installation for all users locks its folder like Program Files, whatever the folder's
+// parent allows; a per-user installation leaves its folder as the user's profile makes it. The
+// lock is a row of the package that Windows Installer applies when it creates the folder.
+TEST_F(PackageTest, FolderOfAnInstallationForAllUsersIsLockedLikeProgramFiles) {
+  const auto rows = PackageRows(package_,
+                                L"SELECT `LockObject`, `Table`, `SDDLText`, `Condition` "
+                                L"FROM `MsiLockPermissionsEx`");
+  ASSERT_EQ(rows.size(), 1u);
+  const std::vector<std::wstring>& lock = rows[0];
+  EXPECT_EQ(lock[1], L"CreateFolder");
+  // The folder's row is in a component of its own, installed for all users only.
+  const auto folder =
+      PackageRows(package_,
+                  L"SELECT `Component`.`Condition`, `Component`.`ComponentId` FROM `CreateFolder`, "
+                  L"`Component` WHERE `CreateFolder`.`Directory_` = '" +
+                      lock[0] + L"' AND `Component`.`Component` = `CreateFolder`.`Component_`");
+  ASSERT_EQ(folder.size(), 1u);
+
+  // As Windows reads the descriptor: nothing inherited; SYSTEM and Administrators full control,
+  // Users read and execute, each passed on to the folder's files and subfolders.
+  constexpr BYTE kPassedOn = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+  const AccessList programFiles{
+      true,
+      {{ACCESS_ALLOWED_ACE_TYPE, kPassedOn, FILE_ALL_ACCESS, L"S-1-5-18"},
+       {ACCESS_ALLOWED_ACE_TYPE, kPassedOn, FILE_ALL_ACCESS, L"S-1-5-32-544"},
+       {ACCESS_ALLOWED_ACE_TYPE, kPassedOn, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE,
+        L"S-1-5-32-545"}}};
+  EXPECT_EQ(AccessOfSddl(lock[2]), programFiles);
+
+  for (const std::wstring& condition : {lock[3], folder[0][0]}) {
+    EXPECT_TRUE(PackageConditionHolds(package_, condition, {{L"ALLUSERS", L"1"}})) << condition;
+    EXPECT_FALSE(PackageConditionHolds(package_, condition, {{L"ALLUSERS", L""}})) << condition;
+  }
+
+  // Wine's Windows Installer installs the package but does not apply the table: the folder gets
+  // the permissions Wine gives every new folder, its parent's.
+  const std::wstring parent = temp_.MakeFolder(L"Shared");
+  const MsiexecRun install =
+      Install(package_, L"ALLUSERS=1 MIRVOT_SKIP_RUNTIME_CHECK=1 INSTALLDIR=" +
+                            QuoteArgument(parent + L"\\Mirvot"));
+  ASSERT_EQ(install.exitCode, ERROR_SUCCESS) << install.log;
+  EXPECT_TRUE(SameBytes(parent + L"\\Mirvot\\Mirvot.exe", MIRVOT_EXE));
+  // The locked folder is the program's folder.
+  wchar_t locked[MAX_PATH] = L"";
+  DWORD size = MAX_PATH;
+  EXPECT_EQ(::MsiGetComponentPathW(productCode_.c_str(), folder[0][1].c_str(), locked, &size),
+            INSTALLSTATE_LOCAL);
+  EXPECT_STREQ(locked, (parent + L"\\Mirvot\\").c_str());
+  const std::optional<AccessList> applied = AccessOfPath(parent + L"\\Mirvot");
+  ASSERT_TRUE(applied.has_value());
+  EXPECT_FALSE(applied->isProtected);
+  EXPECT_EQ(applied, AccessOfPath(parent));
 }
 
 struct ChoiceCase {

@@ -311,28 +311,103 @@ TEST_F(MainWindowTest, OtherMessagesAreNotEvents) {
   EXPECT_TRUE(app_.EventsBetween("others", "").empty());
 }
 
-TEST_F(MainWindowTest, DpiChangeUpdatesTheScaleFactorAndTakesTheSuggestedRectangle) {
-  RECT suggested{100, 80, 100 + 1000, 80 + 700};
+// The window's DPI as the system would give it: a test moves the window to another monitor by
+// changing it.
+UINT g_windowDpi = 96;
+UINT WINAPI TestWindowDpi(HWND /*window*/) { return g_windowDpi; }
+
+class MainWindowDpiTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    g_windowDpi = 96;
+    dpiFunctions_.get_dpi_for_window = &TestWindowDpi;
+  }
+  HRESULT OpenWithTestDpi() {
+    return MainWindow::create(*loop_, attributes_, window_, dpiFunctions_);
+  }
+
+  HostDpiFunctions dpiFunctions_;
+  RECT suggested_{100, 80, 100 + 1000, 80 + 700};
+};
+
+TEST_F(MainWindowDpiTest, DpiChangeUpdatesTheScaleFactorAndTakesTheSuggestedRectangle) {
   double scaleAfter = 0.0;
-  RunWith({[&] {
+  app_.onResumed = [&](EventLoop&) {
+    ASSERT_EQ(OpenWithTestDpi(), S_OK);
     app_.Mark("dpi");
+    g_windowDpi = 144;
     EXPECT_EQ(::SendMessageW(window_->hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
-                             reinterpret_cast<LPARAM>(&suggested)),
+                             reinterpret_cast<LPARAM>(&suggested_)),
               0);
     scaleAfter = window_->scale_factor();
-  }});
+    StopWhenQueueIsEmpty(actions_);
+  };
+  ASSERT_EQ(loop_->run(app_), kRunStopped);
   EXPECT_EQ(scaleAfter, 1.5);
   RECT actual{};
   ::GetWindowRect(window_->hwnd(), &actual);
-  EXPECT_EQ(actual.left, suggested.left);
-  EXPECT_EQ(actual.top, suggested.top);
-  EXPECT_EQ(actual.right, suggested.right);
-  EXPECT_EQ(actual.bottom, suggested.bottom);
+  EXPECT_EQ(actual.left, suggested_.left);
+  EXPECT_EQ(actual.top, suggested_.top);
+  EXPECT_EQ(actual.right, suggested_.right);
+  EXPECT_EQ(actual.bottom, suggested_.bottom);
   // The new size is reported like any other; the DPI change itself is not an event.
   const Lines events = app_.EventsBetween("dpi", "");
   ASSERT_FALSE(events.empty());
   const SIZE client = ClientSize(window_->hwnd());
   EXPECT_EQ(events.back(), "resize " + std::to_string(client.cx) + "x" + std::to_string(client.cy));
+}
+
+// Copies of WM_DPICHANGED as other programs send or post them: the scale is the window's own
+// DPI over 96, and no copy's rectangle is taken (here one the test could give; another program's
+// pointer means nothing in this process), not even one sent while the DPI really changed.
+TEST_F(MainWindowDpiTest, CopiesOfTheDpiChangeTakeTheWindowsOwnDpiAndNoRectangle) {
+  enum class Way { SentHere, SentFromAnotherThread, Posted };
+  struct Case {
+    const char* name;
+    Way way;
+    WPARAM wParam;
+    UINT windowDpi;
+  };
+  const Case cases[] = {
+      {"zero DPI, sent here", Way::SentHere, 0, 96},
+      {"DPI 144, sent here without a change", Way::SentHere, MAKEWPARAM(144, 144), 96},
+      {"largest DPI, from another thread", Way::SentFromAnotherThread, 0xFFFFFFFF, 96},
+      {"DPI 1, posted", Way::Posted, MAKEWPARAM(1, 1), 96},
+      {"real change, from another thread", Way::SentFromAnotherThread, MAKEWPARAM(144, 144), 144},
+      {"largest DPI, posted", Way::Posted, 0xFFFFFFFF, 96},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    RECT before{};
+    double scaleAfter = 0.0;
+    app_.onResumed = [&](EventLoop&) {
+      ASSERT_EQ(OpenWithTestDpi(), S_OK);
+      const HWND hwnd = window_->hwnd();
+      ::GetWindowRect(hwnd, &before);
+      g_windowDpi = c.windowDpi;
+      const auto rectangle = reinterpret_cast<LPARAM>(&suggested_);
+      if (c.way == Way::SentHere) {
+        ::SendMessageW(hwnd, WM_DPICHANGED, c.wParam, rectangle);
+      } else if (c.way == Way::Posted) {
+        ::PostMessageW(hwnd, WM_DPICHANGED, c.wParam, rectangle);
+      } else {
+        std::thread([&] { ::SendNotifyMessageW(hwnd, WM_DPICHANGED, c.wParam, rectangle); }).join();
+      }
+      ASSERT_TRUE(actions_.Post([&] { scaleAfter = window_->scale_factor(); }));
+      StopWhenQueueIsEmpty(actions_);
+    };
+    ASSERT_EQ(loop_->run(app_), kRunStopped);
+    EXPECT_EQ(scaleAfter, c.windowDpi / 96.0);
+    RECT after{};
+    ::GetWindowRect(window_->hwnd(), &after);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(after.right, before.right);
+    EXPECT_EQ(after.bottom, before.bottom);
+  }
 }
 
 // --- Lifetime -------------------------------------------------------------------------------

@@ -203,6 +203,7 @@ SWEEP_NEVER_FAILS(USER32, GetFocus, "gives the thread's focus window; null is an
 SWEEP_IMPORTED(USER32, GetMessageA, kAllOnes, ERROR_INVALID_PARAMETER)
 SWEEP_IMPORTED(USER32, GetWindow, 0, ERROR_INVALID_WINDOW_HANDLE)
 SWEEP_IMPORTED(USER32, GetWindowLongPtrW, 0, ERROR_INVALID_WINDOW_HANDLE)
+SWEEP_NEVER_FAILS(USER32, InSendMessageEx, "gives how the message being handled came; ISMEX_NOSEND (0) is an answer")
 SWEEP_NEVER_FAILS(USER32, IsIconic, "answers whether the window is minimised; FALSE is an answer")
 SWEEP_NEVER_FAILS(USER32, IsProcessDPIAware, "reads a flag of the process")
 SWEEP_NEVER_FAILS(USER32, MonitorFromWindow, "with MONITOR_DEFAULTTONEAREST there is always a monitor to give")
