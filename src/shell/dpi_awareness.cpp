@@ -7,10 +7,11 @@ namespace mirvot {
 
 const DpiAwarenessFunctions& system_dpi_awareness_functions() noexcept {
   static const DpiAwarenessFunctions found = [] {
+    const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
     DpiAwarenessFunctions functions;
     functions.set_process_dpi_awareness_context =
-        FindLoadedFunction<decltype(functions.set_process_dpi_awareness_context)>(
-            L"user32.dll", "SetProcessDpiAwarenessContext");
+        FindFunction<decltype(functions.set_process_dpi_awareness_context)>(
+            user32, "SetProcessDpiAwarenessContext");
     // shcore is loaded only on systems that lack the newer user32 function: the chain would not
     // reach it otherwise, and loading it costs start-up time.
     if (functions.set_process_dpi_awareness_context == nullptr) {
@@ -18,8 +19,8 @@ const DpiAwarenessFunctions& system_dpi_awareness_functions() noexcept {
           FindFunction<decltype(functions.set_process_dpi_awareness)>(
               LoadSystemLibrary(L"shcore.dll"), "SetProcessDpiAwareness");
     }
-    functions.set_process_dpi_aware = FindLoadedFunction<decltype(functions.set_process_dpi_aware)>(
-        L"user32.dll", "SetProcessDPIAware");
+    functions.set_process_dpi_aware =
+        FindFunction<decltype(functions.set_process_dpi_aware)>(user32, "SetProcessDPIAware");
     return functions;
   }();
   return found;

@@ -34,6 +34,22 @@ inline constexpr wchar_t kTargetCompatibleBrowserVersion[] = L"145.0.3800.47";
 // The locale name of the user's UI language.
 [[nodiscard]] std::wstring user_ui_locale_name();
 
+// The accessors of a property of the options interfaces: the getter hands out the field, the
+// setter stores what it is given. Text is handed out as a new CoTaskMemAlloc copy and stored as
+// a copy of its own, a null text as the empty one.
+#define MIRVOT_OPTIONS_VALUE(name, type, field)                         \
+  HRESULT STDMETHODCALLTYPE get_##name(type* value) noexcept override { \
+    return read(field, value);                                          \
+  }                                                                     \
+  HRESULT STDMETHODCALLTYPE put_##name(type value) noexcept override { return write(field, value); }
+#define MIRVOT_OPTIONS_TEXT(name, field)                                  \
+  HRESULT STDMETHODCALLTYPE get_##name(LPWSTR* value) noexcept override { \
+    return read_text(field, value);                                       \
+  }                                                                       \
+  HRESULT STDMETHODCALLTYPE put_##name(LPCWSTR value) noexcept override { \
+    return write_text(field, value);                                      \
+  }
+
 // The options object. It is agile: it answers IAgileObject and hands out the free-threaded
 // marshaler as its IMarshal, so the engine may read it from any thread. Setters store what
 // they are given; getters give it back (strings as new CoTaskMemAlloc copies).
@@ -44,54 +60,23 @@ class EnvironmentOptions final
                        ICoreWebView2EnvironmentOptions7, ICoreWebView2EnvironmentOptions8,
                        IInspectable, IAgileObject> {
  public:
-  // The object with this program's values: the browser arguments, the
-  // user's UI language, target version 145.0.3800.47, tracking prevention on, the four
-  // public release channels searched most stable first, everything else off. Null when memory
-  // or the marshaler cannot be had.
+  // The object with this program's values: the browser arguments, the user's UI language,
+  // target version 145.0.3800.47, tracking prevention on, the four public release channels
+  // searched most stable first, everything else off. Null when memory or the marshaler cannot
+  // be had.
   [[nodiscard]] static Microsoft::WRL::ComPtr<EnvironmentOptions>
   create_for_browser_view() noexcept;
 
   // ICoreWebView2EnvironmentOptions
-  HRESULT STDMETHODCALLTYPE get_AdditionalBrowserArguments(LPWSTR* value) noexcept override {
-    return read_text(additional_browser_arguments_, value);
-  }
-  HRESULT STDMETHODCALLTYPE put_AdditionalBrowserArguments(LPCWSTR value) noexcept override {
-    return write_text(additional_browser_arguments_, value);
-  }
-  HRESULT STDMETHODCALLTYPE get_Language(LPWSTR* value) noexcept override {
-    return read_text(language_, value);
-  }
-  HRESULT STDMETHODCALLTYPE put_Language(LPCWSTR value) noexcept override {
-    return write_text(language_, value);
-  }
-  HRESULT STDMETHODCALLTYPE get_TargetCompatibleBrowserVersion(LPWSTR* value) noexcept override {
-    return read_text(target_compatible_browser_version_, value);
-  }
-  HRESULT STDMETHODCALLTYPE put_TargetCompatibleBrowserVersion(LPCWSTR value) noexcept override {
-    return write_text(target_compatible_browser_version_, value);
-  }
-  HRESULT STDMETHODCALLTYPE
-  get_AllowSingleSignOnUsingOSPrimaryAccount(BOOL* allow) noexcept override {
-    return read(allow_single_sign_on_using_os_primary_account_, allow);
-  }
-  HRESULT STDMETHODCALLTYPE
-  put_AllowSingleSignOnUsingOSPrimaryAccount(BOOL allow) noexcept override {
-    return write(allow_single_sign_on_using_os_primary_account_, allow);
-  }
+  MIRVOT_OPTIONS_TEXT(AdditionalBrowserArguments, additional_browser_arguments_)
+  MIRVOT_OPTIONS_TEXT(Language, language_)
+  MIRVOT_OPTIONS_TEXT(TargetCompatibleBrowserVersion, target_compatible_browser_version_)
+  MIRVOT_OPTIONS_VALUE(AllowSingleSignOnUsingOSPrimaryAccount, BOOL,
+                       allow_single_sign_on_using_os_primary_account_)
   // ICoreWebView2EnvironmentOptions2
-  HRESULT STDMETHODCALLTYPE get_ExclusiveUserDataFolderAccess(BOOL* value) noexcept override {
-    return read(exclusive_user_data_folder_access_, value);
-  }
-  HRESULT STDMETHODCALLTYPE put_ExclusiveUserDataFolderAccess(BOOL value) noexcept override {
-    return write(exclusive_user_data_folder_access_, value);
-  }
+  MIRVOT_OPTIONS_VALUE(ExclusiveUserDataFolderAccess, BOOL, exclusive_user_data_folder_access_)
   // ICoreWebView2EnvironmentOptions3
-  HRESULT STDMETHODCALLTYPE get_IsCustomCrashReportingEnabled(BOOL* value) noexcept override {
-    return read(is_custom_crash_reporting_enabled_, value);
-  }
-  HRESULT STDMETHODCALLTYPE put_IsCustomCrashReportingEnabled(BOOL value) noexcept override {
-    return write(is_custom_crash_reporting_enabled_, value);
-  }
+  MIRVOT_OPTIONS_VALUE(IsCustomCrashReportingEnabled, BOOL, is_custom_crash_reporting_enabled_)
   // ICoreWebView2EnvironmentOptions4: this program registers no custom schemes, so the list
   // starts empty. A list that is set is kept with a reference to each registration; the
   // getter hands out a CoTaskMemAlloc array with a new reference to each (null when empty).
@@ -101,45 +86,14 @@ class EnvironmentOptions final
   HRESULT STDMETHODCALLTYPE SetCustomSchemeRegistrations(
       UINT32 count, ICoreWebView2CustomSchemeRegistration** schemeRegistrations) noexcept override;
   // ICoreWebView2EnvironmentOptions5
-  HRESULT STDMETHODCALLTYPE get_EnableTrackingPrevention(BOOL* value) noexcept override {
-    return read(enable_tracking_prevention_, value);
-  }
-  HRESULT STDMETHODCALLTYPE put_EnableTrackingPrevention(BOOL value) noexcept override {
-    return write(enable_tracking_prevention_, value);
-  }
+  MIRVOT_OPTIONS_VALUE(EnableTrackingPrevention, BOOL, enable_tracking_prevention_)
   // ICoreWebView2EnvironmentOptions6
-  HRESULT STDMETHODCALLTYPE get_AreBrowserExtensionsEnabled(BOOL* value) noexcept override {
-    return read(are_browser_extensions_enabled_, value);
-  }
-  HRESULT STDMETHODCALLTYPE put_AreBrowserExtensionsEnabled(BOOL value) noexcept override {
-    return write(are_browser_extensions_enabled_, value);
-  }
+  MIRVOT_OPTIONS_VALUE(AreBrowserExtensionsEnabled, BOOL, are_browser_extensions_enabled_)
   // ICoreWebView2EnvironmentOptions7
-  HRESULT STDMETHODCALLTYPE
-  get_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND* value) noexcept override {
-    return read(channel_search_kind_, value);
-  }
-  HRESULT STDMETHODCALLTYPE
-  put_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND value) noexcept override {
-    return write(channel_search_kind_, value);
-  }
-  HRESULT STDMETHODCALLTYPE
-  get_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS* value) noexcept override {
-    return read(release_channels_, value);
-  }
-  HRESULT STDMETHODCALLTYPE
-  put_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS value) noexcept override {
-    return write(release_channels_, value);
-  }
+  MIRVOT_OPTIONS_VALUE(ChannelSearchKind, COREWEBVIEW2_CHANNEL_SEARCH_KIND, channel_search_kind_)
+  MIRVOT_OPTIONS_VALUE(ReleaseChannels, COREWEBVIEW2_RELEASE_CHANNELS, release_channels_)
   // ICoreWebView2EnvironmentOptions8
-  HRESULT STDMETHODCALLTYPE
-  get_ScrollBarStyle(COREWEBVIEW2_SCROLLBAR_STYLE* value) noexcept override {
-    return read(scroll_bar_style_, value);
-  }
-  HRESULT STDMETHODCALLTYPE
-  put_ScrollBarStyle(COREWEBVIEW2_SCROLLBAR_STYLE value) noexcept override {
-    return write(scroll_bar_style_, value);
-  }
+  MIRVOT_OPTIONS_VALUE(ScrollBarStyle, COREWEBVIEW2_SCROLLBAR_STYLE, scroll_bar_style_)
   // IInspectable: the object is not a Windows Runtime class. It names no runtime interfaces
   // and no class name, and claims only base trust.
   HRESULT STDMETHODCALLTYPE GetIids(ULONG* iidCount, IID** iids) noexcept override;

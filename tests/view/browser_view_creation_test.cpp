@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "common/wide_text.h"
+#include "loader_environment/fake_com_objects.h"
 #include "shell/environment_options.h"
 #include "shell/host_window.h"
 #include "shell/parent_hook.h"
@@ -399,21 +400,6 @@ TEST(ParentHookTest, IsInstalledOnlyWhereMessagesCanBeHandedOn) {
   remove_parent_hook(parent.get());
 }
 
-// Stands in for a controller that the hook only holds: its count shows when the hook lets go.
-class HeldController final : public IUnknown {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) noexcept override {
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++references; }
-  ULONG STDMETHODCALLTYPE Release() noexcept override { return --references; }
-  ICoreWebView2Controller* AsController() noexcept {
-    return reinterpret_cast<ICoreWebView2Controller*>(static_cast<IUnknown*>(this));
-  }
-  ULONG references = 1;
-};
-
 BOOL WINAPI RefuseRemoval(HWND, SUBCLASSPROC, UINT_PTR) { return FALSE; }
 
 // The hook removes itself with the functions it was installed with, and keeps its state (and
@@ -421,19 +407,20 @@ BOOL WINAPI RefuseRemoval(HWND, SUBCLASSPROC, UINT_PTR) { return FALSE; }
 // leaves the hook whole, and a later removal that succeeds frees it.
 TEST(ParentHookTest, RefusedRemovalLeavesTheHookWithItsState) {
   const ParentWindow parent;
-  HeldController controller;
+  // A controller the hook only holds: its count shows when the hook lets go.
+  PosingObject controller(__uuidof(ICoreWebView2Controller));
   SubclassFunctions refusing = system_subclass_functions();
   refusing.remove = &RefuseRemoval;
-  install_parent_hook(parent.get(), controller.AsController(), refusing);
-  ASSERT_EQ(controller.references, 2u);
+  install_parent_hook(parent.get(), controller.As<ICoreWebView2Controller>(), refusing);
+  ASSERT_EQ(controller.references(), 2);
 
   request_parent_hook_removal(parent.get());
   EXPECT_TRUE(HasHook(parent.get()));
-  EXPECT_EQ(controller.references, 2u);
+  EXPECT_EQ(controller.references(), 2);
 
   remove_parent_hook(parent.get());
   EXPECT_FALSE(HasHook(parent.get()));
-  EXPECT_EQ(controller.references, 1u);
+  EXPECT_EQ(controller.references(), 1);
 }
 
 TEST_F(BrowserViewCreationTest, FinalSizingFailureTearsTheViewDown) {
