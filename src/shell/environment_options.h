@@ -36,7 +36,9 @@ inline constexpr wchar_t kTargetCompatibleBrowserVersion[] = L"145.0.3800.47";
 
 // The accessors of a property of the options interfaces: the getter hands out the field, the
 // setter stores what it is given. Text is handed out as a new CoTaskMemAlloc copy and stored as
-// a copy of its own, a null text as the empty one.
+// a copy of its own, a null text as the empty one. `type` is a type, which parentheses would
+// break.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define MIRVOT_OPTIONS_VALUE(name, type, field)                         \
   HRESULT STDMETHODCALLTYPE get_##name(type* value) noexcept override { \
     return read(field, value);                                          \
@@ -49,6 +51,7 @@ inline constexpr wchar_t kTargetCompatibleBrowserVersion[] = L"145.0.3800.47";
   HRESULT STDMETHODCALLTYPE put_##name(LPCWSTR value) noexcept override { \
     return write_text(field, value);                                      \
   }
+// NOLINTEND(bugprone-macro-parentheses)
 
 // The options object. It is agile: it answers IAgileObject and hands out the free-threaded
 // marshaler as its IMarshal, so the engine may read it from any thread. Setters store what

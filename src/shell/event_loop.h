@@ -4,10 +4,9 @@
 // One loop exists at a time, on the thread that created it (the main thread); its windows are
 // created on that thread with it (MainWindow::create) and keep a link to it, through which their
 // window procedures hand it their events. The loop knows no window; it hands the events to one
-// ApplicationHandler, never re-entrantly:
-// an event that arises while a handler runs (through a nested message pump inside it, or a
-// message the handler sends itself) is queued and handed over, in order of arrival, as soon as
-// that handler returns.
+// ApplicationHandler, never re-entrantly: an event that arises while a handler runs (through a
+// nested message pump inside it, or a message the handler sends itself) is queued and handed
+// over, in order of arrival, as soon as that handler returns.
 //
 // The loop waits without a timeout and arms no timer, so an idle program costs no CPU.
 #include <windows.h>
@@ -77,7 +76,8 @@ class EventLoop {
   // copies of the messages the system only ever sends (is_forged_system_message). Fails with
   // RPC_E_WRONG_THREAD on another thread than the loop's and kLoopAlreadyRunning when the loop
   // is already running; a failed wait ends the run with its error. An exception from the
-  // handler leaves the run as it is.
+  // handler leaves the run as it is. Not noexcept for that reason: the application's handlers
+  // end the process on the fatal path before anything leaves them (App), a test's may not.
   [[nodiscard]] HRESULT run(ApplicationHandler& handler);
 
   // The thread that owns the loop and its windows.
