@@ -35,9 +35,41 @@ function(mirvot_add_mingw_image_flags)
   # Static runtime so the programs import only system DLLs; PE hardening made explicit.
   target_link_options(mirvot_build_flags INTERFACE -static -static-libgcc -static-libstdc++
     -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat)
+  # Programs are terminal-server aware (the system ignores the flag in a DLL).
+  target_link_options(mirvot_build_flags INTERFACE
+    $<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:-Wl,--tsaware>)
   # Release images carry no symbol table and no debugging sections: the static C++ runtime
   # and the MinGW start-up code bring about 700 KB of both, which would treble Mirvot.exe.
   target_link_options(mirvot_build_flags INTERFACE $<$<CONFIG:Release,MinSizeRel>:-s>)
+endfunction()
+
+# What only lld gives a MinGW image (the release build; README, "Binary rules"): a load
+# configuration with a security cookie (src/common/load_config.S, which the MinGW-w64 runtime
+# lacks, pulled into every image by --undefined) and compatibility with hardware-enforced shadow
+# stacks (CET), recorded in an extended DllCharacteristics debug entry.
+#
+# Control Flow Guard stays off by default: lld cannot see which functions of the GCC-built C++
+# and MinGW-w64 runtimes have their address taken (GCC relocates against sections, not
+# functions), so its guard table lacks some of their call targets (std::bad_alloc::what, the
+# C runtime's initialisers, the TLS callbacks), and a system that enforces the guard would end
+# the program at such a call. MIRVOT_CONTROL_FLOW_GUARD=ON builds it anyway, with clang and lld
+# 16 or later, for measuring; tests/build_checks/binary_rules.py then names what is missing.
+option(MIRVOT_CONTROL_FLOW_GUARD "Control Flow Guard in the clang build (not sound yet)" OFF)
+function(mirvot_add_lld_image_mitigations)
+  add_library(mirvot_load_config STATIC
+    ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../src/common/load_config.S)
+  target_link_libraries(mirvot_build_flags INTERFACE mirvot_load_config)
+  target_link_options(mirvot_build_flags INTERFACE -Wl,--undefined=_load_config_used
+    -Wl,--Xlink=-cetcompat)
+  if(MIRVOT_CONTROL_FLOW_GUARD)
+    if(CMAKE_CXX_COMPILER_VERSION VERSION_LESS 16)
+      message(FATAL_ERROR "clang ${CMAKE_CXX_COMPILER_VERSION} cannot build Control Flow Guard "
+                          "for MinGW-w64: clang 16 or later (with its lld) is needed")
+    endif()
+    target_compile_definitions(mirvot_load_config PRIVATE MIRVOT_CONTROL_FLOW_GUARD)
+    target_compile_options(mirvot_build_flags INTERFACE -mguard=cf)
+    target_link_options(mirvot_build_flags INTERFACE -mguard=cf)
+  endif()
 endfunction()
 
 # mirvot_product_code(<target>...): what the program's own code (src/) is compiled with beyond
@@ -87,6 +119,8 @@ elseif(CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND CMAKE_CXX_COMPILER_FRONTEND_VA
     if(CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 15)
       target_compile_options(mirvot_build_flags INTERFACE -fno-file-reproducible)
     endif()
+    enable_language(ASM)  # src/common/load_config.S; only at file scope
+    mirvot_add_lld_image_mitigations()
   endif()
 else()
   message(FATAL_ERROR "No build flags for the ${CMAKE_CXX_COMPILER_ID} compiler "

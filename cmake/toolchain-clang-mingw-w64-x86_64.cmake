@@ -1,7 +1,8 @@
 # Cross-build for Windows x86-64 with clang instead of GCC: the highest installed clang (14 or
 # later) targets x86_64-w64-mingw32 with the MinGW-w64 headers and libraries, the C++ library
-# (libstdc++) of Debian's posix-thread MinGW GCC, and links with lld. The product is the same
-# source built by a second compiler, which catches what one compiler lets through.
+# (libstdc++) of Debian's posix-thread MinGW GCC, and links with lld. This is the release build:
+# only lld gives the images a load configuration and shadow-stack compatibility
+# (cmake/compiler-settings.cmake). The GCC build of the same sources is tested beside it.
 #
 # -DMIRVOT_CLANG_CXX=<path to clang++> picks a particular clang.
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-target.cmake)
@@ -32,6 +33,9 @@ set(CMAKE_C_COMPILER "${mirvot_clang_dir}/clang${mirvot_clang_suffix}")
 set(CMAKE_CXX_COMPILER "${MIRVOT_CLANG_CXX}")
 set(CMAKE_C_COMPILER_TARGET ${MINGW_PREFIX})
 set(CMAKE_CXX_COMPILER_TARGET ${MINGW_PREFIX})
+# Assembly (the load configuration, src/common/load_config.S) goes through clang as well.
+set(CMAKE_ASM_COMPILER "${CMAKE_C_COMPILER}")
+set(CMAKE_ASM_COMPILER_TARGET ${MINGW_PREFIX})
 find_program(MIRVOT_LLD NAMES ld.lld${mirvot_clang_suffix} ld.lld NO_CMAKE_FIND_ROOT_PATH)
 if(NOT MIRVOT_LLD)
   message(FATAL_ERROR "No ld.lld found next to ${MIRVOT_CLANG_CXX}: install Debian's lld package.")

@@ -1,15 +1,31 @@
 #!/usr/bin/env bash
 # The fault sweep of the built Mirvot.exe (README, "Fault sweep"): builds what it needs, then runs
-# the program through its whole life under Wine once for every call of every system function it
-# makes, up to LIMIT calls per function (default 3; "all" for every call), with that one call
-# failing. Prints one line per run and a table per function; exits 1 when any run crashed, hung
-# or was orphaned, 2 when the sweep itself could not run.
-# Usage: scripts/fault-sweep.sh [LIMIT] [FUNCTION...]
+# the program through each chosen life under Wine once for every call of every system function
+# it makes, up to LIMIT calls per function (default 3; "all" for every call), with that one call
+# failing. Sweeps the GCC build and the clang build, one after the other, unless --build picks
+# one. Prints one line per run and a table per function and life; exits 1 when any run crashed,
+# hung or was orphaned, 2 when the sweep itself could not run.
+# Usage: scripts/fault-sweep.sh [--build gcc|clang|both] [--life LIFE[,LIFE...]|all] [LIMIT]
+#                               [FUNCTION...]
+#   --life       the lives to sweep (tools/fault_sweep/lives.h; default: first)
 #   FUNCTION...  only these functions (names as in tools/fault_sweep/failure_table.h)
 # Environment: MIRVOT_BUILD_DIR (default <repo>/build); a second run on the same folder waits.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${MIRVOT_BUILD_DIR:-$root/build}"
+builds=both
+lives=first
+while (($# > 0)); do
+  case "$1" in
+    --build) builds="$2"; shift 2 ;;
+    --life) lives="$2"; shift 2 ;;
+    *) break ;;
+  esac
+done
+case "$builds" in
+  gcc | clang | both) ;;
+  *) echo "fault-sweep.sh: --build takes gcc, clang or both" >&2; exit 2 ;;
+esac
 limit="${1:-3}"
 shift || true
 only=("$@")
@@ -26,17 +42,34 @@ mirvot_lock_build "$build"
 echo "== Building Mirvot.exe and the sweep"
 mirvot_configure_gcc "$build/win"
 ninja --quiet -C "$build/win" fault_sweep harness_session_keeper
+programs=()
+if [[ "$builds" != clang ]]; then
+  programs+=("$build/win/src/shell/Mirvot.exe")
+fi
+if [[ "$builds" != gcc ]]; then
+  mirvot_configure_clang "$build/win-clang"
+  ninja --quiet -C "$build/win-clang" Mirvot
+  programs+=("$build/win-clang/src/shell/Mirvot.exe")
+fi
 
 echo "== Private Wine prefix and virtual display"
 trap wine_env_stop EXIT
 wine_env_start "$(mktemp -d "$build/wineprefix-sweep.XXXXXX")" own-display
 wine_env_keep_desktop "$build/win/tests/harness/harness_session_keeper.exe"
 
-arguments=(--limit "$limit")
+arguments=(--life "$lives" --limit "$limit")
 if ((${#only[@]} > 0)); then
   arguments+=(--only "$(IFS=,; echo "${only[*]}")")
 fi
-echo "== Sweep: limit $limit${only[*]:+, only ${only[*]}}"
 status=0
-"$WINE64" "$build/win/tools/fault_sweep/fault_sweep.exe" "${arguments[@]}" 200>&- || status=$?
+for program in "${programs[@]}"; do
+  echo "== Sweep of $program: lives $lives, limit $limit${only[*]:+, only ${only[*]}}"
+  run_status=0
+  "$WINE64" "$build/win/tools/fault_sweep/fault_sweep.exe" "${arguments[@]}" \
+    --program "$program" 200>&- || run_status=$?
+  # A defect (1) outweighs a sweep that could not run (2) in the exit status.
+  if ((run_status == 1 || (run_status != 0 && status == 0))); then
+    status=$run_status
+  fi
+done
 exit "$status"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the release Mirvot.exe and its Windows Installer package, and writes beside it the
+# Builds the release Mirvot.exe (the clang build) and its Windows Installer package, and writes beside it the
 # software bill of materials (Mirvot-<version>-x64.cdx.json, CycloneDX 1.5) and the winget
 # manifests (manifests/m/Mirvot/MirvotDesktop/<version>/); the last line printed is the package's
 # path, build/package/Mirvot-<version>-x64.msi. Unsigned packages, their bills of materials and
@@ -47,29 +47,39 @@ bash "$root/scripts/ensure-deps.sh"
 source "$root/scripts/windows-builds.sh"
 
 echo "== Building Mirvot.exe and the package, version $version"
-# The same configuration as the test command's, so that neither rebuilds what the other built.
-mirvot_configure_gcc "$build/win" -DMIRVOT_PACKAGE_VERSION="$version"
-ninja --quiet -C "$build/win" mirvot_package
+# The release build is the clang one (README, "Binary rules"), configured as the test command
+# configures it, so that neither rebuilds what the other built. Images that break a binary rule
+# (every one but Control Flow Guard, which the release build leaves off) are not packaged.
+release="$build/win-clang"
+mirvot_configure_clang "$release" -DMIRVOT_PACKAGE_VERSION="$version"
+ninja --quiet -C "$release" Mirvot mirvot_setup_actions
+if ! rules="$(python3 "$root/tests/build_checks/binary_rules.py" --not-required BA2008 \
+  "$release/src/shell/Mirvot.exe" "$release/packaging/MirvotSetupActions.dll")"; then
+  echo "$rules" >&2
+  echo "package.sh: the release images break a binary rule (above); no package" >&2
+  exit 1
+fi
+ninja --quiet -C "$release" mirvot_package
 
 # What the build folder's configuration was given and found.
-cached() { sed -n "s/^$1:[A-Z]*=//p" "$build/win/CMakeCache.txt"; }
+cached() { sed -n "s/^$1:[A-Z]*=//p" "$release/CMakeCache.txt"; }
 
 name="Mirvot-$version-x64.msi"
 output="$build/package/$name"
 mkdir -p "$build/package"
 if ((signing)); then
   echo "== Signing Mirvot.exe, the setup's custom action and the package"
-  bash "$root/packaging/sign_package.sh" "$build/win/src/shell/Mirvot.exe" \
-    "$build/win/packaging/MirvotSetupActions.dll" "$build/win/packaging/THIRD-PARTY-NOTICES.txt" \
+  bash "$root/packaging/sign_package.sh" "$release/src/shell/Mirvot.exe" \
+    "$release/packaging/MirvotSetupActions.dll" "$release/packaging/THIRD-PARTY-NOTICES.txt" \
     "$version" "$(cached MIRVOT_LOGIN_URL)" "$output"
 else
-  cp -f "$build/win/package/$name" "$output"
+  cp -f "$release/package/$name" "$output"
   echo "Unsigned: no key was given, so neither Mirvot.exe nor the package is signed."
 fi
 sbom="${output%.msi}.cdx.json"
 python3 "$root/packaging/sbom.py" --package "$output" --version "$version" \
-  --build-dir "$build/win" --exe "$build/win/src/shell/Mirvot.exe" \
-  --setup-actions "$build/win/packaging/MirvotSetupActions.dll" --output "$sbom"
+  --build-dir "$release" --exe "$release/src/shell/Mirvot.exe" \
+  --setup-actions "$release/packaging/MirvotSetupActions.dll" --output "$sbom"
 echo "Software bill of materials: $(realpath --relative-base="$PWD" "$sbom")"
 # The manifests' release date is the commit's, so that they too are the same on every run.
 release_date="$(git -C "$root" log -1 --format=%cs 2>/dev/null || true)"

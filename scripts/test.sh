@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the style checks (clang-format, clang-tidy), the
-# Windows-free core natively (plain and with sanitizers), the fuzz targets, the program and the
-# interface slot test with clang, then the GCC cross build (the release build) and every Windows
-# test program under Wine on a virtual display.
+# Windows-free core natively (plain and with sanitizers), the fuzz targets, the release build with
+# clang (Mirvot.exe, the setup DLL and the interface slot test), then the GCC cross build and
+# every Windows test program under Wine on a virtual display. Both builds' Mirvot.exe run through
+# the end-to-end life tests and the fault sweep's first calls.
 # Usage: scripts/test.sh [extra ctest arguments]
 # Environment:
 #   MIRVOT_BUILD_DIR        build folder (default <repo>/build); one run at a time per folder
@@ -61,9 +62,10 @@ echo "== Fuzz targets ($(basename "$clangxx"), libFuzzer)"
 cmake -S "$root/tests/fuzz" -B "$build/fuzz" -G Ninja -DCMAKE_CXX_COMPILER="$clangxx" >/dev/null
 ninja --quiet -C "$build/fuzz" -j "$jobs"
 
-echo "== Cross build for Windows x86-64 with $(basename "$clangxx"): Mirvot.exe and the slot test"
+echo "== Release build for Windows x86-64 with $(basename "$clangxx"): Mirvot.exe, the setup DLL" \
+  "and the slot test"
 mirvot_configure_clang "$build/win-clang"
-ninja --quiet -C "$build/win-clang" -j "$jobs" Mirvot webview2_slot_test
+ninja --quiet -C "$build/win-clang" -j "$jobs" Mirvot mirvot_setup_actions webview2_slot_test
 
 style_check "Static analysis (clang-tidy)" "tidy: the findings are listed above" tidy.sh
 

@@ -1,5 +1,6 @@
 #include "e2e/mirvot_run.h"
 
+#include "common/wide_text.h"
 #include "engine/test_engine_client.h"
 #include "harness/host_paths.h"
 
@@ -65,7 +66,11 @@ RECT RectInParent(HWND child) {
   return rect;
 }
 
-std::wstring MirvotExePath() { return WindowsPathFromHost(MIRVOT_EXE); }
+std::wstring MirvotExePath() {
+  // The test command runs these tests once more against the clang build's program.
+  const std::optional<std::wstring> other = GetEnvironment(L"MIRVOT_EXE");
+  return WindowsPathFromHost(other.has_value() ? WideToUtf8(*other) : MIRVOT_EXE);
+}
 
 MirvotRun::MirvotRun(const ProgramEnvironment& environment) {
   logPath_ = environment.engineLog.value_or(temp_.Join(L"engine.log"));

@@ -104,5 +104,24 @@ TEST_F(EngineLibraryTest, FolderNamedLikeTheLibraryIsNotUsable) {
   EXPECT_TRUE(caller_->calls.empty());
 }
 
+// A runtime registered with a relative folder passes the existence test against the current
+// directory, but its engine library is not loaded from there: the loader asks for it by a full
+// path only, and the system refuses a relative one (ERROR_INVALID_PARAMETER).
+TEST_F(EngineLibraryTest, RuntimeRegisteredRelativeToTheCurrentDirectoryIsNotLoaded) {
+  const std::wstring relative = L"relative\\120.0.2210.91";
+  LayOutRuntime(temp_.Join(relative), TestEngineDllPath(L"fixed"));
+  RegisterText(HKEY_LOCAL_MACHINE, ReleaseChannel::Stable, relative);
+  wchar_t previous[MAX_PATH] = {};
+  ASSERT_NE(::GetCurrentDirectoryW(MAX_PATH, previous), 0u);
+  ASSERT_TRUE(::SetCurrentDirectoryW(temp_.path().c_str()));
+
+  EXPECT_EQ(Create(nullptr), E_INVALIDARG);
+  const std::string line =
+      std::string(kLoadLibraryFailed) + "80070057 path=" + Utf8(ClientDllIn(relative)) + "\n";
+  EXPECT_EQ(Lines(), (std::vector<std::string>{line, line}));
+  EXPECT_TRUE(caller_->calls.empty());
+  ASSERT_TRUE(::SetCurrentDirectoryW(previous));
+}
+
 }  // namespace
 }  // namespace mirvot::test

@@ -122,6 +122,8 @@ SWEEP_LOOKED_UP(kernelbase, TryCreatePackageDependency, E_OUTOFMEMORY, 0)
 SWEEP_LOOKED_UP(kernelbase, AddPackageDependency, E_OUTOFMEMORY, 0)
 SWEEP_LOOKED_UP(kernelbase, GetCurrentPackageInfo, ERROR_NOT_ENOUGH_MEMORY, 0)
 SWEEP_LOOKED_UP(KERNEL32, GetCurrentApplicationUserModelId, ERROR_NOT_ENOUGH_MEMORY, 0)
+// Looked up by name in kernel32 at start-up: the library search of Windows 8 and later.
+SWEEP_LOOKED_UP(KERNEL32, SetDefaultDllDirectories, FALSE, ERROR_NOT_ENOUGH_MEMORY)
 
 // ---- msvcrt ------------------------------------------------------------------------------------
 SWEEP_NEVER_FAILS(msvcrt, ___lc_codepage_func, "reads the locale's code page")

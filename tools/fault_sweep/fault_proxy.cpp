@@ -18,13 +18,73 @@ using namespace mirvot::sweep;
 
 namespace {
 
-SharedBlock g_ownBlock{-1, 0, 0, 0, {}, 0, 0, {}};
+SharedBlock g_ownBlock = fresh_block(-1, 0);
 SharedBlock* g_block = &g_ownBlock;
 // Where each row's calls go on: the system's function, found on the first call, or (looked up by
 // name) what the system's GetProcAddress gave.
 std::uintptr_t g_targets[kFaultRowCount] = {};
 
 FARPROC WINAPI counted_get_proc_address(HMODULE module, LPCSTR name) noexcept;
+
+// ---- A display whose scale changes ----------------------------------------------------------
+// Wine 8 gives every window the DPI the process started with and never sends WM_DPICHANGED. The
+// proxy stands in for the part of Windows that does: GetDpiForWindow answers the scale the sweep
+// set (GetDpiForMonitor too, the program's fallback), and a change is announced in the window's
+// own thread, as Windows announces a move onto a monitor of another scale: WM_DPICHANGED with the
+// new DPI and the window's rectangle at that DPI, sent before the thread next waits for messages.
+
+using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+GetDpiForMonitorFunction g_systemGetDpiForMonitor = nullptr;
+
+UINT WINAPI scaled_get_dpi_for_window(HWND window) noexcept {
+  const LONG emulated = g_block->emulatedDpi;
+  const UINT dpi = ::GetDpiForWindow(window);
+  return dpi != 0 && emulated != 0 ? static_cast<UINT>(emulated) : dpi;
+}
+
+// The program's fallback where user32 has no GetDpiForWindow: the monitor's DPI.
+HRESULT WINAPI scaled_get_dpi_for_monitor(HMONITOR monitor, int type, UINT* dpiX,
+                                          UINT* dpiY) noexcept {
+  const HRESULT result = g_systemGetDpiForMonitor(monitor, type, dpiX, dpiY);
+  const LONG emulated = g_block->emulatedDpi;
+  if (SUCCEEDED(result) && emulated != 0 && dpiX != nullptr && dpiY != nullptr) {
+    *dpiX = *dpiY = static_cast<UINT>(emulated);
+  }
+  return result;
+}
+
+void announce_dpi_change() noexcept {
+  const auto window = reinterpret_cast<HWND>(g_block->dpiChangeWindow);
+  if (window == nullptr || ::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId() ||
+      reinterpret_cast<HWND>(::InterlockedExchangePointer(
+          reinterpret_cast<void* volatile*>(&g_block->dpiChangeWindow), nullptr)) != window) {
+    return;
+  }
+  const UINT before = scaled_get_dpi_for_window(window);
+  const LONG after = g_block->dpiChangeTo;
+  RECT suggested{};
+  if (before == 0 || after <= 0 || !::GetWindowRect(window, &suggested)) {
+    return;
+  }
+  suggested.right = suggested.left + ::MulDiv(suggested.right - suggested.left, after, before);
+  suggested.bottom = suggested.top + ::MulDiv(suggested.bottom - suggested.top, after, before);
+  ::InterlockedExchange(&g_block->emulatedDpi, after);
+  ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(after, after),
+                 reinterpret_cast<LPARAM>(&suggested));
+}
+
+// What the program's look-up of a DPI function gets called on: the proxy's scaled answer.
+std::uintptr_t scaled_dpi_function(int row, FARPROC found) noexcept {
+  const auto system = reinterpret_cast<void (*)()>(found);
+  if (row == kRow_GetDpiForWindow) {
+    return reinterpret_cast<std::uintptr_t>(&scaled_get_dpi_for_window);
+  }
+  if (row == kRow_GetDpiForMonitor) {
+    g_systemGetDpiForMonitor = reinterpret_cast<GetDpiForMonitorFunction>(system);
+    return reinterpret_cast<std::uintptr_t>(&scaled_get_dpi_for_monitor);
+  }
+  return reinterpret_cast<std::uintptr_t>(found);
+}
 
 std::uintptr_t system_function(int row) noexcept {
   if (row == kRow_GetProcAddress) {
@@ -43,6 +103,10 @@ std::uintptr_t system_function(int row) noexcept {
 // the failure value in *failure.
 extern "C" std::uintptr_t sweep_decide(int row, std::uintptr_t* failure) noexcept {
   SharedBlock* const block = g_block;
+  if ((row == kRow_MsgWaitForMultipleObjectsEx || row == kRow_GetMessageA) &&
+      block->dpiChangeWindow != 0) {
+    announce_dpi_change();
+  }
   const LONG call = ::InterlockedIncrement(&block->calls[row]);
   if (row == block->failRow && call == block->failCall) {
     // Frame 0 is the dispatcher's; the thunk has none of its own.
@@ -159,7 +223,7 @@ FARPROC WINAPI counted_get_proc_address(HMODULE module, LPCSTR name) noexcept {
   }
   for (int row = 0; row < kFaultRowCount; ++row) {
     if (kFaultRows[row].lookedUp && std::strcmp(kFaultRows[row].function, name) == 0) {
-      g_targets[row] = reinterpret_cast<std::uintptr_t>(found);
+      g_targets[row] = scaled_dpi_function(row, found);
       return kThunks[row];
     }
   }

@@ -83,6 +83,20 @@ struct SharedBlock {
   DWORD exceptionCode;
   std::uintptr_t exceptionAddress;
   LONG calls[kFaultRowCount];
+  // The display's scale as the proxy reports it to the program: 0 while it is the system's.
+  // The sweep asks for a change by writing the window (dpiChangeWindow) and its new DPI
+  // (dpiChangeTo); the proxy carries it out in that window's thread (fault_proxy.cpp).
+  LONG emulatedDpi;
+  LONG dpiChangeTo;
+  std::uintptr_t dpiChangeWindow;
 };
+
+// The block before a run: no call to fail, nothing counted, the system's own DPI.
+constexpr SharedBlock fresh_block(int failRow, LONG failCall) {
+  SharedBlock block{};
+  block.failRow = failRow;
+  block.failCall = failCall;
+  return block;
+}
 
 }  // namespace mirvot::sweep

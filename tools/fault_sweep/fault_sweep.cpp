@@ -2,13 +2,15 @@
 // function it makes (up to a limit per function), with exactly that one call failing, and
 // classifies each run. scripts/fault-sweep.sh runs it under Wine; the README says how to read it.
 //
-//   fault_sweep [--limit N|all] [--only F[,F...]] [--point F:K]... [--program EXE]
+//   fault_sweep [--life L[,L...]|all] [--limit N|all] [--only F[,F...]] [--point F:K]...
+//               [--program EXE]
 //
-// A first run without a fault counts the calls of each function (it must survive); then every
-// point F#K with K up to the limit (default 3) runs, for the functions of --only or all of the
-// table's. --point runs the named points alone, without counting. Prints one line per run, then
-// a table per function with the totals; exits 1 when a run crashed, hung or was orphaned, 2 when
-// the sweep itself could not run.
+// For each life (lives.h; default: first), a first run without a fault counts the calls of each
+// function (it must survive); then every point F#K with K up to the limit (default 3) runs, for
+// the functions of --only or all of the table's. --point runs the named points alone, without
+// counting. Prints one line per run, then a table per function with the totals, per life, and a
+// line per life at the end; exits 1 when a run crashed, hung or was orphaned, 2 when the sweep
+// itself could not run.
 #include <windows.h>
 
 #include <algorithm>
@@ -27,6 +29,7 @@
 #include "harness/environment.h"
 #include "harness/host_paths.h"
 #include "harness/temp_folder.h"
+#include "lives.h"
 #include "program_copy.h"
 #include "program_life.h"
 
@@ -34,6 +37,7 @@ namespace mirvot::sweep {
 namespace {
 
 constexpr char kProxyName[] = "sweep.dll";
+constexpr DWORD kFailFast = 0xC0000409;
 
 struct Point {
   int row;
@@ -43,6 +47,7 @@ struct Point {
 struct Options {
   std::wstring program = test::WindowsPathFromHost(MIRVOT_EXE);
   LONG limit = 3;  // 0: every call
+  std::vector<const LifeKind*> lives;
   std::vector<std::string> only;
   std::vector<Point> points;
 };
@@ -71,7 +76,21 @@ std::optional<Options> parse(int argc, wchar_t** argv) {
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::wstring name = argv[i];
     const std::string value = WideToUtf8(argv[i + 1]);
-    if (name == L"--limit") {
+    if (name == L"--life") {
+      for (const std::string& life :
+           value == "all" ? std::vector<std::string>() : split(value, ',')) {
+        options.lives.push_back(life_named(life));
+        if (options.lives.back() == nullptr) {
+          std::fprintf(stderr, "fault sweep: %s is not a life\n", life.c_str());
+          return std::nullopt;
+        }
+      }
+      if (value == "all") {
+        for (const LifeKind& life : kLives) {
+          options.lives.push_back(&life);
+        }
+      }
+    } else if (name == L"--limit") {
       options.limit = value == "all" ? 0 : std::atol(value.c_str());
       if (options.limit <= 0 && value != "all") {
         return std::nullopt;
@@ -94,6 +113,9 @@ std::optional<Options> parse(int argc, wchar_t** argv) {
   }
   if (argc % 2 == 0) {
     return std::nullopt;
+  }
+  if (options.lives.empty()) {
+    options.lives.push_back(&kLives[0]);
   }
   for (const std::string& function : options.only) {
     if (row_named(function) < 0) {
@@ -133,12 +155,26 @@ class Sweep {
     LONG calls[kFaultRowCount] = {};
   };
 
-  Run run(std::optional<Point> point) {
-    *block_ = SharedBlock{point ? point->row : -1, point ? point->call : 0, 0, 0, {}, 0, 0, {}};
+  // The setup every life starts from: the copy, its engine log and its standard error.
+  [[nodiscard]] LifeSetup setup() const {
     LifeSetup setup;
     setup.commandLine = test::QuoteArgument(work_.Join(programName_));
     setup.engineLog = work_.Join(L"engine.log");
     setup.standardError = work_.Join(L"stderr.txt");
+    return setup;
+  }
+
+  // Asks the proxy in the program to change the display's scale under the window; the loop's
+  // next wait carries it out, and the posted WM_NULL brings that wait.
+  bool change_dpi(HWND window, UINT dpi) {
+    block_->dpiChangeTo = static_cast<LONG>(dpi);
+    ::InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&block_->dpiChangeWindow),
+                                 window);
+    return ::PostMessageW(window, WM_NULL, 0, 0) != FALSE;
+  }
+
+  Run run(std::optional<Point> point, const LifeSetup& setup) {
+    *block_ = fresh_block(point ? point->row : -1, point ? point->call : 0);
     Run run;
     run.life = live_through(setup);
     run.reached = block_->failed != 0;
@@ -148,6 +184,14 @@ class Sweep {
       for (int i = 1; i < kCallerFrames && block_->failedFrom[i] != 0; ++i) {
         run.where += " < " + place(block_->failedFrom[i]);
       }
+    }
+    // The fatal report goes to standard error. When the failed call was the one that finds or
+    // writes it, the fatal path ends through fail-fast as always, with nothing to show.
+    const std::string failed = point ? kFaultRows[point->row].function : "";
+    if (run.reached && run.life.outcome == Outcome::Crash && run.life.exitCode == kFailFast &&
+        (failed == "GetStdHandle" || failed == "WriteFile")) {
+      run.life.outcome = Outcome::Fatal;
+      run.life.detail = "fail-fast without the report, whose writing failed";
     }
     if (run.life.outcome == Outcome::Crash && block_->exceptionCode != 0) {
       run.where += (run.where.empty() ? "" : ", ") + std::string("exception ") +
@@ -192,7 +236,8 @@ void print_line(const Point& point, const Sweep::Run& run) {
   std::fflush(stdout);
 }
 
-void print_table(const std::map<std::string, Tally>& tallies) {
+// Prints the table and gives its total.
+Tally print_table(const std::map<std::string, Tally>& tallies) {
   std::printf("\n%-40s %6s %6s %8s %6s %8s %6s %5s %6s %11s\n", "function", "calls", "points",
               "survived", "fatal", "degraded", "crash", "hang", "orphan", "not reached");
   Tally total;
@@ -211,6 +256,48 @@ void print_table(const std::map<std::string, Tally>& tallies) {
     }
   }
   print_row("total", total);
+  return total;
+}
+
+// One life's runs: the counting run (unless points were named), then every point. The tally
+// per function, or none when the life does not survive without a fault.
+std::optional<std::map<std::string, Tally>> sweep_life(Sweep& sweep, const LifeSetup& setup,
+                                                       const Options& options, bool& defect) {
+  std::vector<Point> points = options.points;
+  std::map<std::string, Tally> tallies;
+  if (points.empty()) {
+    const Sweep::Run counting = sweep.run(std::nullopt, setup);
+    if (counting.life.outcome != Outcome::Survived) {
+      std::printf("without a fault the program did not survive: %s %s\n",
+                  outcome_name(counting.life.outcome), counting.life.detail.c_str());
+      return std::nullopt;
+    }
+    for (int row = 0; row < kFaultRowCount; ++row) {
+      const std::string function = kFaultRows[row].function;
+      const bool chosen =
+          options.only.empty() ||
+          std::find(options.only.begin(), options.only.end(), function) != options.only.end();
+      if (!chosen || counting.calls[row] == 0) {
+        continue;
+      }
+      tallies[function].calls = counting.calls[row];
+      const LONG last =
+          options.limit == 0 ? counting.calls[row] : std::min(counting.calls[row], options.limit);
+      for (LONG call = 1; call <= last; ++call) {
+        points.push_back({row, call});
+      }
+    }
+  }
+  for (const Point& point : points) {
+    const Sweep::Run run = sweep.run(point, setup);
+    print_line(point, run);
+    Tally& tally = tallies[kFaultRows[point.row].function];
+    ++tally.points;
+    tally.notReached += run.reached ? 0 : 1;
+    ++tally.outcomes[static_cast<int>(run.life.outcome)];
+    defect = defect || is_defect(run.life.outcome);
+  }
+  return tallies;
 }
 
 int sweep(const Options& options) {
@@ -241,53 +328,35 @@ int sweep(const Options& options) {
   }
 
   const test::TempFolder localAppData;
-  const test::ScopedEnvironment runtime(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER",
-                                        test::TestRuntimeFolder(L"fixed"));
   const test::ScopedEnvironment local(L"LOCALAPPDATA", localAppData.path());
-  const test::ScopedEnvironment script(L"MIRVOT_TEST_ENGINE_SCRIPT", std::nullopt);
-  const test::ScopedEnvironment log(L"MIRVOT_TEST_ENGINE_LOG", sweep.work().Join(L"engine.log"));
-  const test::ScopedEnvironment userData(L"WEBVIEW2_USER_DATA_FOLDER", std::nullopt);
-  const test::ScopedEnvironment edgeView(L"WEBVIEW2_USE_EDGE_VIEW", std::nullopt);
   const test::ScopedEnvironment shared(
       kSharedBlockVariable, L"MirvotFaultSweep-" + std::to_wstring(::GetCurrentProcessId()));
 
-  std::vector<Point> points = options.points;
-  std::map<std::string, Tally> tallies;
-  if (points.empty()) {
-    const Sweep::Run counting = sweep.run(std::nullopt);
-    if (counting.life.outcome != Outcome::Survived) {
-      std::printf("without a fault the program did not survive: %s %s\n",
-                  outcome_name(counting.life.outcome), counting.life.detail.c_str());
+  bool defect = false;
+  std::vector<std::pair<const LifeKind*, Tally>> totals;
+  for (const LifeKind* life : options.lives) {
+    LifeSetup setup = sweep.setup();
+    const LifeStage stage(*life, setup);
+    if (life->dpiChange) {
+      setup.changeDpi = [&sweep](HWND window, UINT dpi) { return sweep.change_dpi(window, dpi); };
+    }
+    std::printf("== life %s: %s\n", life->name, life->what);
+    std::fflush(stdout);
+    const std::optional<std::map<std::string, Tally>> tallies =
+        sweep_life(sweep, setup, options, defect);
+    if (!tallies) {
       return 2;
     }
-    for (int row = 0; row < kFaultRowCount; ++row) {
-      const std::string function = kFaultRows[row].function;
-      const bool chosen =
-          options.only.empty() ||
-          std::find(options.only.begin(), options.only.end(), function) != options.only.end();
-      if (!chosen || counting.calls[row] == 0) {
-        continue;
-      }
-      tallies[function].calls = counting.calls[row];
-      const LONG last =
-          options.limit == 0 ? counting.calls[row] : std::min(counting.calls[row], options.limit);
-      for (LONG call = 1; call <= last; ++call) {
-        points.push_back({row, call});
-      }
+    totals.emplace_back(life, print_table(*tallies));
+  }
+  if (totals.size() > 1) {
+    std::printf("\n%-12s %6s %8s %6s %8s %6s %5s %6s\n", "life", "points", "survived", "fatal",
+                "degraded", "crash", "hang", "orphan");
+    for (const auto& [life, t] : totals) {
+      std::printf("%-12s %6d %8d %6d %8d %6d %5d %6d\n", life->name, t.points, t.outcomes[0],
+                  t.outcomes[1], t.outcomes[2], t.outcomes[3], t.outcomes[4], t.outcomes[5]);
     }
   }
-
-  bool defect = false;
-  for (const Point& point : points) {
-    const Sweep::Run run = sweep.run(point);
-    print_line(point, run);
-    Tally& tally = tallies[kFaultRows[point.row].function];
-    ++tally.points;
-    tally.notReached += run.reached ? 0 : 1;
-    ++tally.outcomes[static_cast<int>(run.life.outcome)];
-    defect = defect || is_defect(run.life.outcome);
-  }
-  print_table(tallies);
   return defect ? 1 : 0;
 }
 
@@ -298,8 +367,8 @@ int wmain(int argc, wchar_t** argv) {
   const std::optional<mirvot::sweep::Options> options = mirvot::sweep::parse(argc, argv);
   if (!options) {
     std::fprintf(stderr,
-                 "usage: fault_sweep [--limit N|all] [--only F[,F...]] [--point F:K]... "
-                 "[--program EXE]\n");
+                 "usage: fault_sweep [--life L[,L...]|all] [--limit N|all] [--only F[,F...]] "
+                 "[--point F:K]... [--program EXE]\n");
     return 2;
   }
   return mirvot::sweep::sweep(*options);

@@ -2,10 +2,13 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "common/owners.h"
+#include "debug_output_listener.h"
 #include "engine/test_engine_client.h"
+#include "file_drag.h"
 #include "harness/program_windows.h"
 
 namespace mirvot::sweep {
@@ -21,6 +24,8 @@ constexpr wchar_t kEngineViewClass[] = L"MirvotTestEngineView";
 constexpr DWORD kFailFast = 0xC0000409;
 constexpr DWORD kTerminated = 0xDEAD;
 constexpr DWORD kAnswerTimeoutMs = 5000;
+// The scale the display changes to in a life with a DPI change: 150 %.
+constexpr UINT kChangedDpi = 144;
 
 // The host window: the main window's child that holds the engine's view window.
 HWND host_of(HWND mainWindow) {
@@ -115,6 +120,9 @@ std::string fatal_report(const std::wstring& standardErrorFile) {
 class Life {
  public:
   explicit Life(const LifeSetup& setup) : setup_(setup) {
+    if (setup.expectedFatal) {
+      debugOutput_.emplace();
+    }
     SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
     standardError_.reset(::CreateFileW(setup.standardError.c_str(), GENERIC_WRITE,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
@@ -138,9 +146,17 @@ class Life {
     if (!process_) {
       return LifeResult{Outcome::Crash, "could not be started", ::GetLastError()};
     }
+    if (debugOutput_ && !debugOutput_->listening()) {
+      return LifeResult{Outcome::Crash, "the debugger output cannot be read", 0};
+    }
     mainWindow_ = wait_for_value([&] { return FindMainWindowOf(processId_); }, setup_.endTimeoutMs);
     if (mainWindow_ == nullptr) {
       return ended() ? end_result() : stuck("never showed its window");
+    }
+    if (setup_.expectedFatal) {
+      // Nothing to do but wait: the program ends by itself.
+      wait_for([] { return false; }, setup_.endTimeoutMs);
+      return ended() ? end_result() : stuck("ran on after the failure it cannot start without");
     }
     if (!wait_for([&] { return view_ready(); }, setup_.endTimeoutMs)) {
       problem("the view was never ready");
@@ -166,6 +182,11 @@ class Life {
  private:
   void live_with_view() {
     check("the view did not cover the window", [&] { return view_covers_window(mainWindow_); });
+    if (!setup_.engineCreation.empty() &&
+        FindLineStartingWith(
+            log(), "CreateWebViewEnvironmentWithOptionsInternal " + setup_.engineCreation) < 0) {
+      problem("the engine was not created with the settings expected");
+    }
 
     const RECT before = client_rect();
     ::SetWindowPos(mainWindow_, nullptr, 0, 0, 900, 600,
@@ -201,6 +222,13 @@ class Life {
       });
     }
 
+    if (setup_.changeDpi) {
+      change_dpi();
+    }
+    if (!setup_.droppedFile.empty()) {
+      drop_file();
+    }
+
     engine_event(L"newwindow https://elsewhere.example/", "newWindow.result handled=1 newWindow=no",
                  "a new-window request");
     engine_event(L"download https://files.example/report.pdf|C:\\d\\report.pdf",
@@ -211,6 +239,40 @@ class Life {
                      "the page's window.close")) {
       check("the page's window.close did not remove the view, or removed the window",
             [&] { return !::IsWindow(host) && ::IsWindow(mainWindow_); });
+    }
+  }
+
+  // The display's scale rises to 150 %: the window grows to keep its logical size, and the view
+  // follows.
+  void change_dpi() {
+    if (hung_ || ended()) {
+      return;
+    }
+    const RECT before = client_rect();
+    if (!setup_.changeDpi(mainWindow_, kChangedDpi)) {
+      problem("the DPI change could not be made");
+      return;
+    }
+    check("the window did not take its size at the new DPI", [&] {
+      const RECT now = client_rect();
+      return now.right * 2 > before.right * 3 - 40 && now.bottom * 2 > before.bottom * 3 - 40;
+    });
+    check("the view did not cover the window at the new DPI",
+          [&] { return view_covers_window(mainWindow_); });
+  }
+
+  void drop_file() {
+    if (hung_ || ended()) {
+      return;
+    }
+    const FileDrop drop = drop_file_onto(mainWindow_, setup_.droppedFile, setup_.stepTimeoutMs);
+    if (!drop.finished) {
+      problem("the dropped file was not taken");
+      hung_ = ::IsWindow(mainWindow_) && !answers(mainWindow_);
+    } else if (drop.result != DRAGDROP_S_DROP || drop.effect != DROPEFFECT_COPY ||
+               !drop.formatsAsked) {
+      problem("the dropped file was refused (" + hex(static_cast<std::uint32_t>(drop.result)) +
+              ", effect " + std::to_string(drop.effect) + ")");
     }
   }
 
@@ -299,7 +361,29 @@ class Life {
         result.exitCode == kFailFast ? fatal_report(setup_.standardError) : std::string();
     result.outcome = report.empty() ? Outcome::Crash : Outcome::Fatal;
     result.detail = report.empty() ? "exit code " + hex(result.exitCode) : report;
+    if (setup_.expectedFatal && result.outcome == Outcome::Fatal &&
+        report.find(setup_.expectedFatal->description) != std::string::npos) {
+      const std::string unexpected = unexpected_debugger_lines();
+      result.outcome = unexpected.empty() ? Outcome::Survived : Outcome::Degraded;
+      result.detail = unexpected;
+    }
     return result;
+  }
+
+  // What is wrong with the program's debugger output; empty when nothing is.
+  std::string unexpected_debugger_lines() {
+    const std::vector<std::string> seen = debugOutput_->stop_and_read(processId_);
+    const std::vector<std::string>& expected = setup_.expectedFatal->debuggerLines;
+    std::size_t found = 0;
+    for (const std::string& line : seen) {
+      if (found < expected.size() && line == expected[found]) {
+        ++found;
+      } else if (line.rfind("WebView2: ", 0) != 0) {
+        return "a debugger line of someone else than the loader: \"" + line + "\"";
+      }
+    }
+    return found == expected.size() ? std::string()
+                                    : "the debugger line \"" + expected[found] + "\" is missing";
   }
 
   // The exit code of the ended program; one still running is ended first.
@@ -312,6 +396,7 @@ class Life {
   }
 
   const LifeSetup& setup_;
+  std::optional<DebugOutputListener> debugOutput_;
   UniqueFileHandle standardError_;
   UniqueHandle process_;
   DWORD processId_ = 0;

@@ -2,13 +2,18 @@
 // One whole life of the program under the sweep, and what became of it.
 //
 // The life: start, the view ready, a resize, minimise and restore, focus taken away and given
-// back, a new-window request, a download, the page's window.close, then WM_CLOSE. The test
+// back, (where the setup asks for them) a DPI change and a dropped file, a new-window request, a
+// download, the page's window.close, then WM_CLOSE. A life that expects the fatal path instead
+// only waits for that end. The test
 // engine raises the page's events (tests/engine/test_engine_control.h) and logs what the
 // program asked of it, which is how the view is seen.
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace mirvot::sweep {
 
@@ -36,10 +41,29 @@ struct LifeResult {
   DWORD exitCode = 0;
 };
 
+// A life whose expected end is the fatal path (the loader finds no runtime, for one): it
+// survives when it ends through fail-fast with a report whose description holds `description`
+// and its debugger output holds `debuggerLines` in order, and nothing else but the loader's own
+// lines ("WebView2: ..."), which a failed call adds where the loader reports it. Another fatal
+// report is a fatal end like any other; the expected report with an expected line missing, or
+// with a line of anyone but the loader, is degraded.
+struct ExpectedFatalEnd {
+  std::string description;
+  std::vector<std::string> debuggerLines;
+};
+
 struct LifeSetup {
   std::wstring commandLine;
   std::wstring engineLog;      // the file MIRVOT_TEST_ENGINE_LOG names for the program
   std::wstring standardError;  // a file for the program's standard error
+  // The start of the engine's creation line the loader's settings must give (empty: any).
+  std::string engineCreation;
+  // Steps after the focus step: the display's scale changes under the window, by the given
+  // function (the window, its new DPI; false when it could not be asked for); a file is dragged
+  // from the sweep onto the window and dropped.
+  std::function<bool(HWND, UINT)> changeDpi;
+  std::wstring droppedFile;
+  std::optional<ExpectedFatalEnd> expectedFatal;
   // How long a step of the life may take before it counts as not done, and how long the
   // program may take to show its window or to end: deadlines for a busy machine, not measures
   // (a step takes some 50 ms here).
