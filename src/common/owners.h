@@ -57,22 +57,23 @@ class UniqueOwner {
   Handle handle_ = Traits::Invalid();
 };
 
-struct RegistryKeyTraits {
-  using Handle = HKEY;
+// The kinds whose failure value is null.
+template <typename H>
+struct NullIsInvalid {
+  using Handle = H;
   static Handle Invalid() noexcept { return nullptr; }
+};
+
+struct RegistryKeyTraits : NullIsInvalid<HKEY> {
   static void Free(Handle h) noexcept { ::RegCloseKey(h); }
 };
 
-struct ModuleTraits {
-  using Handle = HMODULE;
-  static Handle Invalid() noexcept { return nullptr; }
+struct ModuleTraits : NullIsInvalid<HMODULE> {
   static void Free(Handle h) noexcept { ::FreeLibrary(h); }
 };
 
 // Kernel objects whose failure value is null (events, processes, threads).
-struct KernelHandleTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() noexcept { return nullptr; }
+struct KernelHandleTraits : NullIsInvalid<HANDLE> {
   static void Free(Handle h) noexcept { ::CloseHandle(h); }
 };
 
@@ -84,9 +85,7 @@ struct FileHandleTraits {
 };
 
 // The program's own windows, destroyed the program's way (DestroyOwnWindow).
-struct WindowTraits {
-  using Handle = HWND;
-  static Handle Invalid() noexcept { return nullptr; }
+struct WindowTraits : NullIsInvalid<HWND> {
   static void Free(Handle h) noexcept { static_cast<void>(DestroyOwnWindow(h)); }
 };
 
@@ -103,36 +102,26 @@ struct WindowDeviceContextTraits {
 };
 
 // Whole pages from VirtualAlloc (the window icon's pixels and its decoder's work space).
-struct SystemPagesTraits {
-  using Handle = void*;
-  static Handle Invalid() noexcept { return nullptr; }
+struct SystemPagesTraits : NullIsInvalid<void*> {
   static void Free(Handle h) noexcept { ::VirtualFree(h, 0, MEM_RELEASE); }
 };
 
-struct IconTraits {
-  using Handle = HICON;
-  static Handle Invalid() noexcept { return nullptr; }
+struct IconTraits : NullIsInvalid<HICON> {
   static void Free(Handle h) noexcept { ::DestroyIcon(h); }
 };
 
 // GDI bitmaps (the pieces an icon is built from; the icon keeps copies of its own).
-struct BitmapTraits {
-  using Handle = HBITMAP;
-  static Handle Invalid() noexcept { return nullptr; }
+struct BitmapTraits : NullIsInvalid<HBITMAP> {
   static void Free(Handle h) noexcept { ::DeleteObject(h); }
 };
 
 // Strings handed out by COM interfaces and system functions as CoTaskMemAlloc copies.
-struct TaskMemoryStringTraits {
-  using Handle = LPWSTR;
-  static Handle Invalid() noexcept { return nullptr; }
+struct TaskMemoryStringTraits : NullIsInvalid<LPWSTR> {
   static void Free(Handle h) noexcept { ::CoTaskMemFree(h); }
 };
 
 // Strings the system allocates on the process heap for the caller to free.
-struct ProcessHeapStringTraits {
-  using Handle = LPWSTR;
-  static Handle Invalid() noexcept { return nullptr; }
+struct ProcessHeapStringTraits : NullIsInvalid<LPWSTR> {
   static void Free(Handle h) noexcept { ::HeapFree(::GetProcessHeap(), 0, h); }
 };
 

@@ -1,7 +1,6 @@
 #include "loader/create_environment_error_event.h"
 
 #include <array>
-#include <atomic>
 #include <bit>
 #include <cstddef>
 #include <vector>
@@ -48,10 +47,6 @@ class ReportLockGuard {
 };
 
 EventProviderState g_providerState;
-
-}  // namespace
-
-namespace {
 
 EventTracingFunctions FindEventTracingFunctions() noexcept {
   const HMODULE advapi = LoadSystemLibrary(L"ADVAPI32.dll");

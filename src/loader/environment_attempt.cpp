@@ -5,7 +5,6 @@
 #include "common/startup_marks.h"
 #include "loader/engine_library.h"
 #include "loader/runtime_discovery.h"
-#include "loader/runtime_kind.h"
 
 namespace mirvot {
 namespace {

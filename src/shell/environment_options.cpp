@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstring>
-#include <utility>
 
 #include "common/com_object.h"
 #include "common/out_of_memory.h"

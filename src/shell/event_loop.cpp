@@ -1,7 +1,6 @@
 #include "shell/event_loop.h"
 
 #include <new>
-#include <utility>
 
 #include "common/hresult.h"
 #include "common/out_of_memory.h"

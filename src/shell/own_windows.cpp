@@ -11,16 +11,12 @@ namespace {
 std::array<WNDPROC, 4> g_own_procedures{};
 
 bool is_sent_only_message(UINT message) noexcept {
-  switch (message) {
-    case WM_SIZE:
-    case WM_MOVE:
-    case WM_SETFOCUS:
-    case WM_DESTROY:
-    case WM_NCDESTROY:
+  for (const UINT sentOnly : {WM_SIZE, WM_MOVE, WM_SETFOCUS, WM_DESTROY, WM_NCDESTROY}) {
+    if (message == sentOnly) {
       return true;
-    default:
-      return false;
+    }
   }
+  return false;
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <climits>
-#include <cstring>
 #include <memory>
 #include <new>
 
