@@ -46,8 +46,6 @@ class AtomicRefCount {
     }
   }
 
-  [[nodiscard]] LONG Value() const noexcept { return count_.load(std::memory_order_relaxed); }
-
  private:
   std::atomic<LONG> count_;
 };
@@ -98,8 +96,6 @@ class ComObject : public First, public Rest... {
   virtual HRESULT QueryExtraInterface(REFIID /*riid*/, void** /*object*/) noexcept {
     return E_NOINTERFACE;
   }
-
-  [[nodiscard]] LONG ReferenceCount() const noexcept { return refs_.Value(); }
 
  private:
   // Stores the listed interface the ID names, if any.

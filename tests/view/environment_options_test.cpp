@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "common/com_object.h"
+#include "harness/com_references.h"
 
 namespace mirvot {
 namespace {
@@ -316,7 +317,7 @@ class FakeSchemeRegistration final : public ComObject<ICoreWebView2CustomSchemeR
   }
   HRESULT STDMETHODCALLTYPE get_HasAuthorityComponent(BOOL*) noexcept override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE put_HasAuthorityComponent(BOOL) noexcept override { return E_NOTIMPL; }
-  LONG References() const noexcept { return ReferenceCount(); }
+  LONG References() const noexcept { return ::mirvot::test::ReferencesOf(*this); }
 };
 
 TEST_F(EnvironmentOptionsTest, CustomSchemeListIsKeptWithItsOwnReferences) {
