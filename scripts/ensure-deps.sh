@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing need, on Debian, as root. Quiet and quick when everything
-# is already there; runs apt-get update at most once. Works with whichever clang (14 or later)
-# and Wine the release provides: an installed newer clang is used as it is, and clang's
-# companions (compiler-rt for the fuzz targets, lld) are installed for that version. The npm
+# is already there; runs apt-get update at most once. LLVM's tools are the house version
+# (llvm-tools.sh) where the release offers it, else the newest installed (14 or later), with
+# clang's companions (compiler-rt for the fuzz targets, lld) for that version; Wine is whichever
+# the release provides. The npm
 # packages of the bill-of-materials validator (tools/sbom_validator, pinned by its
 # package-lock.json) go into the build folder (MIRVOT_BUILD_DIR, default build/),
 # node/node_modules.
@@ -74,13 +75,11 @@ command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 if ! installed wine64 && ! installed wine; then
   if offered wine64; then packages+=(wine64); else packages+=(wine); fi
 fi
-# clang: Debian's default version when none (14 or later) is there.
-mirvot_llvm_tool clang++ >/dev/null || packages+=(clang)
-# The style checks want the house version of clang-format and clang-tidy (llvm-tools.sh) where
-# the release offers it, whatever else is installed.
-for tool in clang-format clang-tidy; do
-  if installed "$tool-$mirvot_style_llvm_version" || offered "$tool-$mirvot_style_llvm_version"; then
-    packages+=("$tool-$mirvot_style_llvm_version")
+# The style checks and the release build want the house version of clang, clang-format and
+# clang-tidy (llvm-tools.sh) where the release offers it, whatever else is installed.
+for tool in clang clang-format clang-tidy; do
+  if installed "$tool-$mirvot_house_llvm_version" || offered "$tool-$mirvot_house_llvm_version"; then
+    packages+=("$tool-$mirvot_house_llvm_version")
   else
     mirvot_llvm_tool "$tool" >/dev/null || packages+=("$tool")
   fi
@@ -89,7 +88,7 @@ install_missing "${packages[@]}"
 
 # The companions of the clang in use: libFuzzer and the sanitizers, and its linker.
 hash -r
-clang_version="$(mirvot_llvm_version "$(mirvot_llvm_tool clang++)")"
+clang_version="$(mirvot_llvm_version "$(mirvot_house_tool clang++ 2>/dev/null)")"
 install_missing "libclang-rt-$clang_version-dev" "lld-$clang_version"
 
 # The validator's npm packages, exactly as the lock file pins them; installed again only when the

@@ -5,7 +5,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=llvm-tools.sh
 source "$root/scripts/llvm-tools.sh"
 
-if ! clang_format="$(mirvot_style_tool clang-format)"; then
+if ! clang_format="$(mirvot_house_tool clang-format)"; then
   echo "No clang-format (14 or later) found: install Debian's clang-format package" \
        "(scripts/ensure-deps.sh does)." >&2
   exit 2

@@ -57,20 +57,24 @@ cmake -S "$root/tests/native" -B "$build/native-sanitize" -G Ninja -DCMAKE_BUILD
   -DMIRVOT_SANITIZE=ON >/dev/null
 ninja --quiet -C "$build/native-sanitize" -j "$jobs"
 
-clangxx="$(mirvot_llvm_tool clang++)"
+clangxx="$(mirvot_house_tool clang++)"
 echo "== Fuzz targets ($(basename "$clangxx"), libFuzzer)"
 cmake -S "$root/tests/fuzz" -B "$build/fuzz" -G Ninja -DCMAKE_CXX_COMPILER="$clangxx" >/dev/null
 ninja --quiet -C "$build/fuzz" -j "$jobs"
 
 echo "== Release build for Windows x86-64 with $(basename "$clangxx"): Mirvot.exe, the setup DLL" \
   "and the slot test"
-mirvot_configure_clang "$build/win-clang"
-ninja --quiet -C "$build/win-clang" -j "$jobs" Mirvot mirvot_setup_actions webview2_slot_test
+# Both builds package the same version: the package tests install the release build's package
+# (scripts/package.sh may have left another version in its configuration).
+package_version=1.0.0
+mirvot_configure_clang "$build/win-clang" -DMIRVOT_PACKAGE_VERSION="$package_version"
+ninja --quiet -C "$build/win-clang" -j "$jobs" Mirvot mirvot_setup_actions mirvot_package \
+  webview2_slot_test
 
 style_check "Static analysis (clang-tidy)" "tidy: the findings are listed above" tidy.sh
 
 echo "== Cross build for Windows x86-64 with GCC"
-mirvot_configure_gcc "$build/win" \
+mirvot_configure_gcc "$build/win" -DMIRVOT_PACKAGE_VERSION="$package_version" \
   -DMIRVOT_NATIVE_BUILD_DIR="$build/native" \
   -DMIRVOT_NATIVE_SANITIZE_BUILD_DIR="$build/native-sanitize" \
   -DMIRVOT_FUZZ_BUILD_DIR="$build/fuzz" \

@@ -15,7 +15,7 @@ list_only=0
 # shellcheck source=llvm-tools.sh
 source "$root/scripts/llvm-tools.sh"
 
-if ! clang_tidy="$(mirvot_style_tool clang-tidy)"; then
+if ! clang_tidy="$(mirvot_house_tool clang-tidy)"; then
   echo "No clang-tidy (14 or later) found: install Debian's clang-tidy package" \
        "(scripts/ensure-deps.sh does)." >&2
   exit 2

@@ -2,8 +2,8 @@
 # Sourced by the scripts that build the Windows programs: the one configuration of each of the
 # two cross builds, so that every script builds alike and none rebuilds what another built.
 #   mirvot_configure_gcc <folder> [cmake arguments...]    MinGW-w64 GCC
-#   mirvot_configure_clang <folder> [cmake arguments...]  clang and lld (the newest installed,
-#                                                         llvm-tools.sh)
+#   mirvot_configure_clang <folder> [cmake arguments...]  clang and lld of the house version
+#                                                         (llvm-tools.sh): the release build
 # Both expect $root, the repository's root.
 # shellcheck source=llvm-tools.sh
 source "$root/scripts/llvm-tools.sh"
@@ -21,6 +21,6 @@ mirvot_configure_clang() {
   shift
   cmake -S "$root" -B "$folder" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-clang-mingw-w64-x86_64.cmake" \
-    -DMIRVOT_CLANG_CXX="$(mirvot_llvm_tool clang++)" \
+    -DMIRVOT_CLANG_CXX="$(mirvot_house_tool clang++)" \
     -DMIRVOT_WARNINGS_AS_ERRORS=ON "$@" >/dev/null
 }
