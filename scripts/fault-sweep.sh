@@ -30,32 +30,10 @@ limit="${1:-3}"
 shift || true
 only=("$@")
 
-bash "$root/scripts/ensure-deps.sh"
-# shellcheck source=build-lock.sh
-source "$root/scripts/build-lock.sh"
-# shellcheck source=windows-builds.sh
-source "$root/scripts/windows-builds.sh"
-# shellcheck source=wine-env.sh
-source "$root/scripts/wine-env.sh"
-mirvot_lock_build "$build"
-
-echo "== Building Mirvot.exe and the sweep"
-mirvot_configure_gcc "$build/win"
-ninja --quiet -C "$build/win" fault_sweep harness_session_keeper
 programs=()
-if [[ "$builds" != clang ]]; then
-  programs+=("$build/win/src/shell/Mirvot.exe")
-fi
-if [[ "$builds" != gcc ]]; then
-  mirvot_configure_clang "$build/win-clang"
-  ninja --quiet -C "$build/win-clang" Mirvot
-  programs+=("$build/win-clang/src/shell/Mirvot.exe")
-fi
-
-echo "== Private Wine prefix and virtual display"
-trap wine_env_stop EXIT
-wine_env_start "$(mktemp -d "$build/wineprefix-sweep.XXXXXX")" own-display
-wine_env_keep_desktop "$build/win/tests/harness/harness_session_keeper.exe"
+# shellcheck source=sweep-session.sh
+source "$root/scripts/sweep-session.sh"
+mirvot_sweep_session fault_sweep "$builds"
 
 arguments=(--life "$lives" --limit "$limit")
 if ((${#only[@]} > 0)); then

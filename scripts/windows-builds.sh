@@ -17,10 +17,17 @@ mirvot_configure_gcc() {
 }
 
 mirvot_configure_clang() {
-  local folder="$1"
+  local folder="$1" clangxx
   shift
+  clangxx="$(mirvot_house_tool clang++)"
+  # CMake keeps the compiler a folder was first configured with: a folder made with another
+  # clang is configured afresh, or it would go on building with that one.
+  if [[ -f "$folder/CMakeCache.txt" ]] &&
+    ! grep -qx "MIRVOT_CLANG_CXX:[A-Z]*=$clangxx" "$folder/CMakeCache.txt"; then
+    rm -rf "$folder/CMakeCache.txt" "$folder/CMakeFiles"
+  fi
   cmake -S "$root" -B "$folder" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-clang-mingw-w64-x86_64.cmake" \
-    -DMIRVOT_CLANG_CXX="$(mirvot_house_tool clang++)" \
+    -DMIRVOT_CLANG_CXX="$clangxx" \
     -DMIRVOT_WARNINGS_AS_ERRORS=ON "$@" >/dev/null
 }

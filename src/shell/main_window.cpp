@@ -107,6 +107,11 @@ void report_event(HWND hwnd, const WindowEvent& event) {
 LRESULT handle_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCREATE: {
+      if (state_holder(hwnd) != nullptr) {
+        // A copy: the window exists, and the creation data another program sent (the system
+        // carries it across, pointers and all) neither replaces its state nor renames it.
+        return TRUE;
+      }
       const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
       const auto* creator = static_cast<const SharedState*>(create->lpCreateParams);
       if (creator == nullptr) {

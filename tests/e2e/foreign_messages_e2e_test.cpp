@@ -19,20 +19,6 @@
 namespace mirvot::test {
 namespace {
 
-// Posts a message, waiting for room while the program's queue is full.
-bool PostPatiently(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  for (int attempt = 0; attempt < 2000; ++attempt) {
-    if (::PostMessageW(window, message, wParam, lParam)) {
-      return true;
-    }
-    if (::GetLastError() != ERROR_NOT_ENOUGH_QUOTA) {
-      return false;
-    }
-    ::Sleep(5);
-  }
-  return false;
-}
-
 // The view calls in a log except fits to the given client area (the bounds, and the hook's
 // look-up of the engine's window that follows them): the display server may configure the
 // window again at any time, and a copy of WM_SIZE fits the view to the size the window has. A
@@ -206,6 +192,22 @@ TEST_F(ForeignMessagesE2eTest, DpiChangesFromAnotherProgramLeaveTheScaleAsTheWin
     ::SendNotifyMessageW(mainWindow_, WM_DPICHANGED, copy.wParam, copy.lParam);
     ASSERT_TRUE(PostPatiently(mainWindow_, WM_DPICHANGED, copy.wParam, copy.lParam));
   }
+  ASSERT_TRUE(WaitUntilDispatched());
+
+  ExpectWindowViewAndHookAsTheyWere(before);
+}
+
+// A creation message another program sends to the living window, whose creation data the system
+// carries across: the window keeps its title and state.
+TEST_F(ForeignMessagesE2eTest, CreationMessageFromAnotherProgramLeavesTheWindowAsItWas) {
+  ASSERT_TRUE(StartSettled());
+  const size_t before = run_->Log().size();
+  CREATESTRUCTW creation{};
+  creation.lpszName = L"Forged";
+  DWORD_PTR result = 0;
+  ASSERT_NE(::SendMessageTimeoutW(mainWindow_, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&creation),
+                                  SMTO_ABORTIFHUNG, 5000, &result),
+            0);
   ASSERT_TRUE(WaitUntilDispatched());
 
   ExpectWindowViewAndHookAsTheyWere(before);

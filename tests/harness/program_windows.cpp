@@ -14,4 +14,17 @@ HWND FindMainWindowOf(DWORD processId) {
   return nullptr;
 }
 
+bool PostPatiently(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  for (int attempt = 0; attempt < 2000; ++attempt) {
+    if (::PostMessageW(window, message, wParam, lParam)) {
+      return true;
+    }
+    if (::GetLastError() != ERROR_NOT_ENOUGH_QUOTA) {
+      return false;
+    }
+    ::Sleep(5);
+  }
+  return false;
+}
+
 }  // namespace mirvot::test

@@ -311,6 +311,15 @@ TEST_F(MainWindowTest, OtherMessagesAreNotEvents) {
   EXPECT_TRUE(app_.EventsBetween("others", "").empty());
 }
 
+void ExpectWindowRect(HWND window, const RECT& expected) {
+  RECT actual{};
+  ::GetWindowRect(window, &actual);
+  EXPECT_EQ(actual.left, expected.left);
+  EXPECT_EQ(actual.top, expected.top);
+  EXPECT_EQ(actual.right, expected.right);
+  EXPECT_EQ(actual.bottom, expected.bottom);
+}
+
 // The window's DPI as the system would give it: a test moves the window to another monitor by
 // changing it.
 UINT g_windowDpi = 96;
@@ -345,12 +354,7 @@ TEST_F(MainWindowDpiTest, DpiChangeUpdatesTheScaleFactorAndTakesTheSuggestedRect
   };
   ASSERT_EQ(loop_->run(app_), kRunStopped);
   EXPECT_EQ(scaleAfter, 1.5);
-  RECT actual{};
-  ::GetWindowRect(window_->hwnd(), &actual);
-  EXPECT_EQ(actual.left, suggested_.left);
-  EXPECT_EQ(actual.top, suggested_.top);
-  EXPECT_EQ(actual.right, suggested_.right);
-  EXPECT_EQ(actual.bottom, suggested_.bottom);
+  ExpectWindowRect(window_->hwnd(), suggested_);
   // The new size is reported like any other; the DPI change itself is not an event.
   const Lines events = app_.EventsBetween("dpi", "");
   ASSERT_FALSE(events.empty());
@@ -401,12 +405,7 @@ TEST_F(MainWindowDpiTest, CopiesOfTheDpiChangeTakeTheWindowsOwnDpiAndNoRectangle
     };
     ASSERT_EQ(loop_->run(app_), kRunStopped);
     EXPECT_EQ(scaleAfter, c.windowDpi / 96.0);
-    RECT after{};
-    ::GetWindowRect(window_->hwnd(), &after);
-    EXPECT_EQ(after.left, before.left);
-    EXPECT_EQ(after.top, before.top);
-    EXPECT_EQ(after.right, before.right);
-    EXPECT_EQ(after.bottom, before.bottom);
+    ExpectWindowRect(window_->hwnd(), before);
   }
 }
 
@@ -453,6 +452,27 @@ TEST_F(MainWindowTest, CopiesOfTheDestructionMessagesLeaveTheWindowWhole) {
 
 // Only the program's own windows are known as such, by their class's procedure: a window of
 // another class of the same module is not one of them, so its queued messages pass the pumps.
+// A copy of WM_NCCREATE, as another program can send one (the system carries its creation data
+// across): the window keeps its title and its own state, which still confirms its destruction.
+TEST_F(MainWindowTest, CopyOfTheCreationMessageLeavesStateAndTitle) {
+  std::shared_ptr<MainWindowState> otherState;
+  CREATESTRUCTW creation{};
+  creation.lpCreateParams = &otherState;
+  creation.lpszName = L"Forged";
+  creation.lpszClass = kClassName;
+  HWND hwnd = nullptr;
+  RunWith({[&] {
+    hwnd = window_->hwnd();
+    EXPECT_EQ(::SendMessageW(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&creation)), TRUE);
+  }});
+  wchar_t title[16] = {};
+  ::GetWindowTextW(hwnd, title, 16);
+  EXPECT_STREQ(title, L"Mirvot");
+  window_.reset();
+  DrainThreadMessages();
+  EXPECT_FALSE(::IsWindow(hwnd));
+}
+
 TEST_F(MainWindowTest, OwnWindowsAreKnownByTheirClassProcedure) {
   ASSERT_EQ(Open(), S_OK);
   EXPECT_TRUE(is_own_window(window_->hwnd()));

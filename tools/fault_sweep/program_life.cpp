@@ -27,6 +27,8 @@ constexpr DWORD kAnswerTimeoutMs = 5000;
 // The scale the display changes to in a life with a DPI change: 150 %.
 constexpr UINT kChangedDpi = 144;
 
+}  // namespace
+
 // The host window: the main window's child that holds the engine's view window.
 HWND host_of(HWND mainWindow) {
   for (HWND child = ::FindWindowExW(mainWindow, nullptr, nullptr, nullptr); child != nullptr;
@@ -37,6 +39,8 @@ HWND host_of(HWND mainWindow) {
   }
   return nullptr;
 }
+
+namespace {
 
 bool fills_client_area(HWND child, HWND parent) {
   RECT client{};
@@ -50,12 +54,16 @@ bool fills_client_area(HWND child, HWND parent) {
          placed.bottom == client.bottom;
 }
 
+}  // namespace
+
 // The host fills the main window's client area and the engine's view fills the host's.
 bool view_covers_window(HWND mainWindow) {
   const HWND host = host_of(mainWindow);
   return fills_client_area(host, mainWindow) &&
          fills_client_area(::FindWindowExW(host, nullptr, kEngineViewClass, nullptr), host);
 }
+
+namespace {
 
 bool send_engine_command(HWND mainWindow, const std::wstring& command) {
   const HWND view = ::FindWindowExW(host_of(mainWindow), nullptr, kEngineViewClass, nullptr);
@@ -117,7 +125,7 @@ std::string fatal_report(const std::wstring& standardErrorFile) {
          text.substr(description + value.size(), end - description - value.size());
 }
 
-class Life {
+class Life : public LifeSteps {
  public:
   explicit Life(const LifeSetup& setup) : setup_(setup) {
     if (setup.expectedFatal) {
@@ -160,6 +168,8 @@ class Life {
     }
     if (!wait_for([&] { return view_ready(); }, setup_.endTimeoutMs)) {
       problem("the view was never ready");
+    } else if (setup_.steps) {
+      setup_.steps(*this);
     } else {
       live_with_view();
     }
@@ -181,18 +191,12 @@ class Life {
 
  private:
   void live_with_view() {
-    check("the view did not cover the window", [&] { return view_covers_window(mainWindow_); });
     if (!setup_.engineCreation.empty() &&
         FindLineStartingWith(
             log(), "CreateWebViewEnvironmentWithOptionsInternal " + setup_.engineCreation) < 0) {
       problem("the engine was not created with the settings expected");
     }
-
-    const RECT before = client_rect();
-    ::SetWindowPos(mainWindow_, nullptr, 0, 0, 900, 600,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    check("the view did not follow a resize",
-          [&] { return client_rect().right != before.right && view_covers_window(mainWindow_); });
+    check_view_follows_resize(*this);
 
     int from = static_cast<int>(log().size());
     ::ShowWindow(mainWindow_, SW_MINIMIZE);
@@ -296,9 +300,14 @@ class Life {
     return navigate >= 0 && FindLineStartingWith(lines, "controller.put_Bounds", navigate) >= 0;
   }
 
+  [[nodiscard]] HWND main_window() const override { return mainWindow_; }
+  [[nodiscard]] std::vector<std::string> log() const override {
+    return ReadLogFileLines(setup_.engineLog);
+  }
+
   // A step's check: whether it held. A failed one is noted unless the program has ended
   // meanwhile. Once the window stops answering, the rest of the life is skipped.
-  bool check(const std::string& what, const std::function<bool()>& holds) {
+  bool check(const std::string& what, const std::function<bool()>& holds) override {
     if (hung_ || ended()) {
       return false;
     }
@@ -312,7 +321,9 @@ class Life {
     return false;
   }
 
-  void problem(const std::string& what) { problems_ += (problems_.empty() ? "" : "; ") + what; }
+  void problem(const std::string& what) override {
+    problems_ += (problems_.empty() ? "" : "; ") + what;
+  }
 
   // Waits for the condition, or for the program to end; whether the condition holds.
   bool wait_for(const std::function<bool()>& holds, DWORD timeoutMs = 0) {
@@ -329,7 +340,6 @@ class Life {
   [[nodiscard]] bool ended() const {
     return ::WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0;
   }
-  std::vector<std::string> log() const { return ReadLogFileLines(setup_.engineLog); }
   RECT client_rect() const {
     RECT rect{};
     ::GetClientRect(mainWindow_, &rect);
@@ -354,7 +364,7 @@ class Life {
     finish(result);
     if (result.exitCode == 0) {
       result.outcome = closed_ && problems_.empty() ? Outcome::Survived : Outcome::Degraded;
-      result.detail = closed_ ? problems_ : "ended by itself before it was closed";
+      result.detail = closed_ ? problems_ : kEndedByItself;
       return result;
     }
     const std::string report =
@@ -407,6 +417,40 @@ class Life {
 };
 
 }  // namespace
+
+bool check_view_follows_resize(LifeSteps& life, bool throughHook) {
+  const HWND window = life.main_window();
+  const bool covered =
+      life.check("the view did not cover the window", [&] { return view_covers_window(window); });
+  const auto width = [&] {
+    RECT client{};
+    ::GetClientRect(window, &client);
+    return client.right;
+  };
+  const LONG widthBefore = width();
+  const int from = static_cast<int>(life.log().size());
+  ::SetWindowPos(window, nullptr, 0, 0, widthBefore == 900 ? 1000 : 900, 600,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const bool followed = life.check("the view did not follow a resize", [&] {
+    return width() != widthBefore && view_covers_window(window);
+  });
+  return covered && followed &&
+         (!throughHook || life.check("the window's hook did not fit the view", [&] {
+           return FindLine(life.log(), "controller.get_ParentWindow", from) >= 0;
+         }));
+}
+
+void check_title_and_drop_target(LifeSteps& life) {
+  const HWND window = life.main_window();
+  life.check("the title changed", [&] {
+    wchar_t title[16] = {};
+    ::GetWindowTextW(window, title, 16);
+    return std::wstring(title) == L"Mirvot";
+  });
+  // Where OLE keeps a window's registered drop target.
+  life.check("the drop target is gone",
+             [&] { return ::GetPropW(window, L"OleDropTargetInterface") != nullptr; });
+}
 
 const char* outcome_name(Outcome outcome) {
   switch (outcome) {

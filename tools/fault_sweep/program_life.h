@@ -35,11 +35,44 @@ inline bool is_defect(Outcome outcome) {
   return outcome == Outcome::Crash || outcome == Outcome::Hang || outcome == Outcome::Orphan;
 }
 
+// The detail of a program that ended with 0 before the sweep closed it.
+inline constexpr char kEndedByItself[] = "ended by itself before it was closed";
+
 struct LifeResult {
   Outcome outcome = Outcome::Survived;
   std::string detail;  // what was wrong, the fatal report's place and text, or the exit code
   DWORD exitCode = 0;
 };
+
+// What a life's steps can see and check of the running program.
+class LifeSteps {
+ public:
+  [[nodiscard]] virtual HWND main_window() const = 0;
+  [[nodiscard]] virtual std::vector<std::string> log() const = 0;
+  // Whether the condition comes to hold within a step's time. One that does not is the life's
+  // problem, named `what`, unless the program has ended meanwhile; once the window stops
+  // answering, every later check fails at once.
+  virtual bool check(const std::string& what, const std::function<bool()>& holds) = 0;
+  // Notes a problem of the life at once.
+  virtual void problem(const std::string& what) = 0;
+
+ protected:
+  LifeSteps() = default;
+  ~LifeSteps() = default;
+  LifeSteps(const LifeSteps&) = default;
+  LifeSteps& operator=(const LifeSteps&) = default;
+};
+
+// The view's host window, the main window's child that holds the engine's view; null without.
+HWND host_of(HWND mainWindow);
+// Whether the host fills the main window's client area and the engine's view fills the host's.
+bool view_covers_window(HWND mainWindow);
+
+// Checks that steps share. The view covers the window and follows a resize; with `throughHook`
+// the window's hook fitted it too (only the hook asks the engine for its window then).
+bool check_view_follows_resize(LifeSteps& life, bool throughHook = false);
+// The window keeps its title and its registered drop target.
+void check_title_and_drop_target(LifeSteps& life);
 
 // A life whose expected end is the fatal path (the loader finds no runtime, for one): it
 // survives when it ends through fail-fast with a report whose description holds `description`
@@ -64,6 +97,8 @@ struct LifeSetup {
   std::function<bool(HWND, UINT)> changeDpi;
   std::wstring droppedFile;
   std::optional<ExpectedFatalEnd> expectedFatal;
+  // Steps between the view being ready and WM_CLOSE in place of the life's own (above).
+  std::function<void(LifeSteps&)> steps;
   // How long a step of the life may take before it counts as not done, and how long the
   // program may take to show its window or to end: deadlines for a busy machine, not measures
   // (a step takes some 50 ms here).
