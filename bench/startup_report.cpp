@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "common/core/startup_phases.h"
 #include "spread.h"
 
 namespace mirvot::bench {
@@ -27,26 +28,6 @@ constexpr double kQuietCpuSpread = 0.10;
 constexpr double kCpuRatioTarget = 1.05;
 constexpr double kMemoryRatioTarget = 1.5;
 constexpr double kOwnTimeTargetMs = 10.0;
-
-struct PhaseRow {
-  const char* name;
-  const char* label;
-};
-// In the order Mirvot.exe reaches them (common/startup_marks.h).
-constexpr PhaseRow kPhases[] = {
-    {"dpi_awareness_set", "DPI awareness set"},
-    {"icon_decoded", "icon decoded"},
-    {"ole_initialised", "OLE initialised"},
-    {"main_window_created", "main window created"},
-    {"main_window_shown", "main window shown"},
-    {"host_window_created", "host window created"},
-    {"environment_options_built", "environment options built"},
-    {"loader_settings_resolved", "loader settings resolved"},
-    {"runtime_found", "runtime found"},
-    {"engine_library_loaded", "engine library loaded"},
-    {"creation_call", "creation call"},
-    {"navigate", "Navigate"},
-};
 
 std::vector<double> Values(const std::vector<ProcessFigures>& runs, const Field& field) {
   std::vector<double> values;
@@ -184,7 +165,7 @@ std::map<std::string, std::vector<double>, std::less<>> Steps(
   std::map<std::string, std::vector<double>, std::less<>> steps;
   for (const ProcessFigures& run : runs) {
     double previous = 0;
-    for (const PhaseRow& phase : kPhases) {
+    for (const StartupPhaseText& phase : kStartupPhases) {
       const auto at = run.phaseMs.find(phase.name);
       if (at == run.phaseMs.end()) {
         continue;
@@ -229,7 +210,7 @@ void PrintPhases(const BenchResults& results) {
               "smallest host", "Mirvot -");
   std::printf("  %-27s | %8s %8s | %8s %8s | %8s %8s | %9s\n", "phase", "at", "step", "at", "step",
               "at", "step", "host+OLE");
-  for (const PhaseRow& phase : kPhases) {
+  for (const StartupPhaseText& phase : kStartupPhases) {
     std::printf("  %-27s |", phase.label);
     std::optional<double> mirvotAt;
     std::optional<double> hostOleAt;

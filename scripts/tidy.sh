@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs clang-tidy (the house version, see llvm-tools.sh) over the product sources, src/**/*.cpp,
-# with the rules of .clang-tidy and src/*/.clang-tidy; our headers are checked where they are
-# included. Fails on any finding, listing each once.
+# Runs clang-tidy (the house version, see llvm-tools.sh) over the product sources, src/**/*.cpp
+# and the setup's custom actions, packaging/setup_actions/*.cpp, with the rules of .clang-tidy
+# and of the .clang-tidy of each layer (src/*/) and of packaging/setup_actions; our headers are
+# checked where they are included. Fails on any finding, listing each once.
 #   scripts/tidy.sh [--list]   --list prints one line per finding: check file:line message
 # The compile database comes from the clang cross build ($MIRVOT_BUILD_DIR/win-clang, default
 # build/win-clang), whose flags clang-tidy reads as clang does; it is configured here when it
@@ -25,7 +26,8 @@ if [[ ! -f "$build/compile_commands.json" ]]; then
 fi
 
 cd "$root"
-mapfile -t sources < <(git ls-files --cached --others --exclude-standard -- 'src/*.cpp' | sort)
+mapfile -t sources < <(git ls-files --cached --others --exclude-standard -- 'src/*.cpp' \
+  'packaging/setup_actions/*.cpp' | sort)
 if ((${#sources[@]} == 0)); then
   echo "No sources under src/ to check" >&2
   exit 2

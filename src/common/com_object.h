@@ -46,8 +46,6 @@ class AtomicRefCount {
     }
   }
 
-  [[nodiscard]] LONG Value() const noexcept { return count_.load(std::memory_order_relaxed); }
-
  private:
   std::atomic<LONG> count_;
 };
@@ -56,9 +54,6 @@ template <typename First, typename... Rest>
 class ComObject : public First, public Rest... {
  public:
   ComObject() noexcept = default;
-  // An object born with another count than its creator's single reference (the saturation rule
-  // is tested from near the largest count).
-  explicit ComObject(LONG initialReferenceCount) noexcept : refs_(initialReferenceCount) {}
   ComObject(const ComObject&) = delete;
   ComObject& operator=(const ComObject&) = delete;
 
@@ -102,20 +97,12 @@ class ComObject : public First, public Rest... {
     return E_NOINTERFACE;
   }
 
-  [[nodiscard]] LONG ReferenceCount() const noexcept { return refs_.Value(); }
-
  private:
-  template <typename I, typename... More>
+  // Stores the listed interface the ID names, if any.
+  template <typename... Interfaces>
   bool FindListed(REFIID riid, void** object) noexcept {
-    if (riid == __uuidof(I)) {
-      *object = static_cast<I*>(this);
-      return true;
-    }
-    if constexpr (sizeof...(More) > 0) {
-      return FindListed<More...>(riid, object);
-    } else {
-      return false;
-    }
+    return ((riid == __uuidof(Interfaces) && (*object = static_cast<Interfaces*>(this), true)) ||
+            ...);
   }
 
   AtomicRefCount refs_{1};
@@ -143,7 +130,7 @@ Microsoft::WRL::ComPtr<T> AdoptComReference(T* owned) noexcept {
 // its owner). A query that reports success without a pointer is answered with E_POINTER, so that
 // no caller goes on to call through null.
 template <typename T, typename From>
-HRESULT QueryInterfaceTo(From* object, Microsoft::WRL::ComPtr<T>& result) noexcept {
+[[nodiscard]] HRESULT QueryInterfaceTo(From* object, Microsoft::WRL::ComPtr<T>& result) noexcept {
   result.Reset();
   void* pointer = nullptr;
   const HRESULT hr = object->QueryInterface(__uuidof(T), &pointer);

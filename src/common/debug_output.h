@@ -1,6 +1,8 @@
 #pragma once
-// Debugger-output messages are written as a sequence of pieces, each one call, so that fixed
-// texts go through the narrow function and paths through the wide one.
+// The one way the program writes on the debugger output: a message is a sequence of pieces, each
+// one call, so that fixed texts go through the narrow function and paths through the wide one.
+// Nothing is allocated, so a message goes out even when memory has run out. A piece without
+// text is left out.
 #include <windows.h>
 
 #include <initializer_list>

@@ -14,11 +14,6 @@ namespace mirvot {
   return FAILED(hr) ? hr : E_FAIL;
 }
 
-// A Win32 BOOL result as an HRESULT: S_OK, or the last error as a failure.
-[[nodiscard]] inline HRESULT HResultFromBool(BOOL ok) noexcept {
-  return ok ? S_OK : LastErrorAsFailure();
-}
-
 }  // namespace mirvot
 
 // Returns the HRESULT of an expression from the enclosing function when it failed.

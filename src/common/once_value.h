@@ -2,11 +2,9 @@
 // A value worked out once per process, for code that any thread may reach first, such as the
 // loader's look-ups of optional system functions.
 //
-// The product is compiled without the C++ runtime's guards for function-local statics
-// (cmake/compiler-settings.cmake): under MinGW those take a lock that winpthreads creates with
-// calloc on first use, and a failed allocation there is written through, with no way to report
-// it. The platform's one-time initialisation allocates nothing and cannot fail this way, so code
-// that may be entered by two threads at once keeps its values through it.
+// The product's function-local statics have no guards (cmake/compiler-settings.cmake says why).
+// The platform's one-time initialisation allocates nothing and cannot fail, so code that two
+// threads may enter at once keeps its values through it.
 #include <windows.h>
 
 namespace mirvot {

@@ -4,7 +4,6 @@
 // is safe when two threads arrive together; the shell, whose code runs on the main thread only,
 // keeps it in a function-local static:
 //   static const auto fn = FindFunction<decltype(&::Name)>(module, "Name");
-// The product is compiled without the C++ runtime's guards for such statics (see once_value.h).
 #include <windows.h>
 
 namespace mirvot {
@@ -17,6 +16,13 @@ template <typename Fn>
   const FARPROC proc = ::GetProcAddress(module, name);
   // Through void(*)() so that compilers accept the cast between unrelated function types.
   return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
+}
+
+// A system library to look functions up in, loaded from the system folder only, never from the
+// application's. It is never freed: the addresses taken from it are kept for the life of the
+// process, and so is the library. Null when it does not load.
+[[nodiscard]] inline HMODULE LoadSystemLibrary(const wchar_t* name) noexcept {
+  return ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 // A module the process has already loaded (user32, kernel32, kernelbase...).

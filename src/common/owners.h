@@ -1,11 +1,13 @@
 #pragma once
 // One scoped owner per handle kind. Each kind states its invalid value and how it is freed;
-// nothing else in the program closes a handle, a registry key, a module or an icon.
+// nothing else in the program closes a handle, a registry key, a module, a window or an icon.
 #include <windows.h>
 #include <combaseapi.h>
 
 #include <string>
 #include <utility>
+
+#include "common/own_messages.h"
 
 namespace mirvot {
 
@@ -55,22 +57,23 @@ class UniqueOwner {
   Handle handle_ = Traits::Invalid();
 };
 
-struct RegistryKeyTraits {
-  using Handle = HKEY;
+// The kinds whose failure value is null.
+template <typename H>
+struct NullIsInvalid {
+  using Handle = H;
   static Handle Invalid() noexcept { return nullptr; }
+};
+
+struct RegistryKeyTraits : NullIsInvalid<HKEY> {
   static void Free(Handle h) noexcept { ::RegCloseKey(h); }
 };
 
-struct ModuleTraits {
-  using Handle = HMODULE;
-  static Handle Invalid() noexcept { return nullptr; }
+struct ModuleTraits : NullIsInvalid<HMODULE> {
   static void Free(Handle h) noexcept { ::FreeLibrary(h); }
 };
 
 // Kernel objects whose failure value is null (events, processes, threads).
-struct KernelHandleTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() noexcept { return nullptr; }
+struct KernelHandleTraits : NullIsInvalid<HANDLE> {
   static void Free(Handle h) noexcept { ::CloseHandle(h); }
 };
 
@@ -81,30 +84,44 @@ struct FileHandleTraits {
   static void Free(Handle h) noexcept { ::CloseHandle(h); }
 };
 
-struct IconTraits {
-  using Handle = HICON;
-  static Handle Invalid() noexcept { return nullptr; }
+// The program's own windows, destroyed the program's way (DestroyOwnWindow).
+struct WindowTraits : NullIsInvalid<HWND> {
+  static void Free(Handle h) noexcept { static_cast<void>(DestroyOwnWindow(h)); }
+};
+
+// A window's device context (GetDC), which goes back to its window.
+struct WindowDeviceContext {
+  HWND window = nullptr;
+  HDC dc = nullptr;
+  friend bool operator==(const WindowDeviceContext&, const WindowDeviceContext&) = default;
+};
+struct WindowDeviceContextTraits {
+  using Handle = WindowDeviceContext;
+  static Handle Invalid() noexcept { return {}; }
+  static void Free(Handle h) noexcept { ::ReleaseDC(h.window, h.dc); }
+};
+
+// Whole pages from VirtualAlloc (the window icon's pixels and its decoder's work space).
+struct SystemPagesTraits : NullIsInvalid<void*> {
+  static void Free(Handle h) noexcept { ::VirtualFree(h, 0, MEM_RELEASE); }
+};
+
+struct IconTraits : NullIsInvalid<HICON> {
   static void Free(Handle h) noexcept { ::DestroyIcon(h); }
 };
 
 // GDI bitmaps (the pieces an icon is built from; the icon keeps copies of its own).
-struct BitmapTraits {
-  using Handle = HBITMAP;
-  static Handle Invalid() noexcept { return nullptr; }
+struct BitmapTraits : NullIsInvalid<HBITMAP> {
   static void Free(Handle h) noexcept { ::DeleteObject(h); }
 };
 
 // Strings handed out by COM interfaces and system functions as CoTaskMemAlloc copies.
-struct TaskMemoryStringTraits {
-  using Handle = LPWSTR;
-  static Handle Invalid() noexcept { return nullptr; }
+struct TaskMemoryStringTraits : NullIsInvalid<LPWSTR> {
   static void Free(Handle h) noexcept { ::CoTaskMemFree(h); }
 };
 
 // Strings the system allocates on the process heap for the caller to free.
-struct ProcessHeapStringTraits {
-  using Handle = LPWSTR;
-  static Handle Invalid() noexcept { return nullptr; }
+struct ProcessHeapStringTraits : NullIsInvalid<LPWSTR> {
   static void Free(Handle h) noexcept { ::HeapFree(::GetProcessHeap(), 0, h); }
 };
 
@@ -112,6 +129,9 @@ using UniqueRegistryKey = UniqueOwner<RegistryKeyTraits>;
 using UniqueModule = UniqueOwner<ModuleTraits>;
 using UniqueHandle = UniqueOwner<KernelHandleTraits>;
 using UniqueFileHandle = UniqueOwner<FileHandleTraits>;
+using UniqueWindow = UniqueOwner<WindowTraits>;
+using UniqueWindowDeviceContext = UniqueOwner<WindowDeviceContextTraits>;
+using UniqueSystemPages = UniqueOwner<SystemPagesTraits>;
 using UniqueIcon = UniqueOwner<IconTraits>;
 using UniqueBitmap = UniqueOwner<BitmapTraits>;
 using UniqueTaskMemoryString = UniqueOwner<TaskMemoryStringTraits>;

@@ -12,21 +12,6 @@
 namespace mirvot {
 namespace {
 
-constexpr std::array<const char*, kStartupPhaseCount> kPhaseNames = {
-    "dpi_awareness_set",
-    "icon_decoded",
-    "ole_initialised",
-    "main_window_created",
-    "main_window_shown",
-    "host_window_created",
-    "environment_options_built",
-    "loader_settings_resolved",
-    "runtime_found",
-    "engine_library_loaded",
-    "creation_call",
-    "navigate",
-};
-
 // 0 until the phase is reached. The program has one thread, so plain values suffice.
 std::array<long long, kStartupPhaseCount> g_marks{};
 
@@ -38,10 +23,6 @@ long long PreciseNow() noexcept {
 }
 
 }  // namespace
-
-const char* StartupPhaseName(StartupPhase phase) noexcept {
-  return kPhaseNames[static_cast<std::size_t>(phase)];
-}
 
 void MarkStartupPhase(StartupPhase phase) noexcept {
   long long& mark = g_marks[static_cast<std::size_t>(phase)];
@@ -66,7 +47,7 @@ void WriteStartupMarks() noexcept {
   for (std::size_t i = 0; i < g_marks.size(); ++i) {
     if (g_marks[i] != 0) {
       used += std::snprintf(text + used, sizeof(text) - static_cast<std::size_t>(used), "%s %lld\n",
-                            kPhaseNames[i], g_marks[i]);
+                            kStartupPhases[i].name, g_marks[i]);
     }
   }
   const UniqueFileHandle file(::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr,

@@ -7,30 +7,11 @@
 // GetSystemTimePreciseAsFileTime (100 ns units since 1601, the benchmark's clock), and marking
 // the program's last phase, Navigate, writes them all to the file named by the environment
 // variable MIRVOT_STARTUP_MARKS_FILE: one line "<phase name> <moment>" per phase reached.
+#include "common/core/startup_phases.h"
 
 namespace mirvot {
 
-// In the order the program reaches them.
-enum class StartupPhase {
-  DpiAwarenessSet,
-  IconDecoded,
-  OleInitialised,
-  MainWindowCreated,
-  MainWindowShown,
-  HostWindowCreated,
-  EnvironmentOptionsBuilt,
-  LoaderSettingsResolved,
-  RuntimeFound,
-  EngineLibraryLoaded,
-  CreationCall,
-  Navigate,
-};
-inline constexpr int kStartupPhaseCount = static_cast<int>(StartupPhase::Navigate) + 1;
-
 #if defined(MIRVOT_STARTUP_MARKS)
-
-// The phase's name in the marks file: "dpi_awareness_set", "icon_decoded", ... "navigate".
-[[nodiscard]] const char* StartupPhaseName(StartupPhase phase) noexcept;
 
 // Keeps the moment the phase is first reached; later marks of the same phase (a retried
 // environment creation) are ignored. Marking Navigate also writes the marks out.

@@ -1,21 +1,31 @@
 #include "loader/app_exe_path.h"
 
-#include <new>
 #include <vector>
 
 #include "common/hresult.h"
+#include "common/once_value.h"
+#include "common/out_of_memory.h"
 #include "loader/core/folder_rules.h"
 
 namespace mirvot {
-const AppExePathFunctions& SystemAppExePathFunctions() noexcept {
-  static const AppExePathFunctions kFunctions{&::GetModuleFileNameW};
-  return kFunctions;
+namespace {
+
+AppExePathFunctions FindAppExePathFunctions() noexcept {
+  return AppExePathFunctions{&::GetModuleFileNameW};
 }
 
-HRESULT GetAppExePathWith(const AppExePathFunctions& functions, std::wstring& path) noexcept {
+}  // namespace
+
+// Through OnceValue: the engine's completion may reach this first, on another thread (a retry's
+// discovery), and the address of an imported function is no constant.
+const AppExePathFunctions& SystemAppExePathFunctions() noexcept {
+  return OnceValue<AppExePathFunctions, &FindAppExePathFunctions>();
+}
+
+HRESULT GetAppExePath(std::wstring& path, const AppExePathFunctions& functions) noexcept {
   constexpr auto kFirstCapacity = static_cast<DWORD>(kExePathFirstCapacityUnits);
   constexpr auto kSecondCapacity = static_cast<DWORD>(kExePathSecondCapacityUnits);
-  try {
+  return CatchOutOfMemory(E_OUTOFMEMORY, [&] {
     wchar_t first[kFirstCapacity] = {};
     DWORD length = functions.getModuleFileName(nullptr, first, kFirstCapacity);
     if (length > 0 && length < kFirstCapacity) {
@@ -32,13 +42,11 @@ HRESULT GetAppExePathWith(const AppExePathFunctions& functions, std::wstring& pa
       return S_OK;
     }
     return LastErrorAsFailure();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 HRESULT GetAppExePath(std::wstring& path) noexcept {
-  return GetAppExePathWith(SystemAppExePathFunctions(), path);
+  return GetAppExePath(path, SystemAppExePathFunctions());
 }
 
 }  // namespace mirvot

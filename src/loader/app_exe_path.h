@@ -21,7 +21,7 @@ struct AppExePathFunctions {
 [[nodiscard]] const AppExePathFunctions& SystemAppExePathFunctions() noexcept;
 
 // GetAppExePath with the given function, which is asked for the executable module (null).
-[[nodiscard]] HRESULT GetAppExePathWith(const AppExePathFunctions& functions,
-                                        std::wstring& path) noexcept;
+[[nodiscard]] HRESULT GetAppExePath(std::wstring& path,
+                                    const AppExePathFunctions& functions) noexcept;
 
 }  // namespace mirvot

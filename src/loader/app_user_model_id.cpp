@@ -2,11 +2,10 @@
 
 #include <objbase.h>
 
-#include <new>
-
 #include "common/core/hresult_codes.h"
 #include "common/once_value.h"
 #include "common/optional_function.h"
+#include "common/out_of_memory.h"
 #include "common/owners.h"
 
 namespace mirvot {
@@ -14,13 +13,10 @@ namespace {
 
 constexpr HRESULT kNotFound = HResultFromWin32Code(ERROR_NOT_FOUND);  // 0x80070490
 
-// shell32's GetCurrentProcessExplicitAppUserModelID. shell32 is loaded from the system folder
-// only, never from the application's folder, and stays loaded: the remembered address must
-// remain valid.
+// shell32's GetCurrentProcessExplicitAppUserModelID.
 GetCurrentProcessExplicitAppUserModelIdFunction FindExplicitIdFunction() noexcept {
   return FindFunction<GetCurrentProcessExplicitAppUserModelIdFunction>(
-      ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32),
-      "GetCurrentProcessExplicitAppUserModelID");
+      LoadSystemLibrary(L"shell32.dll"), "GetCurrentProcessExplicitAppUserModelID");
 }
 
 // Through the function found the first time it is called.
@@ -53,25 +49,6 @@ bool TryPackagedId(GetCurrentApplicationUserModelIdFunction function, std::wstri
   return true;
 }
 
-HRESULT GetAppUserModelIdOrThrow(const AppUserModelIdFunctions& functions, std::wstring& id) {
-  id.clear();
-  HRESULT result = E_FAIL;
-  if (TryPackagedId(functions.getCurrentApplicationUserModelId, id, result)) {
-    return result;
-  }
-  const auto explicitIdFunction = functions.getCurrentProcessExplicitAppUserModelId;
-  if (explicitIdFunction == nullptr) {
-    return kNotFound;
-  }
-  wchar_t* rawId = nullptr;
-  result = explicitIdFunction(&rawId);
-  const UniqueTaskMemoryString explicitId(rawId);
-  if (SUCCEEDED(result) && explicitId.valid()) {
-    id.assign(explicitId.get());
-  }
-  return result;
-}
-
 AppUserModelIdFunctions FindAppUserModelIdFunctions() noexcept {
   return AppUserModelIdFunctions{FindLoadedFunction<GetCurrentApplicationUserModelIdFunction>(
                                      L"Kernel32.dll", "GetCurrentApplicationUserModelId"),
@@ -84,17 +61,31 @@ const AppUserModelIdFunctions& SystemAppUserModelIdFunctions() noexcept {
   return OnceValue<AppUserModelIdFunctions, &FindAppUserModelIdFunctions>();
 }
 
-HRESULT GetAppUserModelIdWith(const AppUserModelIdFunctions& functions, std::wstring& id) noexcept {
-  try {
-    return GetAppUserModelIdOrThrow(functions, id);
-  } catch (const std::bad_alloc&) {
-    id.clear();
-    return E_OUTOFMEMORY;
-  }
+HRESULT GetAppUserModelId(std::wstring& id, const AppUserModelIdFunctions& functions) noexcept {
+  // Cleared first, so that the ID stays empty when memory runs out (a string that cannot grow
+  // keeps what it had).
+  id.clear();
+  return CatchOutOfMemory(E_OUTOFMEMORY, [&] {
+    HRESULT result = E_FAIL;
+    if (TryPackagedId(functions.getCurrentApplicationUserModelId, id, result)) {
+      return result;
+    }
+    const auto explicitIdFunction = functions.getCurrentProcessExplicitAppUserModelId;
+    if (explicitIdFunction == nullptr) {
+      return kNotFound;
+    }
+    wchar_t* rawId = nullptr;
+    result = explicitIdFunction(&rawId);
+    const UniqueTaskMemoryString explicitId(rawId);
+    if (SUCCEEDED(result) && explicitId.valid()) {
+      id.assign(explicitId.get());
+    }
+    return result;
+  });
 }
 
 HRESULT GetAppUserModelId(std::wstring& id) noexcept {
-  return GetAppUserModelIdWith(SystemAppUserModelIdFunctions(), id);
+  return GetAppUserModelId(id, SystemAppUserModelIdFunctions());
 }
 
 }  // namespace mirvot

@@ -30,7 +30,7 @@ struct AppUserModelIdFunctions {
 inline constexpr UINT32 kAppUserModelIdCapacity = 131;
 
 // GetAppUserModelId with the given functions.
-[[nodiscard]] HRESULT GetAppUserModelIdWith(const AppUserModelIdFunctions& functions,
-                                            std::wstring& id) noexcept;
+[[nodiscard]] HRESULT GetAppUserModelId(std::wstring& id,
+                                        const AppUserModelIdFunctions& functions) noexcept;
 
 }  // namespace mirvot

@@ -1,12 +1,13 @@
 #include "loader/create_environment_error_event.h"
 
 #include <array>
-#include <atomic>
-#include <new>
+#include <bit>
+#include <cstddef>
 #include <vector>
 
 #include "common/once_value.h"
 #include "common/optional_function.h"
+#include "common/out_of_memory.h"
 #include "loader/core/etw_layout.h"
 
 namespace mirvot {
@@ -16,28 +17,12 @@ namespace {
 constexpr ULONG kDisableProvider = 0;
 constexpr ULONG kEnableProvider = 1;
 
-GUID ToGuid(const GuidFields& fields) noexcept {
-  GUID guid{};
-  guid.Data1 = static_cast<unsigned long>(fields.data1);
-  guid.Data2 = fields.data2;
-  guid.Data3 = fields.data3;
-  for (int i = 0; i < 8; ++i) {
-    guid.Data4[i] = fields.data4[i];
-  }
-  return guid;
-}
-
-EVENT_DESCRIPTOR ToEventDescriptor(const EventDescriptorFields& fields) noexcept {
-  EVENT_DESCRIPTOR descriptor{};
-  descriptor.Id = fields.id;
-  descriptor.Version = fields.version;
-  descriptor.Channel = fields.channel;
-  descriptor.Level = fields.level;
-  descriptor.Opcode = fields.opcode;
-  descriptor.Task = fields.task;
-  descriptor.Keyword = fields.keyword;
-  return descriptor;
-}
+// The layout's portable records are the platform's structures field for field.
+static_assert(sizeof(GuidFields) == sizeof(GUID) && sizeof(unsigned long) == 4);
+static_assert(sizeof(EventDescriptorFields) == sizeof(EVENT_DESCRIPTOR) &&
+              offsetof(EventDescriptorFields, task) == offsetof(EVENT_DESCRIPTOR, Task) &&
+              offsetof(EventDescriptorFields, keyword) == offsetof(EVENT_DESCRIPTOR, Keyword));
+constexpr GUID kProviderId = std::bit_cast<GUID>(kLoaderProviderGuid);
 
 // The descriptor's kind lives in the low byte of its Reserved field (named Type in newer
 // headers); the other bytes stay zero.
@@ -63,14 +48,8 @@ class ReportLockGuard {
 
 EventProviderState g_providerState;
 
-}  // namespace
-
-namespace {
-
 EventTracingFunctions FindEventTracingFunctions() noexcept {
-  // Only the system's own copy, never one planted beside the executable. The module stays
-  // loaded for the life of the process, like the function addresses taken from it.
-  const HMODULE advapi = ::LoadLibraryExW(L"ADVAPI32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  const HMODULE advapi = LoadSystemLibrary(L"ADVAPI32.dll");
   EventTracingFunctions found;
   found.eventRegister = FindFunction<EventRegisterFunction>(advapi, "EventRegister");
   found.eventSetInformation =
@@ -103,13 +82,14 @@ void NTAPI RecordProviderEnableState(LPCGUID /*sourceId*/, ULONG isEnabled, UCHA
   }
 }
 
-void ReportCreateEnvironmentError(const EventTracingFunctions& functions, HRESULT hr,
-                                  bool clientDllFound, bool installedRuntime) noexcept {
-  ReportCreateEnvironmentError(functions, g_providerState, hr, clientDllFound, installedRuntime);
+void ReportCreateEnvironmentError(HRESULT hr, bool clientDllFound, bool installedRuntime,
+                                  const EventTracingFunctions& functions) noexcept {
+  ReportCreateEnvironmentError(hr, clientDllFound, installedRuntime, functions, g_providerState);
 }
 
-void ReportCreateEnvironmentError(const EventTracingFunctions& functions, EventProviderState& state,
-                                  HRESULT hr, bool clientDllFound, bool installedRuntime) noexcept {
+void ReportCreateEnvironmentError(HRESULT hr, bool clientDllFound, bool installedRuntime,
+                                  const EventTracingFunctions& functions,
+                                  EventProviderState& state) noexcept {
   // A registration that could not be released again would keep the slot taken for good, so
   // both ends of it must exist.
   if (functions.eventRegister == nullptr || functions.eventUnregister == nullptr) {
@@ -122,15 +102,16 @@ void ReportCreateEnvironmentError(const EventTracingFunctions& functions, EventP
 
   std::vector<std::uint8_t> providerTraits;
   std::vector<std::uint8_t> eventMetadata;
-  try {
-    providerTraits = BuildProviderTraits();
-    eventMetadata = BuildEventMetadata();
-  } catch (const std::bad_alloc&) {
+  // Without memory for the two blobs there is no report.
+  if (!CatchOutOfMemory(false, [&] {
+        providerTraits = BuildProviderTraits();
+        eventMetadata = BuildEventMetadata();
+        return true;
+      })) {
     return;
   }
 
-  static const GUID providerId = ToGuid(kLoaderProviderGuid);
-  if (functions.eventRegister(&providerId, &RecordProviderEnableState, &state, &state.handle) !=
+  if (functions.eventRegister(&kProviderId, &RecordProviderEnableState, &state, &state.handle) !=
       ERROR_SUCCESS) {
     state = EventProviderState{};
     return;
@@ -145,7 +126,7 @@ void ReportCreateEnvironmentError(const EventTracingFunctions& functions, EventP
   if (functions.eventWriteTransfer != nullptr &&
       ShouldWriteLoaderErrorEvent(state.recordedLevelPlusOne, state.matchAnyKeyword,
                                   state.matchAllKeyword)) {
-    const EVENT_DESCRIPTOR descriptor = ToEventDescriptor(kLoaderErrorEventDescriptor);
+    const auto descriptor = std::bit_cast<EVENT_DESCRIPTOR>(kLoaderErrorEventDescriptor);
     const LoaderErrorEventValues values =
         MakeLoaderErrorEventValues(static_cast<std::int32_t>(hr), clientDllFound, installedRuntime);
     std::array<EVENT_DATA_DESCRIPTOR, 6> data{{

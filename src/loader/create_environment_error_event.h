@@ -54,13 +54,14 @@ void NTAPI RecordProviderEnableState(LPCGUID sourceId, ULONG isEnabled, UCHAR le
 // the failing code, whether discovery had found the engine library (so the failure came from
 // loading it or from the engine), and whether the attempt searched the installed runtimes. The
 // provider's registration slot is the process's own.
-void ReportCreateEnvironmentError(const EventTracingFunctions& functions, HRESULT hr,
-                                  bool clientDllFound, bool installedRuntime) noexcept;
+void ReportCreateEnvironmentError(HRESULT hr, bool clientDllFound, bool installedRuntime,
+                                  const EventTracingFunctions& functions) noexcept;
 
 // The same report through the given functions and provider state. Reports are serialised
 // process-wide, so the state is never shared by two reports at once; a state whose slot is
 // still taken is not registered again.
-void ReportCreateEnvironmentError(const EventTracingFunctions& functions, EventProviderState& state,
-                                  HRESULT hr, bool clientDllFound, bool installedRuntime) noexcept;
+void ReportCreateEnvironmentError(HRESULT hr, bool clientDllFound, bool installedRuntime,
+                                  const EventTracingFunctions& functions,
+                                  EventProviderState& state) noexcept;
 
 }  // namespace mirvot

@@ -2,138 +2,17 @@
 
 #include <wrl/client.h>
 
-#include <new>
-#include <string>
-
-#include "common/core/hresult_format.h"
-#include "common/hresult.h"
-#include "common/optional_function.h"
-#include "common/owners.h"
 #include "common/startup_marks.h"
-#include "common/wide_text.h"
-#include "loader/create_environment_error_event.h"
-#include "loader/environment_completed_retry_handler.h"
-#include "loader/runtime_discovery.h"
+#include "loader/environment_attempt.h"
 #include "loader/settings_resolution.h"
 
 namespace mirvot {
-namespace {
 
-constexpr HRESULT kModuleNotFound = HResultFromWin32Code(ERROR_MOD_NOT_FOUND);
-static_assert(kModuleNotFound == static_cast<HRESULT>(0x8007007E));
-
-constexpr DWORD kEngineLibrarySearch =
-    LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
-static_assert(kEngineLibrarySearch == 0x00001100);
-
-// Writes the HRESULT's eight hexadecimal digits as one piece.
-void WriteHResultDigits(HRESULT hr) noexcept {
-  try {
-    const std::u16string digits = FormatHResultHexUtf16(static_cast<std::uint32_t>(hr));
-    const std::wstring text(AsWide(digits));
-    ::OutputDebugStringW(text.c_str());
-  } catch (const std::bad_alloc&) {
-    // Without memory for eight digits the line goes out without them.
-  }
-}
-
-void WriteLoadLibraryFailure(HRESULT hr, const wchar_t* clientDllPath) noexcept {
-  ::OutputDebugStringW(
-      L"WebView2: CoreWebView2Environment failed when trying to LoadLibrary: hr=0x");
-  WriteHResultDigits(hr);
-  ::OutputDebugStringW(L" path=");
-  ::OutputDebugStringW(clientDllPath);
-  if (hr == kModuleNotFound) {
-    ::OutputDebugStringW(
-        L"\nWebView2: This error (0x8007007E) typically indicates missing binaries or an "
-        L"architecture mismatch. Please ensure the correct binaries (WebView2Loader.dll, "
-        L"EmbeddedBrowserWebView.dll, etc.) for the target architecture (x86/x64/ARM64) are "
-        L"deployed");
-  }
-  ::OutputDebugStringW(L"\n");
-}
-
-void WriteMissingExport(HRESULT hr) noexcept {
-  ::OutputDebugStringW(
-      L"WebView2: CoreWebView2Environment failed when trying to call into "
-      L"EmbeddedBrowserWebView.dll. hr=0x");
-  WriteHResultDigits(hr);
-  ::OutputDebugStringW(L"\n");
-}
-
-}  // namespace
-
-HRESULT LoadClientDllAndCreate(
-    const wchar_t* clientDllPath, RuntimeKind kind, PCWSTR userDataFolder,
+HRESULT CreateCoreWebView2EnvironmentWithOptions(
+    PCWSTR browserExecutableFolder, PCWSTR userDataFolder,
     ICoreWebView2EnvironmentOptions* environmentOptions,
-    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) noexcept {
-  // By its full path, with the libraries it needs taken from its own folder first, then from
-  // the application's folder and System32; never from the current directory or PATH, which
-  // whoever starts the program controls.
-  UniqueModule module(::LoadLibraryExW(clientDllPath, nullptr, kEngineLibrarySearch));
-  if (!module) {
-    const HRESULT hr = LastErrorAsFailure();
-    WriteLoadLibraryFailure(hr, clientDllPath);
-    return hr;
-  }
-  MIRVOT_STARTUP_MARK(EngineLibraryLoaded);
-
-  HRESULT hr = S_OK;
-  const auto createEnvironment = FindFunction<CreateWebViewEnvironmentWithOptionsInternalFunction>(
-      module.get(), "CreateWebViewEnvironmentWithOptionsInternal");
-  if (createEnvironment != nullptr) {
-    MIRVOT_STARTUP_MARK(CreationCall);
-    hr = createEnvironment(true, static_cast<std::int32_t>(kind), userDataFolder,
-                           environmentOptions, handler);
-  } else {
-    hr = LastErrorAsFailure();
-    WriteMissingExport(hr);
-  }
-
-  // A library that can say whether it may be unloaded keeps itself alive while it needs to, so
-  // the loader's reference can go now. One that cannot stays loaded for the life of the
-  // process: it may still be running code on the engine's behalf.
-  if (::GetProcAddress(module.get(), "DllCanUnloadNow") != nullptr) {
-    module.reset();
-  } else {
-    static_cast<void>(module.release());
-  }
-  return hr;
-}
-
-HRESULT TryCreateEnvironment(LoaderSettings settings,
-                             ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler,
-                             const EventTracingFunctions& tracing) noexcept {
-  const bool folderGiven =
-      settings.browserExecutableFolder != nullptr && settings.browserExecutableFolder[0] != L'\0';
-  const RuntimeKind kind = RuntimeKindFor(folderGiven, settings.useEdgeView);
-
-  std::wstring clientDllPath;
-  const HRESULT found = folderGiven
-                            ? FindClientDllInFolder(settings.browserExecutableFolder, clientDllPath)
-                            : FindInstalledRuntime(settings, clientDllPath);
-
-  HRESULT hr = found;
-  if (found == S_OK) {
-    MIRVOT_STARTUP_MARK(RuntimeFound);
-    hr = LoadClientDllAndCreate(clientDllPath.c_str(), kind, settings.userDataFolder,
-                                settings.environmentOptions, handler);
-    if (SUCCEEDED(hr)) {
-      return hr;
-    }
-  }
-
-  if (!settings.useEdgeView) {
-    ReportCreateEnvironmentError(tracing, hr, found == S_OK, kind == RuntimeKind::Installed);
-  }
-  return hr;
-}
-
-HRESULT CreateCoreWebView2EnvironmentWithTracing(
-    const EventTracingFunctions& tracing, PCWSTR browserExecutableFolder, PCWSTR userDataFolder,
-    ICoreWebView2EnvironmentOptions* environmentOptions,
-    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*
-        environmentCreatedHandler) noexcept {
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* environmentCreatedHandler,
+    const EventTracingFunctions& tracing) noexcept {
   if (environmentCreatedHandler == nullptr) {
     return E_POINTER;
   }
@@ -143,30 +22,21 @@ HRESULT CreateCoreWebView2EnvironmentWithTracing(
   settings.userDataFolder = userDataFolder;
   settings.environmentOptions = environmentOptions;
 
-  // Texts found in variables and policies live here until this call returns; the handler
-  // keeps copies of its own for a retry that runs later.
+  // Texts found in variables and policies live here until the handler has copied them.
   ResolvedTextStorage resolvedTexts;
   ResolveLoaderSettings(settings, resolvedTexts);
   MIRVOT_STARTUP_MARK(LoaderSettingsResolved);
 
   // Without a handler of its own the loader cannot keep its promise: an engine that accepted
   // the call would have no one to call, and the caller would wait for ever.
-  const Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> retryHandler =
+  const Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> attempts =
       EnvironmentCompletedRetryHandler::Create(settings, environmentCreatedHandler, tracing);
-  if (!retryHandler) {
+  if (!attempts) {
     return E_OUTOFMEMORY;
   }
-
-  HRESULT hr = TryCreateEnvironment(settings, retryHandler.Get(), tracing);
-  // Everything once more, discovery included; unless an engine that broke its contract has
-  // already completed inside the failed call: the caller has its one outcome, and nothing a
-  // second attempt brings could reach it.
-  if (FAILED(hr) && !retryHandler->CallerNotified()) {
-    hr = TryCreateEnvironment(settings, retryHandler.Get(), tracing);
-  }
   // An engine that accepted the call holds its own reference to the handler; the entry's goes
-  // when retryHandler leaves scope.
-  return hr;
+  // when `attempts` leaves scope.
+  return attempts->Start();
 }
 
 }  // namespace mirvot
@@ -176,7 +46,7 @@ CreateCoreWebView2EnvironmentWithOptions(PCWSTR browserExecutableFolder, PCWSTR 
                                          ICoreWebView2EnvironmentOptions* environmentOptions,
                                          ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*
                                              environmentCreatedHandler) noexcept {
-  return mirvot::CreateCoreWebView2EnvironmentWithTracing(
-      mirvot::SystemEventTracingFunctions(), browserExecutableFolder, userDataFolder,
-      environmentOptions, environmentCreatedHandler);
+  return mirvot::CreateCoreWebView2EnvironmentWithOptions(
+      browserExecutableFolder, userDataFolder, environmentOptions, environmentCreatedHandler,
+      mirvot::SystemEventTracingFunctions());
 }

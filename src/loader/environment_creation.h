@@ -1,14 +1,9 @@
 #pragma once
-// The loader's environment-creation entry: resolves the settings, finds the engine library,
-// loads it and asks it to create the browser environment, trying once more when an attempt
-// fails. Linked into the program; not exported.
+// The loader's environment-creation entry: resolves the settings once, then makes the
+// creation's attempts (environment_attempt.h). Linked into the program; not exported.
 #include <windows.h>
 
-#include <cstdint>
-
 #include "loader/create_environment_error_event.h"
-#include "loader/loader_settings.h"
-#include "loader/runtime_kind.h"
 #include "webview2/webview2_interfaces.h"
 
 // S_OK means the handler will be called exactly once, later, on this thread's message loop; a
@@ -21,31 +16,14 @@ extern "C" HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOptions(
 
 namespace mirvot {
 
-// The entry with the ETW functions its error events go through given: the entry above passes
+using ::CreateCoreWebView2EnvironmentWithOptions;
+
+// The entry with the ETW functions its error events go through: the entry above passes
 // SystemEventTracingFunctions().
-[[nodiscard]] HRESULT CreateCoreWebView2EnvironmentWithTracing(
-    const EventTracingFunctions& tracing, PCWSTR browserExecutableFolder, PCWSTR userDataFolder,
+[[nodiscard]] HRESULT CreateCoreWebView2EnvironmentWithOptions(
+    PCWSTR browserExecutableFolder, PCWSTR userDataFolder,
     ICoreWebView2EnvironmentOptions* environmentOptions,
-    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* environmentCreatedHandler) noexcept;
-
-// The engine library's creation export, "CreateWebViewEnvironmentWithOptionsInternal". The
-// leading flag is always true.
-using CreateWebViewEnvironmentWithOptionsInternalFunction =
-    HRESULT(STDAPICALLTYPE*)(bool, std::int32_t runtimeKind, PCWSTR userDataFolder,
-                             ICoreWebView2EnvironmentOptions* environmentOptions,
-                             ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler);
-
-// One complete attempt: discovery, load, call. A failed attempt is reported as an error event
-// unless the settings ask for Edge view mode.
-[[nodiscard]] HRESULT TryCreateEnvironment(
-    LoaderSettings settings, ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler,
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* environmentCreatedHandler,
     const EventTracingFunctions& tracing) noexcept;
-
-// Loads the engine library and calls its creation export. Failures to load it or to find the
-// export leave a line on the debugger output; a failure the engine returns is passed on as is.
-[[nodiscard]] HRESULT LoadClientDllAndCreate(
-    const wchar_t* clientDllPath, RuntimeKind kind, PCWSTR userDataFolder,
-    ICoreWebView2EnvironmentOptions* environmentOptions,
-    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) noexcept;
 
 }  // namespace mirvot

@@ -1,14 +1,14 @@
 #include "loader/package_runtime.h"
 
 #include <cwchar>
-#include <new>
 #include <vector>
 
 #include "common/once_value.h"
 #include "common/optional_function.h"
+#include "common/out_of_memory.h"
 #include "common/owners.h"
 #include "common/wide_text.h"
-#include "loader/runtime_discovery.h"
+#include "loader/runtime_folder.h"
 
 namespace mirvot {
 namespace {
@@ -41,45 +41,6 @@ void AddRuntimePackageDependency(package_api::TryCreatePackageDependencyFunction
   package_api::PACKAGEDEPENDENCY_CONTEXT context = nullptr;
   // A failure here leaves the package out of the graph, which the walk below then shows.
   static_cast<void>(add(identifier.get(), kDefaultRank, kNoOptions, &context, nullptr));
-}
-
-bool FindPackagedRuntimeOrThrow(const PackageFunctions& functions, ReleaseChannel channel,
-                                std::wstring& clientDllPath) {
-  const auto tryCreate = functions.tryCreatePackageDependency;
-  const auto add = functions.addPackageDependency;
-  if (tryCreate == nullptr || add == nullptr) {
-    return false;
-  }
-  const std::wstring familyName(AsWide(kChannelPackageFamilyNames[ChannelIndex(channel)]));
-  AddRuntimePackageDependency(tryCreate, add, familyName.c_str());
-
-  const auto getCurrentPackageInfo = functions.getCurrentPackageInfo;
-  if (getCurrentPackageInfo == nullptr) {
-    return false;
-  }
-  UINT32 length = 0;
-  UINT32 count = 0;
-  if (getCurrentPackageInfo(kPackageInfoFlags, &length, nullptr, &count) !=
-          ERROR_INSUFFICIENT_BUFFER ||
-      length == 0) {
-    return false;
-  }
-  // 64-bit elements keep the entries' pointers aligned.
-  const std::size_t bufferBytes = length;
-  std::vector<std::uint64_t> buffer((bufferBytes + sizeof(std::uint64_t) - 1) /
-                                    sizeof(std::uint64_t));
-  BYTE* const bytes = reinterpret_cast<BYTE*>(buffer.data());
-  count = 0;
-  if (getCurrentPackageInfo(kPackageInfoFlags, &length, bytes, &count) != ERROR_SUCCESS ||
-      count == 0) {
-    return false;
-  }
-  const std::optional<PackagedRuntimeLocation> location =
-      FindRuntimePackage(bytes, bufferBytes, count, familyName.c_str());
-  if (!location) {
-    return false;
-  }
-  return AcceptRuntimeFolder(location->version, location->folder, clientDllPath);
 }
 
 PackageFunctions FindPackageFunctions() noexcept {
@@ -125,17 +86,49 @@ std::optional<PackagedRuntimeLocation> FindRuntimePackage(const BYTE* buffer,
   return std::nullopt;
 }
 
-bool FindPackagedRuntimeWith(const PackageFunctions& functions, ReleaseChannel channel,
-                             std::wstring& clientDllPath) noexcept {
-  try {
-    return FindPackagedRuntimeOrThrow(functions, channel, clientDllPath);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+bool FindPackagedRuntime(ReleaseChannel channel, std::wstring& clientDllPath,
+                         const PackageFunctions& functions) noexcept {
+  return CatchOutOfMemory(false, [&] {
+    const auto tryCreate = functions.tryCreatePackageDependency;
+    const auto add = functions.addPackageDependency;
+    if (tryCreate == nullptr || add == nullptr) {
+      return false;
+    }
+    const std::wstring familyName(AsWide(kChannelPackageFamilyNames[ChannelIndex(channel)]));
+    AddRuntimePackageDependency(tryCreate, add, familyName.c_str());
+
+    const auto getCurrentPackageInfo = functions.getCurrentPackageInfo;
+    if (getCurrentPackageInfo == nullptr) {
+      return false;
+    }
+    UINT32 length = 0;
+    UINT32 count = 0;
+    if (getCurrentPackageInfo(kPackageInfoFlags, &length, nullptr, &count) !=
+            ERROR_INSUFFICIENT_BUFFER ||
+        length == 0) {
+      return false;
+    }
+    // 64-bit elements keep the entries' pointers aligned.
+    const std::size_t bufferBytes = length;
+    std::vector<std::uint64_t> buffer((bufferBytes + sizeof(std::uint64_t) - 1) /
+                                      sizeof(std::uint64_t));
+    BYTE* const bytes = reinterpret_cast<BYTE*>(buffer.data());
+    count = 0;
+    if (getCurrentPackageInfo(kPackageInfoFlags, &length, bytes, &count) != ERROR_SUCCESS ||
+        count == 0) {
+      return false;
+    }
+    const std::optional<PackagedRuntimeLocation> location =
+        FindRuntimePackage(bytes, bufferBytes, count, familyName.c_str());
+    if (!location) {
+      return false;
+    }
+    return AcceptRuntimeFolder(location->version, location->folder, clientDllPath);
+  });
 }
 
 bool FindPackagedRuntime(ReleaseChannel channel, std::wstring& clientDllPath) noexcept {
-  return FindPackagedRuntimeWith(SystemPackageFunctions(), channel, clientDllPath);
+  return FindPackagedRuntime(channel, clientDllPath, SystemPackageFunctions());
 }
 
 }  // namespace mirvot

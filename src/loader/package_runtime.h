@@ -104,9 +104,8 @@ inline constexpr UINT32 kPackageInfoFlags = 0x00180001;
                                        std::wstring& clientDllPath) noexcept;
 
 // The same with the given functions.
-[[nodiscard]] bool FindPackagedRuntimeWith(const PackageFunctions& functions,
-                                           ReleaseChannel channel,
-                                           std::wstring& clientDllPath) noexcept;
+[[nodiscard]] bool FindPackagedRuntime(ReleaseChannel channel, std::wstring& clientDllPath,
+                                       const PackageFunctions& functions) noexcept;
 
 struct PackagedRuntimeLocation {
   std::wstring folder;

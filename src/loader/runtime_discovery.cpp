@@ -1,16 +1,17 @@
 #include "loader/runtime_discovery.h"
 
-#include <new>
 #include <optional>
 
 #include "common/core/hresult_codes.h"
 #include "common/debug_output.h"
+#include "common/out_of_memory.h"
 #include "common/owners.h"
 #include "common/wide_text.h"
 #include "loader/app_exe_path.h"
 #include "loader/core/folder_rules.h"
+#include "loader/core/registry_buffer.h"
 #include "loader/package_runtime.h"
-#include "loader/registry_text.h"
+#include "loader/runtime_folder.h"
 
 namespace mirvot {
 namespace {
@@ -29,7 +30,9 @@ std::optional<std::wstring> ReadRegistrationValue(HKEY key, const wchar_t* name)
   if (status != ERROR_SUCCESS || size < 3) {
     return std::nullopt;
   }
-  return TextInRegistryValueBuffer(buffer);
+  const std::optional<std::u16string_view> text =
+      TextInRegistryBuffer(reinterpret_cast<const char16_t*>(buffer), kRegistryValueBufferUnits);
+  return text ? std::optional<std::wstring>(ToWideString(*text)) : std::nullopt;
 }
 
 // The runtime folder a registration names: the channel's "EBWebView" value, or, for the
@@ -62,102 +65,22 @@ std::optional<std::wstring> ReadRegisteredFolder(HKEY hive, ReleaseChannel chann
   return folder;
 }
 
-bool ReadRegisteredRuntimeOrThrow(HKEY hive, ReleaseChannel channel, bool edgeStable,
-                                  std::wstring& clientDllPath) {
-  const std::optional<std::wstring> folder = ReadRegisteredFolder(hive, channel, edgeStable);
-  if (!folder) {
-    return false;
-  }
-  const std::optional<std::u16string_view> versionText = RuntimeVersionText(AsUtf16(*folder));
-  RuntimeVersion version;
-  if (!versionText || !ParseRuntimeVersion(*versionText, version)) {
-    return false;
-  }
-  return AcceptRuntimeFolder(version, *folder, clientDllPath);
-}
-
-HRESULT FindClientDllInFolderOrThrow(const wchar_t* folder, std::wstring& clientDllPath) {
-  std::wstring workingFolder = folder != nullptr ? folder : L"";
-  if (!IsAbsoluteFolder(AsUtf16(workingFolder))) {
-    // Relative to the executable, not to the current directory, which the process does not
-    // control.
-    std::wstring exePath;
-    const HRESULT hr = GetAppExePath(exePath);
-    if (FAILED(hr)) {
-      WriteDebugMessage({Narrow("WebView2: Failed to find the app exe path.\n")});
-      return hr;
-    }
-    const std::optional<std::u16string> resolved =
-        ResolveFolderAgainstExe(AsUtf16(exePath), AsUtf16(workingFolder));
-    if (!resolved) {
-      return E_FAIL;
-    }
-    workingFolder = ToWideString(*resolved);
-  }
-  if (CheckClientDll(workingFolder, clientDllPath)) {
-    return S_OK;
-  }
-  WriteDebugMessage({Narrow("WebView2: Failed to find the WebView2 client dll at: "),
-                     Wide(clientDllPath.c_str()), Narrow("\n")});
-  return kFileNotFound;
-}
-
-HRESULT FindInstalledRuntimeOrThrow(const LoaderSettings& settings, std::wstring& clientDllPath) {
-  for (const ReleaseChannel channel : BuildChannelSearchOrder(settings)) {
-    const bool edgeStable = channel == ReleaseChannel::Stable && settings.useEdgeView;
-    if (ReadRegisteredRuntime(HKEY_LOCAL_MACHINE, channel, edgeStable, clientDllPath) ||
-        ReadRegisteredRuntime(HKEY_CURRENT_USER, channel, edgeStable, clientDllPath) ||
-        FindPackagedRuntime(channel, clientDllPath)) {
-      return S_OK;
-    }
-  }
-  clientDllPath.clear();
-  WriteDebugMessage(
-      {Narrow("WebView2: Failed to find an installed WebView2 runtime or "
-              "non-stable Microsoft Edge installation.\n")});
-  return kFileNotFound;
-}
-
 }  // namespace
-
-bool CheckClientDll(const std::wstring& folder, std::wstring& clientDllPath) noexcept {
-  try {
-    clientDllPath = ToWideString(ClientDllPathIn(AsUtf16(folder)));
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  if (::GetFileAttributesW(clientDllPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    return false;
-  }
-  const UniqueFileHandle file(::CreateFileW(clientDllPath.c_str(), kClientDllOpenAccess,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                            nullptr));
-  if (!file) {
-    WriteDebugMessage(
-        {Narrow("WebView2: skipped inaccessible "), Wide(clientDllPath.c_str()), Narrow("\n")});
-    return false;
-  }
-  return true;
-}
-
-bool AcceptRuntimeFolder(const RuntimeVersion& version, const std::wstring& folder,
-                         std::wstring& clientDllPath) noexcept {
-  if (!IsSupportedRuntimeVersion(version)) {
-    WriteDebugMessage(
-        {Narrow("WebView2: skipped an incompatible version "), Wide(folder.c_str()), Narrow("\n")});
-    return false;
-  }
-  return CheckClientDll(folder, clientDllPath);
-}
 
 bool ReadRegisteredRuntime(HKEY hive, ReleaseChannel channel, bool edgeStable,
                            std::wstring& clientDllPath) noexcept {
-  try {
-    return ReadRegisteredRuntimeOrThrow(hive, channel, edgeStable, clientDllPath);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  return CatchOutOfMemory(false, [&] {
+    const std::optional<std::wstring> folder = ReadRegisteredFolder(hive, channel, edgeStable);
+    if (!folder) {
+      return false;
+    }
+    const std::optional<std::u16string_view> versionText = RuntimeVersionText(AsUtf16(*folder));
+    RuntimeVersion version;
+    if (!versionText || !ParseRuntimeVersion(*versionText, version)) {
+      return false;
+    }
+    return AcceptRuntimeFolder(version, *folder, clientDllPath);
+  });
 }
 
 std::vector<ReleaseChannel> BuildChannelSearchOrder(const LoaderSettings& settings) {
@@ -166,19 +89,49 @@ std::vector<ReleaseChannel> BuildChannelSearchOrder(const LoaderSettings& settin
 }
 
 HRESULT FindClientDllInFolder(const wchar_t* folder, std::wstring& clientDllPath) noexcept {
-  try {
-    return FindClientDllInFolderOrThrow(folder, clientDllPath);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  return CatchOutOfMemory(E_OUTOFMEMORY, [&] {
+    std::wstring workingFolder = folder != nullptr ? folder : L"";
+    if (!IsAbsoluteFolder(AsUtf16(workingFolder))) {
+      // Relative to the executable, not to the current directory, which the process does not
+      // control.
+      std::wstring exePath;
+      const HRESULT hr = GetAppExePath(exePath);
+      if (FAILED(hr)) {
+        WriteDebugMessage({Narrow("WebView2: Failed to find the app exe path.\n")});
+        return hr;
+      }
+      const std::optional<std::u16string> resolved =
+          ResolveFolderAgainstExe(AsUtf16(exePath), AsUtf16(workingFolder));
+      if (!resolved) {
+        return E_FAIL;
+      }
+      workingFolder = ToWideString(*resolved);
+    }
+    if (LocateClientDll(workingFolder, clientDllPath)) {
+      return S_OK;
+    }
+    WriteDebugMessage({Narrow("WebView2: Failed to find the WebView2 client dll at: "),
+                       Wide(clientDllPath.c_str()), Narrow("\n")});
+    return kFileNotFound;
+  });
 }
 
 HRESULT FindInstalledRuntime(const LoaderSettings& settings, std::wstring& clientDllPath) noexcept {
-  try {
-    return FindInstalledRuntimeOrThrow(settings, clientDllPath);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  return CatchOutOfMemory(E_OUTOFMEMORY, [&] {
+    for (const ReleaseChannel channel : BuildChannelSearchOrder(settings)) {
+      const bool edgeStable = channel == ReleaseChannel::Stable && settings.useEdgeView;
+      if (ReadRegisteredRuntime(HKEY_LOCAL_MACHINE, channel, edgeStable, clientDllPath) ||
+          ReadRegisteredRuntime(HKEY_CURRENT_USER, channel, edgeStable, clientDllPath) ||
+          FindPackagedRuntime(channel, clientDllPath)) {
+        return S_OK;
+      }
+    }
+    clientDllPath.clear();
+    WriteDebugMessage(
+        {Narrow("WebView2: Failed to find an installed WebView2 runtime or "
+                "non-stable Microsoft Edge installation.\n")});
+    return kFileNotFound;
+  });
 }
 
 }  // namespace mirvot

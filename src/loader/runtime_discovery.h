@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "loader/core/channel_list.h"
-#include "loader/core/runtime_version.h"
 #include "loader/loader_settings.h"
 
 namespace mirvot {
@@ -22,14 +21,11 @@ inline constexpr wchar_t kEdgeStableClientKey[] =
 inline constexpr REGSAM kRegistrationKeyAccess = KEY_READ | KEY_WOW64_32KEY;
 static_assert(kRegistrationKeyAccess == 0x00020219);
 
-// Access asked for when testing that the library opens: the rights the loader needs to map it.
-inline constexpr DWORD kClientDllOpenAccess = SYNCHRONIZE | FILE_EXECUTE | FILE_READ_DATA;
-static_assert(kClientDllOpenAccess == 0x00100021);
-
 // The fixed-folder road. A relative folder is placed beside the executable. S_OK with the
-// library path; 0x80070002 (with a debugger line) when the library is not usable there; the
-// executable path's error when a relative folder cannot be placed. A null folder is taken as
-// an empty one.
+// library path; 0x80070002 (with a debugger line) when the library is not usable there; for a
+// relative folder, the error of reading the executable's path (with a debugger line), or E_FAIL
+// when that path has no folder to place it in; E_OUTOFMEMORY if memory runs out. A null folder
+// is taken as an empty one.
 [[nodiscard]] HRESULT FindClientDllInFolder(const wchar_t* folder,
                                             std::wstring& clientDllPath) noexcept;
 
@@ -48,15 +44,5 @@ static_assert(kClientDllOpenAccess == 0x00100021);
 // version-less registrations are not found, without any line.
 [[nodiscard]] bool ReadRegisteredRuntime(HKEY hive, ReleaseChannel channel, bool edgeStable,
                                          std::wstring& clientDllPath) noexcept;
-
-// The minimum-version test (with the "skipped an incompatible version" line for an older
-// runtime), then CheckClientDll.
-[[nodiscard]] bool AcceptRuntimeFolder(const RuntimeVersion& version, const std::wstring& folder,
-                                       std::wstring& clientDllPath) noexcept;
-
-// Forms the library path below `folder` (always set in `clientDllPath`, also when the library
-// is not usable) and tests that the file exists and opens for mapping. A file that exists but
-// does not open is reported with the "skipped inaccessible" line.
-[[nodiscard]] bool CheckClientDll(const std::wstring& folder, std::wstring& clientDllPath) noexcept;
 
 }  // namespace mirvot

@@ -4,20 +4,20 @@
 
 #include <atomic>
 #include <cstddef>
-#include <new>
 #include <optional>
 #include <string_view>
 #include <utility>
 
 #include "common/com_object.h"
 #include "common/environment_variable.h"
+#include "common/out_of_memory.h"
 #include "common/owners.h"
 #include "common/wide_text.h"
 #include "loader/app_exe_path.h"
 #include "loader/app_user_model_id.h"
 #include "loader/core/channel_list.h"
 #include "loader/core/folder_rules.h"
-#include "loader/registry_text.h"
+#include "loader/core/registry_buffer.h"
 
 namespace mirvot {
 namespace {
@@ -29,7 +29,7 @@ using Microsoft::WRL::ComPtr;
 std::atomic<bool> policyRootPresent{true};
 
 // Whether the policy root exists in either hive, the user's first.
-bool PolicyRootExists() {
+bool PolicyRootExists() noexcept {
   for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     UniqueRegistryKey key;
     if (::RegOpenKeyExW(hive, kPolicyRootKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS) {
@@ -42,8 +42,8 @@ bool PolicyRootExists() {
 // RegGetValueW hands a REG_EXPAND_SZ value over expanded, as REG_SZ. Wine's version expands it
 // taking the buffer's size in bytes for a count of characters, so it writes up to twice as many
 // bytes as it is told. Every buffer given to RegGetValueW here has that much room behind the
-// part it is told about; without it, a policy whose expansion is longer than the buffer
-// overwrote the stack.
+// part it is told about, so that a policy whose expansion is longer than the buffer cannot
+// write past it.
 constexpr std::size_t kExpansionRoomFactor = 2;
 
 // A REG_SZ policy value read into a zero-filled buffer of 260 units. A longer value is absent.
@@ -53,12 +53,9 @@ std::optional<std::wstring> ReadPolicyText(HKEY key, const wchar_t* name) {
   if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }
-  return TextInRegistryValueBuffer(buffer);
-}
-
-void ApplyText(const SettingTarget& target, std::wstring text) noexcept {
-  *target.textStorage = std::move(text);
-  *target.text = target.textStorage->c_str();
+  const std::optional<std::u16string_view> text =
+      TextInRegistryBuffer(reinterpret_cast<const char16_t*>(buffer), kRegistryValueBufferUnits);
+  return text ? std::optional<std::wstring>(ToWideString(*text)) : std::nullopt;
 }
 
 void ApplyFlag(const SettingTarget& target, bool isOne) noexcept {
@@ -66,19 +63,16 @@ void ApplyFlag(const SettingTarget& target, bool isOne) noexcept {
   *target.set = true;
 }
 
-void ApplyChannelList(const SettingTarget& target, const std::wstring& list) noexcept {
-  ParseReleaseChannelList(AsUtf16(list), *target.number, *target.set);
-}
-
-// A present variable decides its row, whatever its value.
-void ApplyVariable(const SettingTarget& target, std::wstring value) noexcept {
+// A value given as text, by a variable or a policy, in the target's form.
+void ApplyText(const SettingTarget& target, std::wstring value) noexcept {
   switch (target.form) {
     case SettingValueForm::Text:
-      ApplyText(target, std::move(value));
+      *target.textStorage = std::move(value);
+      *target.text = target.textStorage->c_str();
       break;
     case SettingValueForm::ChannelList:
       if (!value.empty()) {
-        ApplyChannelList(target, value);
+        ParseReleaseChannelList(AsUtf16(value), *target.number, *target.set);
       }
       break;
     case SettingValueForm::Flag:
@@ -89,98 +83,24 @@ void ApplyVariable(const SettingTarget& target, std::wstring value) noexcept {
 
 // One policy value; false when it yields no result.
 bool ReadPolicyValue(HKEY key, const wchar_t* name, const SettingTarget& target) {
-  switch (target.form) {
-    case SettingValueForm::Text: {
-      std::optional<std::wstring> text = ReadPolicyText(key, name);
-      if (!text) {
-        return false;
-      }
-      ApplyText(target, std::move(*text));
-      return true;
-    }
-    case SettingValueForm::ChannelList: {
-      const std::optional<std::wstring> list = ReadPolicyText(key, name);
-      if (!list || list->empty()) {
-        return false;
-      }
-      ApplyChannelList(target, *list);
-      return true;
-    }
-    case SettingValueForm::Flag: {
-      DWORD value = 0;
-      DWORD size = sizeof(value);
-      // Not expanded: a REG_EXPAND_SZ value is no DWORD either way, and Wine would first expand
-      // it into these 4 bytes and past them (see kExpansionRoomFactor).
-      if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_DWORD | RRF_NOEXPAND, nullptr, &value,
-                         &size) == ERROR_SUCCESS) {
-        ApplyFlag(target, value == 1);
-        return true;
-      }
-      const std::optional<std::wstring> text = ReadPolicyText(key, name);
-      if (!text) {
-        return false;
-      }
-      ApplyFlag(target, ReadsAsOne(AsUtf16(*text)));
+  if (target.form == SettingValueForm::Flag) {
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    // Not expanded: a REG_EXPAND_SZ value is no DWORD either way, and Wine would first expand
+    // it into these 4 bytes and past them (see kExpansionRoomFactor).
+    if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_DWORD | RRF_NOEXPAND, nullptr, &value,
+                       &size) == ERROR_SUCCESS) {
+      ApplyFlag(target, value == 1);
       return true;
     }
   }
-  return false;
-}
-
-bool ReadPolicySettingOrThrow(HKEY hive, const wchar_t* policyName, const SettingTarget& target,
-                              bool noWildcard) {
-  // A process without an application user model ID tries the empty name, which is the key's
-  // default value: a default value applies to every such process.
-  std::wstring appUserModelId;
-  static_cast<void>(GetAppUserModelId(appUserModelId));
-  std::wstring exePath;
-  std::wstring exeFileName;
-  if (SUCCEEDED(GetAppExePath(exePath))) {
-    exeFileName = AsWide(ExeFileName(AsUtf16(exePath)));
-  }
-
-  std::wstring keyName = kPolicyRootKey;
-  keyName += policyName;
-  UniqueRegistryKey key;
-  if (::RegOpenKeyExW(hive, keyName.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
+  std::optional<std::wstring> text = ReadPolicyText(key, name);
+  // An empty channel list yields nothing: the next value name is tried.
+  if (!text || (target.form == SettingValueForm::ChannelList && text->empty())) {
     return false;
   }
-  if (ReadPolicyValue(key.get(), appUserModelId.c_str(), target) ||
-      ReadPolicyValue(key.get(), exeFileName.c_str(), target)) {
-    return true;
-  }
-  return !noWildcard && ReadPolicyValue(key.get(), L"*", target);
-}
-
-bool LookupLoaderSettingOrThrow(const wchar_t* variableName, const wchar_t* policyName,
-                                const SettingTarget& target, bool alwaysTestPolicyRoot,
-                                bool noWildcard) {
-  if (alwaysTestPolicyRoot) {
-    policyRootPresent.store(true, std::memory_order_relaxed);
-  }
-  std::optional<std::wstring> variable = ReadEnvironmentVariable(variableName);
-  if (variable) {
-    ApplyVariable(target, std::move(*variable));
-    return true;
-  }
-  if (!policyRootPresent.load(std::memory_order_relaxed)) {
-    return false;
-  }
-  const bool rootExists = PolicyRootExists();
-  policyRootPresent.store(rootExists, std::memory_order_relaxed);
-  if (!rootExists) {
-    return false;
-  }
-  // The machine's policy wins over the user's.
-  return ReadPolicySetting(HKEY_LOCAL_MACHINE, policyName, target, noWildcard) ||
-         ReadPolicySetting(HKEY_CURRENT_USER, policyName, target, noWildcard);
-}
-
-// Asks the caller's options object for an interface; a pointer written by a failed query is
-// neither used nor released (that destroyed the object under its owner).
-template <typename Interface>
-HRESULT QueryOptions(ICoreWebView2EnvironmentOptions* options, ComPtr<Interface>& result) noexcept {
-  return QueryInterfaceTo(options, result);
+  ApplyText(target, std::move(*text));
+  return true;
 }
 
 // Edge view mode asked for by the options object.
@@ -189,7 +109,7 @@ void ReadEdgeViewFromOptions(LoaderSettings& settings) noexcept {
     return;
   }
   ComPtr<ICoreWebView2EdgeViewOptions> edgeViewOptions;
-  if (QueryOptions(settings.environmentOptions, edgeViewOptions) != S_OK) {
+  if (QueryInterfaceTo(settings.environmentOptions, edgeViewOptions) != S_OK) {
     return;
   }
   INT32 isEdgeView = 0;
@@ -199,12 +119,13 @@ void ReadEdgeViewFromOptions(LoaderSettings& settings) noexcept {
 }
 
 // Only the exact text "1" turns Edge view mode on; any other value, even an empty one, turns
-// it off. An absent variable leaves the options object's choice.
-void ReadEdgeViewVariable(LoaderSettings& settings) {
+// it off. An absent variable leaves the options object's choice. True when the variable is set.
+bool ReadEdgeViewVariable(LoaderSettings& settings) {
   const std::optional<std::wstring> value = ReadEnvironmentVariable(L"WEBVIEW2_USE_EDGE_VIEW");
   if (value) {
     settings.useEdgeView = *value == L"1";
   }
+  return value.has_value();
 }
 
 // The channel settings of the options object, for whatever variables and policies left open.
@@ -214,7 +135,7 @@ void ReadChannelsFromOptions(LoaderSettings& settings) noexcept {
     return;
   }
   ComPtr<ICoreWebView2EnvironmentOptions7> options;
-  if (FAILED(QueryOptions(settings.environmentOptions, options))) {
+  if (FAILED(QueryInterfaceTo(settings.environmentOptions, options))) {
     return;
   }
   if (!settings.channelSearchKindSet) {
@@ -237,50 +158,58 @@ void ReadChannelsFromOptions(LoaderSettings& settings) noexcept {
 
 }  // namespace
 
-SettingTarget TextSetting(const wchar_t*& field, std::wstring& storage) noexcept {
-  SettingTarget target;
-  target.form = SettingValueForm::Text;
-  target.text = &field;
-  target.textStorage = &storage;
-  return target;
-}
-
-SettingTarget ChannelListSetting(std::int32_t& mask, bool& set) noexcept {
-  SettingTarget target;
-  target.form = SettingValueForm::ChannelList;
-  target.number = &mask;
-  target.set = &set;
-  return target;
-}
-
-SettingTarget FlagSetting(std::int32_t& value, bool& set) noexcept {
-  SettingTarget target;
-  target.form = SettingValueForm::Flag;
-  target.number = &value;
-  target.set = &set;
-  return target;
-}
-
-bool IsPolicyRootPresent() noexcept { return policyRootPresent.load(std::memory_order_relaxed); }
-
 bool ReadPolicySetting(HKEY hive, const wchar_t* policyName, const SettingTarget& target,
                        bool noWildcard) noexcept {
-  try {
-    return ReadPolicySettingOrThrow(hive, policyName, target, noWildcard);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  return CatchOutOfMemory(false, [&] {
+    // A process without an application user model ID tries the empty name, which is the key's
+    // default value: a default value applies to every such process.
+    std::wstring appUserModelId;
+    static_cast<void>(GetAppUserModelId(appUserModelId));
+    std::wstring exePath;
+    std::wstring exeFileName;
+    if (SUCCEEDED(GetAppExePath(exePath))) {
+      exeFileName = AsWide(ExeFileName(AsUtf16(exePath)));
+    }
+
+    std::wstring keyName = kPolicyRootKey;
+    keyName += policyName;
+    UniqueRegistryKey key;
+    if (::RegOpenKeyExW(hive, keyName.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
+      return false;
+    }
+    if (ReadPolicyValue(key.get(), appUserModelId.c_str(), target) ||
+        ReadPolicyValue(key.get(), exeFileName.c_str(), target)) {
+      return true;
+    }
+    return !noWildcard && ReadPolicyValue(key.get(), L"*", target);
+  });
 }
 
 bool LookupLoaderSetting(const wchar_t* variableName, const wchar_t* policyName,
                          const SettingTarget& target, bool alwaysTestPolicyRoot,
                          bool noWildcard) noexcept {
-  try {
-    return LookupLoaderSettingOrThrow(variableName, policyName, target, alwaysTestPolicyRoot,
-                                      noWildcard);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  return CatchOutOfMemory(false, [&] {
+    if (alwaysTestPolicyRoot) {
+      policyRootPresent.store(true, std::memory_order_relaxed);
+    }
+    // A present variable decides its row, whatever its value.
+    std::optional<std::wstring> variable = ReadEnvironmentVariable(variableName);
+    if (variable) {
+      ApplyText(target, std::move(*variable));
+      return true;
+    }
+    if (!policyRootPresent.load(std::memory_order_relaxed)) {
+      return false;
+    }
+    const bool rootExists = PolicyRootExists();
+    policyRootPresent.store(rootExists, std::memory_order_relaxed);
+    if (!rootExists) {
+      return false;
+    }
+    // The machine's policy wins over the user's.
+    return ReadPolicySetting(HKEY_LOCAL_MACHINE, policyName, target, noWildcard) ||
+           ReadPolicySetting(HKEY_CURRENT_USER, policyName, target, noWildcard);
+  });
 }
 
 void ResolveLoaderSettings(LoaderSettings& settings, ResolvedTextStorage& storage) noexcept {
@@ -295,11 +224,9 @@ void ResolveLoaderSettings(LoaderSettings& settings, ResolvedTextStorage& storag
       LookupLoaderSetting(L"WEBVIEW2_USER_DATA_FOLDER", L"UserDataFolder",
                           TextSetting(settings.userDataFolder, storage.userDataFolder),
                           /*alwaysTestPolicyRoot=*/false, /*noWildcard=*/true));
-  try {
-    ReadEdgeViewVariable(settings);
-  } catch (const std::bad_alloc&) {
-    // Not given: the options object's choice stands.
-  }
+  // Without memory to read it the variable counts as not given: the options object's choice
+  // stands.
+  static_cast<void>(CatchOutOfMemory(false, [&] { return ReadEdgeViewVariable(settings); }));
   // In Edge view mode the channel settings meant for every application do not apply.
   const bool channelNoWildcard = settings.useEdgeView;
   static_cast<void>(

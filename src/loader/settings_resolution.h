@@ -51,9 +51,16 @@ struct SettingTarget {
   bool* set = nullptr;
 };
 
-[[nodiscard]] SettingTarget TextSetting(const wchar_t*& field, std::wstring& storage) noexcept;
-[[nodiscard]] SettingTarget ChannelListSetting(std::int32_t& mask, bool& set) noexcept;
-[[nodiscard]] SettingTarget FlagSetting(std::int32_t& value, bool& set) noexcept;
+[[nodiscard]] inline SettingTarget TextSetting(const wchar_t*& field,
+                                               std::wstring& storage) noexcept {
+  return {.form = SettingValueForm::Text, .text = &field, .textStorage = &storage};
+}
+[[nodiscard]] inline SettingTarget ChannelListSetting(std::int32_t& mask, bool& set) noexcept {
+  return {.form = SettingValueForm::ChannelList, .number = &mask, .set = &set};
+}
+[[nodiscard]] inline SettingTarget FlagSetting(std::int32_t& value, bool& set) noexcept {
+  return {.form = SettingValueForm::Flag, .number = &value, .set = &set};
+}
 
 // One row: the environment variable, which when present decides the row even when empty;
 // else, if the policy root exists, the machine policy and then the user policy. The root is
@@ -68,9 +75,5 @@ struct SettingTarget {
 // value that yields a result is applied to `target`.
 [[nodiscard]] bool ReadPolicySetting(HKEY hive, const wchar_t* policyName,
                                      const SettingTarget& target, bool noWildcard) noexcept;
-
-// Whether the most recent test found the policy root in either hive. Process-wide, true
-// at start; once a resolution finds no root, its remaining rows read no policy.
-[[nodiscard]] bool IsPolicyRootPresent() noexcept;
 
 }  // namespace mirvot

@@ -2,8 +2,6 @@
 
 #include <objbase.h>
 
-#include <new>
-#include <optional>
 #include <string>
 #include <utility>
 
@@ -26,7 +24,8 @@ using Microsoft::WRL::ComPtr;
 // A later settings interface the runtime may lack: the setting is then skipped. A runtime that
 // has it but refuses the value fails the view.
 template <typename Later, typename Setter>
-HRESULT write_later_setting(ICoreWebView2Settings* settings, Setter write) {
+[[nodiscard]] HRESULT write_setting_if_supported(ICoreWebView2Settings* settings,
+                                                 Setter write) noexcept {
   ComPtr<Later> later;
   if (FAILED(QueryInterfaceTo(settings, later))) {
     return S_OK;
@@ -35,100 +34,76 @@ HRESULT write_later_setting(ICoreWebView2Settings* settings, Setter write) {
 }
 
 // The per-view settings, in this order. Every setting not written keeps the engine's default.
-HRESULT write_settings(ICoreWebView2Settings* settings) {
+[[nodiscard]] HRESULT write_settings(ICoreWebView2Settings* settings) noexcept {
   MIRVOT_RETURN_IF_FAILED(settings->put_IsStatusBarEnabled(FALSE));
   MIRVOT_RETURN_IF_FAILED(settings->put_AreDefaultContextMenusEnabled(TRUE));
   MIRVOT_RETURN_IF_FAILED(settings->put_IsZoomControlEnabled(FALSE));
   MIRVOT_RETURN_IF_FAILED(settings->put_AreDevToolsEnabled(FALSE));
   MIRVOT_RETURN_IF_FAILED(settings->put_IsScriptEnabled(TRUE));
-  MIRVOT_RETURN_IF_FAILED(write_later_setting<ICoreWebView2Settings4>(
+  MIRVOT_RETURN_IF_FAILED(write_setting_if_supported<ICoreWebView2Settings4>(
       settings, [](ICoreWebView2Settings4* s) { return s->put_IsGeneralAutofillEnabled(TRUE); }));
-  MIRVOT_RETURN_IF_FAILED(write_later_setting<ICoreWebView2Settings5>(
+  MIRVOT_RETURN_IF_FAILED(write_setting_if_supported<ICoreWebView2Settings5>(
       settings, [](ICoreWebView2Settings5* s) { return s->put_IsPinchZoomEnabled(FALSE); }));
-  MIRVOT_RETURN_IF_FAILED(write_later_setting<ICoreWebView2Settings6>(
+  MIRVOT_RETURN_IF_FAILED(write_setting_if_supported<ICoreWebView2Settings6>(
       settings, [](ICoreWebView2Settings6* s) { return s->put_IsSwipeNavigationEnabled(FALSE); }));
-  MIRVOT_RETURN_IF_FAILED(write_later_setting<ICoreWebView2Settings9>(
+  MIRVOT_RETURN_IF_FAILED(write_setting_if_supported<ICoreWebView2Settings9>(
       settings,
       [](ICoreWebView2Settings9* s) { return s->put_IsNonClientRegionSupportEnabled(TRUE); }));
   return S_OK;
 }
 
-template <typename Completion>
-ComPtr<Completion> make_completion() noexcept {
-  return AdoptComReference(new (std::nothrow) Completion());
-}
-
-// An outcome of one creation stage: nothing when it worked.
-using StageError = std::optional<WebView2Error>;
-
-StageError failure(HRESULT hr) noexcept { return WebView2Error::from_h_result(hr); }
-
 // Creates the environment through the loader with this program's options and waits for it.
-StageError create_environment(const BrowserContext& context,
-                              ComPtr<ICoreWebView2Environment>& environment) {
+// Memory for the folder's copy is a start-up step like any other: std::bad_alloc goes on to the
+// application's fatal path.
+[[nodiscard]] HRESULT create_environment(const BrowserContext& context,
+                                         ComPtr<ICoreWebView2Environment>& environment) {
   const ComPtr<EnvironmentOptions> options = EnvironmentOptions::create_for_browser_view();
-  const ComPtr<EnvironmentCompletion> completion = make_completion<EnvironmentCompletion>();
+  const auto completion = AdoptComReference(MakeComObject<EnvironmentCompletion>());
   if (!options || !completion) {
-    return failure(E_OUTOFMEMORY);
+    return E_OUTOFMEMORY;
   }
   MIRVOT_STARTUP_MARK(EnvironmentOptionsBuilt);
   // No profile folder is passed as the empty string, not as null.
   const std::wstring userDataFolder = context.profile_folder.value_or(std::wstring());
-  const HRESULT hr = CreateCoreWebView2EnvironmentWithOptions(nullptr, userDataFolder.c_str(),
-                                                              options.Get(), completion.Get());
-  if (FAILED(hr)) {
-    return failure(hr);
-  }
-  if (StageError canceled = wait_for_completion(*completion.Get())) {
-    return canceled;
-  }
-  const HRESULT delivered = completion->take(environment);
-  return FAILED(delivered) ? failure(delivered) : std::nullopt;
+  MIRVOT_RETURN_IF_FAILED(CreateCoreWebView2EnvironmentWithOptions(
+      nullptr, userDataFolder.c_str(), options.Get(), completion.Get()));
+  return completion->wait_for(environment);
 }
 
-// Asks the environment for a controller in `host` and waits for it. A runtime that knows
-// controller options gets them with private mode off; an older one the plain call.
-StageError create_controller(ICoreWebView2Environment* environment, HWND host,
-                             ComPtr<ICoreWebView2Controller>& controller) {
-  const ComPtr<ControllerCompletion> completion = make_completion<ControllerCompletion>();
-  if (!completion) {
-    return failure(E_OUTOFMEMORY);
-  }
+// Asks the environment for a controller in `host`: a runtime that knows controller options gets
+// them with private mode off, an older one the plain call.
+[[nodiscard]] HRESULT request_controller(
+    ICoreWebView2Environment* environment, HWND host,
+    ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* completion) noexcept {
   ComPtr<ICoreWebView2Environment10> environment10;
-  if (SUCCEEDED(QueryInterfaceTo(environment, environment10))) {
-    ComPtr<ICoreWebView2ControllerOptions> controllerOptions;
-    HRESULT hr =
-        environment10->CreateCoreWebView2ControllerOptions(controllerOptions.GetAddressOf());
-    if (SUCCEEDED(hr) && !controllerOptions) {
-      hr = E_POINTER;
-    }
-    if (FAILED(hr)) {
-      return failure(hr);
-    }
-    hr = controllerOptions->put_IsInPrivateModeEnabled(FALSE);
-    if (FAILED(hr)) {
-      return failure(hr);
-    }
-    hr = environment10->CreateCoreWebView2ControllerWithOptions(host, controllerOptions.Get(),
-                                                                completion.Get());
-    if (FAILED(hr)) {
-      return failure(hr);
-    }
-  } else {
-    const HRESULT hr = environment->CreateCoreWebView2Controller(host, completion.Get());
-    if (FAILED(hr)) {
-      return failure(hr);
-    }
+  if (FAILED(QueryInterfaceTo(environment, environment10))) {
+    return environment->CreateCoreWebView2Controller(host, completion);
   }
-  if (StageError canceled = wait_for_completion(*completion.Get())) {
-    return canceled;
+  ComPtr<ICoreWebView2ControllerOptions> controllerOptions;
+  MIRVOT_RETURN_IF_FAILED(
+      environment10->CreateCoreWebView2ControllerOptions(controllerOptions.GetAddressOf()));
+  if (!controllerOptions) {
+    return E_POINTER;
   }
-  const HRESULT delivered = completion->take(controller);
-  return FAILED(delivered) ? failure(delivered) : std::nullopt;
+  MIRVOT_RETURN_IF_FAILED(controllerOptions->put_IsInPrivateModeEnabled(FALSE));
+  return environment10->CreateCoreWebView2ControllerWithOptions(host, controllerOptions.Get(),
+                                                                completion);
+}
+
+// The controller in `host`, waited for.
+[[nodiscard]] HRESULT create_controller(ICoreWebView2Environment* environment, HWND host,
+                                        ComPtr<ICoreWebView2Controller>& controller) noexcept {
+  const auto completion = AdoptComReference(MakeComObject<ControllerCompletion>());
+  if (!completion) {
+    return E_OUTOFMEMORY;
+  }
+  MIRVOT_RETURN_IF_FAILED(request_controller(environment, host, completion.Get()));
+  return completion->wait_for(controller);
 }
 
 // Settings, event responses and the start navigation of a new core view.
-HRESULT configure_web_view(ICoreWebView2* webview, HWND host, const ViewOptions& options) {
+[[nodiscard]] HRESULT configure_web_view(ICoreWebView2* webview, HWND host,
+                                         const ViewOptions& options) {
   ComPtr<ICoreWebView2Settings> settings;
   MIRVOT_RETURN_IF_FAILED(webview->get_Settings(settings.GetAddressOf()));
   if (!settings) {
@@ -164,50 +139,41 @@ BrowserViewResult BrowserView::create(HWND parent, const ViewOptions& options) {
   // An apartment that already exists is fine; the main window's OLE set one up.
   static_cast<void>(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   register_host_window_class();
-
-  HWND hostWindow = nullptr;
-  if (const HRESULT hr = create_host_window(parent, &hostWindow); FAILED(hr)) {
-    return WebView2Error::from_h_result(hr);
+  // Destroyed if creation fails: declared before the view, so the view is torn down first. A
+  // finished view's host is owned by the main window.
+  UniqueWindow host;
+  BrowserView view(parent);
+  if (const HRESULT hr = view.build(host, options); FAILED(hr)) {
+    return WebView2Error::from_hresult(hr);
   }
-  MIRVOT_STARTUP_MARK(HostWindowCreated);
-  // Destroyed if creation fails: declared before the view, so the view is torn down first.
-  UniqueHostWindow host(hostWindow);
-  BrowserView view(parent, hostWindow);
-
-  if (StageError error = create_environment(options.context, view.environment_)) {
-    return *error;
-  }
-  if (StageError error = create_controller(view.environment_.Get(), hostWindow, view.controller_)) {
-    return *error;
-  }
-  if (const HRESULT hr = view.controller_->get_CoreWebView2(view.webview_.GetAddressOf());
-      FAILED(hr) || !view.webview_) {
-    return WebView2Error::from_h_result(FAILED(hr) ? hr : E_POINTER);
-  }
-  if (const HRESULT hr = configure_web_view(view.webview_.Get(), hostWindow, options); FAILED(hr)) {
-    return WebView2Error::from_h_result(hr);
-  }
-
-  install_parent_hook(parent, view.controller_.Get());
-  view.hooked_ = true;
-
-  if (const HRESULT hr = view.controller_->put_IsVisible(TRUE); FAILED(hr)) {
-    return WebView2Error::from_h_result(hr);
-  }
-  // Focus is a courtesy: a view that cannot take it now still works.
-  static_cast<void>(view.controller_->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC));
-
-  RECT client{};
-  if (!::GetClientRect(parent, &client)) {
-    return WebView2Error::from_h_result(LastErrorAsFailure());
-  }
-  if (const HRESULT hr = view.set_bounds(client.right - client.left, client.bottom - client.top);
-      FAILED(hr)) {
-    return WebView2Error::from_h_result(hr);
-  }
-
   static_cast<void>(host.release());
   return BrowserViewResult(std::in_place_type<BrowserView>, std::move(view));
+}
+
+HRESULT BrowserView::build(UniqueWindow& host, const ViewOptions& options) {
+  MIRVOT_RETURN_IF_FAILED(create_host_window(parent_, &host_));
+  host.reset(host_);
+  MIRVOT_STARTUP_MARK(HostWindowCreated);
+  MIRVOT_RETURN_IF_FAILED(create_environment(options.context, environment_));
+  MIRVOT_RETURN_IF_FAILED(create_controller(environment_.Get(), host_, controller_));
+  MIRVOT_RETURN_IF_FAILED(controller_->get_CoreWebView2(webview_.GetAddressOf()));
+  if (!webview_) {
+    return E_POINTER;
+  }
+  MIRVOT_RETURN_IF_FAILED(configure_web_view(webview_.Get(), host_, options));
+
+  install_parent_hook(parent_, controller_.Get());
+  hooked_ = true;
+
+  MIRVOT_RETURN_IF_FAILED(controller_->put_IsVisible(TRUE));
+  // Focus is a courtesy: a view that cannot take it now still works.
+  static_cast<void>(controller_->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC));
+
+  RECT client{};
+  if (!::GetClientRect(parent_, &client)) {
+    return LastErrorAsFailure();
+  }
+  return set_bounds(client.right - client.left, client.bottom - client.top);
 }
 
 BrowserView::BrowserView(BrowserView&& other) noexcept
@@ -217,19 +183,6 @@ BrowserView::BrowserView(BrowserView&& other) noexcept
       parent_(std::exchange(other.parent_, nullptr)),
       host_(std::exchange(other.host_, nullptr)),
       hooked_(std::exchange(other.hooked_, false)) {}
-
-BrowserView& BrowserView::operator=(BrowserView&& other) noexcept {
-  if (this != &other) {
-    tear_down();
-    controller_ = std::move(other.controller_);
-    webview_ = std::move(other.webview_);
-    environment_ = std::move(other.environment_);
-    parent_ = std::exchange(other.parent_, nullptr);
-    host_ = std::exchange(other.host_, nullptr);
-    hooked_ = std::exchange(other.hooked_, false);
-  }
-  return *this;
-}
 
 BrowserView::~BrowserView() { tear_down(); }
 

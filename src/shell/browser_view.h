@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <variant>
 
+#include "common/owners.h"
 #include "shell/browser_view_error.h"
 #include "shell/view_options.h"
 #include "webview2/webview2_interfaces.h"
@@ -24,10 +25,9 @@ class BrowserView {
   // with this program's engine configuration.
   [[nodiscard]] static BrowserViewResult create(HWND parent, const ViewOptions& options);
 
+  // A view moves to a new owner only as a whole; the one it leaves does nothing.
   BrowserView(BrowserView&& other) noexcept;
-  BrowserView& operator=(BrowserView&& other) noexcept;
-  BrowserView(const BrowserView&) = delete;
-  BrowserView& operator=(const BrowserView&) = delete;
+  BrowserView& operator=(BrowserView&&) = delete;
 
   // Tears the view down: closes the controller, removes the main-window hook and releases the
   // engine objects. The host window stays; it goes away with the main window.
@@ -40,8 +40,11 @@ class BrowserView {
   [[nodiscard]] HWND host() const noexcept { return host_; }
 
  private:
-  BrowserView(HWND parent, HWND host) noexcept : parent_(parent), host_(host) {}
+  explicit BrowserView(HWND parent) noexcept : parent_(parent) {}
 
+  // Everything create() promises, in this object; `host` owns the host window meanwhile. Any
+  // failure is returned as it is, and create() turns it into the view's error once.
+  [[nodiscard]] HRESULT build(UniqueWindow& host, const ViewOptions& options);
   void tear_down() noexcept;
 
   Microsoft::WRL::ComPtr<ICoreWebView2Controller> controller_;

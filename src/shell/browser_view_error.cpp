@@ -29,7 +29,7 @@ bool is_trailing_space(wchar_t c) noexcept {
 
 }  // namespace
 
-std::string system_message_for_h_result(HRESULT code) {
+std::string system_message_for_hresult(HRESULT code) {
   // System messages are short; one that does not fit is reported as none rather than cut.
   std::array<wchar_t, 1024> buffer{};
   DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -53,7 +53,7 @@ std::string WebView2Error::description() const {
 
 std::string windows_error_description(HRESULT code) {
   return "Error { code: HRESULT(0x" + FormatHResultHex(static_cast<std::uint32_t>(code)) +
-         "), message: " + quoted(system_message_for_h_result(code)) + " }";
+         "), message: " + quoted(system_message_for_hresult(code)) + " }";
 }
 
 }  // namespace mirvot

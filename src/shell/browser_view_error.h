@@ -7,6 +7,11 @@
 
 namespace mirvot {
 
+// View creation works in HRESULTs. A WM_QUIT taken from the queue while it waits for the engine
+// fails it with this code, which the view's error type reads as TaskCanceled. The customer bit
+// is set in it, so it is no code the system or the engine gives.
+inline constexpr HRESULT kViewCreationCanceled = static_cast<HRESULT>(0xA0000001L);
+
 enum class WebView2ErrorKind {
   // A failing HRESULT; Win32 failures are carried as HRESULT_FROM_WIN32(GetLastError()).
   WindowsError,
@@ -16,11 +21,11 @@ enum class WebView2ErrorKind {
 
 class WebView2Error {
  public:
-  [[nodiscard]] static WebView2Error from_h_result(HRESULT code) noexcept {
-    return WebView2Error(WebView2ErrorKind::WindowsError, code);
-  }
-  [[nodiscard]] static WebView2Error canceled() noexcept {
-    return WebView2Error(WebView2ErrorKind::TaskCanceled, E_ABORT);
+  // The error of a failed view creation: TaskCanceled for kViewCreationCanceled, otherwise a
+  // WindowsError with the code.
+  [[nodiscard]] static WebView2Error from_hresult(HRESULT code) noexcept {
+    return code == kViewCreationCanceled ? WebView2Error(WebView2ErrorKind::TaskCanceled, E_ABORT)
+                                         : WebView2Error(WebView2ErrorKind::WindowsError, code);
   }
 
   [[nodiscard]] WebView2ErrorKind kind() const noexcept { return kind_; }
@@ -50,6 +55,6 @@ class WebView2Error {
 
 // The system's message for an HRESULT as UTF-8, trailing white space removed; empty when
 // there is none.
-[[nodiscard]] std::string system_message_for_h_result(HRESULT code);
+[[nodiscard]] std::string system_message_for_hresult(HRESULT code);
 
 }  // namespace mirvot

@@ -2,25 +2,25 @@
 
 #include "common/optional_function.h"
 #include "common/startup_marks.h"
-#include "shell/system_modules.h"
 
 namespace mirvot {
 
 const DpiAwarenessFunctions& system_dpi_awareness_functions() noexcept {
   static const DpiAwarenessFunctions found = [] {
+    const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
     DpiAwarenessFunctions functions;
     functions.set_process_dpi_awareness_context =
         FindFunction<decltype(functions.set_process_dpi_awareness_context)>(
-            user32_module(), "SetProcessDpiAwarenessContext");
+            user32, "SetProcessDpiAwarenessContext");
     // shcore is loaded only on systems that lack the newer user32 function: the chain would not
     // reach it otherwise, and loading it costs start-up time.
     if (functions.set_process_dpi_awareness_context == nullptr) {
       functions.set_process_dpi_awareness =
-          FindFunction<decltype(functions.set_process_dpi_awareness)>(shcore_module(),
-                                                                      "SetProcessDpiAwareness");
+          FindFunction<decltype(functions.set_process_dpi_awareness)>(
+              LoadSystemLibrary(L"shcore.dll"), "SetProcessDpiAwareness");
     }
-    functions.set_process_dpi_aware = FindFunction<decltype(functions.set_process_dpi_aware)>(
-        user32_module(), "SetProcessDPIAware");
+    functions.set_process_dpi_aware =
+        FindFunction<decltype(functions.set_process_dpi_aware)>(user32, "SetProcessDPIAware");
     return functions;
   }();
   return found;
@@ -39,7 +39,7 @@ void declare_dpi_awareness(const DpiAwarenessFunctions& functions) noexcept {
   }
 }
 
-void declare_process_dpi_awareness() noexcept {
+void declare_dpi_awareness() noexcept {
   static const bool declared = (declare_dpi_awareness(system_dpi_awareness_functions()), true);
   static_cast<void>(declared);
   MIRVOT_STARTUP_MARK(DpiAwarenessSet);

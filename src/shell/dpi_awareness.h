@@ -24,7 +24,7 @@ struct DpiAwarenessFunctions {
 // awareness keeps it.
 void declare_dpi_awareness(const DpiAwarenessFunctions& functions) noexcept;
 
-// declare_dpi_awareness with this system's functions, once per process.
-void declare_process_dpi_awareness() noexcept;
+// With this system's functions, once per process.
+void declare_dpi_awareness() noexcept;
 
 }  // namespace mirvot

@@ -1,24 +1,25 @@
 #include "shell/engine_completion.h"
 
 #include "common/hresult.h"
-#include "shell/forged_message.h"
+#include "shell/browser_view_error.h"
+#include "shell/own_windows.h"
 
 namespace mirvot {
 
-std::optional<WebView2Error> pump_one_message() {
+HRESULT pump_one_message() noexcept {
   MSG msg{};
   const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
   if (got == -1) {
-    return WebView2Error::from_h_result(LastErrorAsFailure());
+    return LastErrorAsFailure();
   }
   if (got == 0) {
-    return WebView2Error::canceled();
+    return kViewCreationCanceled;
   }
   if (!is_forged_system_message(msg)) {
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
   }
-  return std::nullopt;
+  return S_OK;
 }
 
 }  // namespace mirvot

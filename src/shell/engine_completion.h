@@ -5,20 +5,22 @@
 #include <windows.h>
 #include <wrl/client.h>
 
-#include <optional>
-
 #include "common/com_object.h"
-#include "shell/browser_view_error.h"
+#include "common/hresult.h"
 #include "webview2/webview2_interfaces.h"
 
 namespace mirvot {
+
+// One GetMessageA turn of the pump (TranslateMessage, DispatchMessageA; forged copies of system
+// messages are dropped, see own_windows.h). S_OK when a message was dispatched;
+// HRESULT_FROM_WIN32 of the last error when GetMessageA fails; kViewCreationCanceled when it takes
+// WM_QUIT from the queue (the quit message is consumed).
+[[nodiscard]] HRESULT pump_one_message() noexcept;
 
 // Records the first result the engine delivers and returns S_OK to it.
 template <typename Handler, typename Result>
 class CompletionRecorder final : public ComObject<Handler> {
  public:
-  CompletionRecorder() noexcept = default;
-
   HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, Result* result) noexcept override {
     if (!delivered_) {
       delivered_ = true;
@@ -28,11 +30,13 @@ class CompletionRecorder final : public ComObject<Handler> {
     return S_OK;
   }
 
-  [[nodiscard]] bool delivered() const noexcept { return delivered_; }
-
-  // The delivered outcome: the error code when it failed, E_POINTER when it succeeded without
-  // an object, otherwise S_OK and the object.
-  [[nodiscard]] HRESULT take(Microsoft::WRL::ComPtr<Result>& result) noexcept {
+  // Pumps every message of the thread until the engine has delivered, then its outcome: the
+  // error code when it failed, E_POINTER when it succeeded without an object, otherwise S_OK and
+  // the object. A failure of the pump (pump_one_message) ends the wait with it.
+  [[nodiscard]] HRESULT wait_for(Microsoft::WRL::ComPtr<Result>& result) noexcept {
+    while (!delivered_) {
+      MIRVOT_RETURN_IF_FAILED(pump_one_message());
+    }
     if (FAILED(error_code_)) {
       return error_code_;
     }
@@ -57,26 +61,5 @@ using EnvironmentCompletion =
 using ControllerCompletion =
     CompletionRecorder<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler,
                        ICoreWebView2Controller>;
-
-// Pumps every message of the thread (GetMessageA, TranslateMessage, DispatchMessageA; forged
-// copies of system messages are dropped, see forged_message.h) until `completion` has been
-// delivered. Nothing when it was; an error when GetMessageA fails
-// (HRESULT_FROM_WIN32 of the last error) or takes WM_QUIT from the queue (TaskCanceled; the
-// quit message is consumed).
-template <typename Completion>
-[[nodiscard]] std::optional<WebView2Error> wait_for_completion(const Completion& completion);
-
-// The pump itself: one GetMessageA turn. Nothing when a message was dispatched.
-[[nodiscard]] std::optional<WebView2Error> pump_one_message();
-
-template <typename Completion>
-std::optional<WebView2Error> wait_for_completion(const Completion& completion) {
-  while (!completion.delivered()) {
-    if (auto error = pump_one_message()) {
-      return error;
-    }
-  }
-  return std::nullopt;
-}
 
 }  // namespace mirvot

@@ -4,10 +4,9 @@
 
 #include <array>
 #include <cstring>
-#include <new>
-#include <utility>
 
 #include "common/com_object.h"
+#include "common/out_of_memory.h"
 
 namespace mirvot {
 namespace {
@@ -15,39 +14,10 @@ namespace {
 // A locale name fits 31 characters and its terminator; a longer one counts as none.
 constexpr int kLocaleNameBufferUnits = 32;
 
-// A new CoTaskMemAlloc copy of a string, as the getters hand out.
-HRESULT copy_to_task_memory(const std::wstring& text, LPWSTR* value) noexcept {
-  if (value == nullptr) {
-    return E_POINTER;
-  }
-  *value = nullptr;
-  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  auto* copy = static_cast<wchar_t*>(::CoTaskMemAlloc(bytes));
-  if (copy == nullptr) {
-    return E_OUTOFMEMORY;
-  }
-  std::memcpy(copy, text.c_str(), bytes);
-  *value = copy;
-  return S_OK;
-}
-
-template <typename T>
-HRESULT get_value(T stored, T* value) noexcept {
-  if (value == nullptr) {
-    return E_POINTER;
-  }
-  *value = stored;
-  return S_OK;
-}
-
 }  // namespace
 
-std::wstring build_browser_arguments(bool autoplay) {
-  std::wstring arguments = kDisabledBrowserFeatures;
-  if (autoplay) {
-    arguments += kAutoplaySwitch;
-  }
-  return arguments;
+std::wstring browser_arguments() {
+  return std::wstring(kDisabledBrowserFeatures) + kAutoplaySwitch;
 }
 
 std::wstring locale_name_for_language(LANGID language) {
@@ -67,80 +37,41 @@ std::wstring user_ui_locale_name() {
 
 Microsoft::WRL::ComPtr<EnvironmentOptions> EnvironmentOptions::create_for_browser_view() noexcept {
   Microsoft::WRL::ComPtr<EnvironmentOptions> options =
-      AdoptComReference(new (std::nothrow) EnvironmentOptions());
+      AdoptComReference(MakeComObject<EnvironmentOptions>());
   if (!options) {
     return nullptr;
   }
-  try {
-    options->additional_browser_arguments_ = build_browser_arguments(/*autoplay=*/true);
+  const bool filled = CatchOutOfMemory(false, [&] {
+    options->additional_browser_arguments_ = browser_arguments();
     options->language_ = user_ui_locale_name();
     options->target_compatible_browser_version_ = kTargetCompatibleBrowserVersion;
-  } catch (...) {
-    return nullptr;
-  }
-  if (FAILED(::CoCreateFreeThreadedMarshaler(options->AsUnknown(),
-                                             options->marshaler_.GetAddressOf()))) {
+    return true;
+  });
+  if (!filled || FAILED(::CoCreateFreeThreadedMarshaler(options->AsUnknown(),
+                                                        options->marshaler_.GetAddressOf()))) {
     return nullptr;
   }
   return options;
 }
 
-HRESULT EnvironmentOptions::store(std::wstring& field, LPCWSTR value) noexcept {
-  try {
-    field = value != nullptr ? value : L"";
-  } catch (...) {
+HRESULT EnvironmentOptions::read_text(const std::wstring& text, LPWSTR* value) noexcept {
+  if (value == nullptr) {
+    return E_POINTER;
+  }
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  *value = static_cast<wchar_t*>(::CoTaskMemAlloc(bytes));
+  if (*value == nullptr) {
     return E_OUTOFMEMORY;
   }
+  std::memcpy(*value, text.c_str(), bytes);
   return S_OK;
 }
 
-HRESULT EnvironmentOptions::get_AdditionalBrowserArguments(LPWSTR* value) noexcept {
-  return copy_to_task_memory(additional_browser_arguments_, value);
-}
-
-HRESULT EnvironmentOptions::put_AdditionalBrowserArguments(LPCWSTR value) noexcept {
-  return store(additional_browser_arguments_, value);
-}
-
-HRESULT EnvironmentOptions::get_Language(LPWSTR* value) noexcept {
-  return copy_to_task_memory(language_, value);
-}
-
-HRESULT EnvironmentOptions::put_Language(LPCWSTR value) noexcept { return store(language_, value); }
-
-HRESULT EnvironmentOptions::get_TargetCompatibleBrowserVersion(LPWSTR* value) noexcept {
-  return copy_to_task_memory(target_compatible_browser_version_, value);
-}
-
-HRESULT EnvironmentOptions::put_TargetCompatibleBrowserVersion(LPCWSTR value) noexcept {
-  return store(target_compatible_browser_version_, value);
-}
-
-HRESULT EnvironmentOptions::get_AllowSingleSignOnUsingOSPrimaryAccount(BOOL* allow) noexcept {
-  return get_value(allow_single_sign_on_using_os_primary_account_, allow);
-}
-
-HRESULT EnvironmentOptions::put_AllowSingleSignOnUsingOSPrimaryAccount(BOOL allow) noexcept {
-  allow_single_sign_on_using_os_primary_account_ = allow;
-  return S_OK;
-}
-
-HRESULT EnvironmentOptions::get_ExclusiveUserDataFolderAccess(BOOL* value) noexcept {
-  return get_value(exclusive_user_data_folder_access_, value);
-}
-
-HRESULT EnvironmentOptions::put_ExclusiveUserDataFolderAccess(BOOL value) noexcept {
-  exclusive_user_data_folder_access_ = value;
-  return S_OK;
-}
-
-HRESULT EnvironmentOptions::get_IsCustomCrashReportingEnabled(BOOL* value) noexcept {
-  return get_value(is_custom_crash_reporting_enabled_, value);
-}
-
-HRESULT EnvironmentOptions::put_IsCustomCrashReportingEnabled(BOOL value) noexcept {
-  is_custom_crash_reporting_enabled_ = value;
-  return S_OK;
+HRESULT EnvironmentOptions::write_text(std::wstring& field, LPCWSTR value) noexcept {
+  return CatchOutOfMemory(E_OUTOFMEMORY, [&] {
+    field = value != nullptr ? value : L"";
+    return S_OK;
+  });
 }
 
 HRESULT EnvironmentOptions::GetCustomSchemeRegistrations(
@@ -177,60 +108,10 @@ HRESULT EnvironmentOptions::SetCustomSchemeRegistrations(
   if (count > 0 && schemeRegistrations == nullptr) {
     return E_POINTER;
   }
-  try {
-    std::vector<Microsoft::WRL::ComPtr<ICoreWebView2CustomSchemeRegistration>> stored(
-        schemeRegistrations, schemeRegistrations + count);
-    custom_scheme_registrations_ = std::move(stored);
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
-  return S_OK;
-}
-
-HRESULT EnvironmentOptions::get_EnableTrackingPrevention(BOOL* value) noexcept {
-  return get_value(enable_tracking_prevention_, value);
-}
-
-HRESULT EnvironmentOptions::put_EnableTrackingPrevention(BOOL value) noexcept {
-  enable_tracking_prevention_ = value;
-  return S_OK;
-}
-
-HRESULT EnvironmentOptions::get_AreBrowserExtensionsEnabled(BOOL* value) noexcept {
-  return get_value(are_browser_extensions_enabled_, value);
-}
-
-HRESULT EnvironmentOptions::put_AreBrowserExtensionsEnabled(BOOL value) noexcept {
-  are_browser_extensions_enabled_ = value;
-  return S_OK;
-}
-
-HRESULT EnvironmentOptions::get_ChannelSearchKind(
-    COREWEBVIEW2_CHANNEL_SEARCH_KIND* value) noexcept {
-  return get_value(channel_search_kind_, value);
-}
-
-HRESULT EnvironmentOptions::put_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND value) noexcept {
-  channel_search_kind_ = value;
-  return S_OK;
-}
-
-HRESULT EnvironmentOptions::get_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS* value) noexcept {
-  return get_value(release_channels_, value);
-}
-
-HRESULT EnvironmentOptions::put_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS value) noexcept {
-  release_channels_ = value;
-  return S_OK;
-}
-
-HRESULT EnvironmentOptions::get_ScrollBarStyle(COREWEBVIEW2_SCROLLBAR_STYLE* value) noexcept {
-  return get_value(scroll_bar_style_, value);
-}
-
-HRESULT EnvironmentOptions::put_ScrollBarStyle(COREWEBVIEW2_SCROLLBAR_STYLE value) noexcept {
-  scroll_bar_style_ = value;
-  return S_OK;
+  return CatchOutOfMemory(E_OUTOFMEMORY, [&] {
+    custom_scheme_registrations_.assign(schemeRegistrations, schemeRegistrations + count);
+    return S_OK;
+  });
 }
 
 HRESULT EnvironmentOptions::GetIids(ULONG* iidCount, IID** iids) noexcept {
@@ -248,10 +129,6 @@ HRESULT EnvironmentOptions::GetRuntimeClassName(HSTRING* className) noexcept {
   }
   *className = nullptr;
   return E_NOTIMPL;
-}
-
-HRESULT EnvironmentOptions::GetTrustLevel(TrustLevel* trustLevel) noexcept {
-  return get_value(BaseTrust, trustLevel);
 }
 
 HRESULT EnvironmentOptions::QueryExtraInterface(REFIID riid, void** object) noexcept {

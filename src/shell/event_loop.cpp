@@ -1,18 +1,17 @@
 #include "shell/event_loop.h"
 
 #include <new>
-#include <utility>
 
 #include "common/hresult.h"
+#include "common/out_of_memory.h"
 #include "shell/dpi_awareness.h"
-#include "shell/forged_message.h"
+#include "shell/own_windows.h"
 
 namespace mirvot {
 namespace {
 
-// The loop, if one exists. Only its own thread reads it in earnest (current() checks the
-// thread), so a plain pointer suffices.
-EventLoop* g_loop = nullptr;
+// The loop, if one exists: there is one at a time.
+const EventLoop* g_loop = nullptr;
 
 // Marks a handler call for its duration, so that events arising inside it are queued.
 class HandlerScope {
@@ -28,35 +27,40 @@ class HandlerScope {
 
 }  // namespace
 
-EventLoop::EventLoop() : thread_id_(::GetCurrentThreadId()) {}
+EventLoop::EventLoop(const EventLoopFunctions& functions)
+    : thread_id_(::GetCurrentThreadId()),
+      functions_(functions),
+      link_(std::make_shared<EventLoop*>(this)) {}
 
 EventLoop::~EventLoop() {
   // Windows that outlive the loop have nobody to report to any more; their events are dropped.
+  *link_ = nullptr;
   if (g_loop == this) {
     g_loop = nullptr;
   }
 }
 
 HRESULT EventLoop::create(std::unique_ptr<EventLoop>& loop) noexcept {
+  return create(loop, EventLoopFunctions{&::MsgWaitForMultipleObjectsEx});
+}
+
+HRESULT EventLoop::create(std::unique_ptr<EventLoop>& loop,
+                          const EventLoopFunctions& functions) noexcept {
   if (g_loop != nullptr) {
     return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
   }
   loop.reset();
   // Before any window exists: the awareness of a window is fixed when it is created.
-  declare_process_dpi_awareness();
-  try {
-    // The event queue allocates as it is made.
-    loop.reset(new EventLoop());
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
-  g_loop = loop.get();
-  return S_OK;
-}
-
-EventLoop* EventLoop::current() noexcept {
-  EventLoop* const loop = g_loop;
-  return loop != nullptr && loop->thread_id_ == ::GetCurrentThreadId() ? loop : nullptr;
+  declare_dpi_awareness();
+  // The event queue and the windows' link allocate as they are made.
+  return CatchOutOfMemory(E_OUTOFMEMORY, [&] {
+    loop.reset(new (std::nothrow) EventLoop(functions));
+    if (!loop) {
+      return E_OUTOFMEMORY;
+    }
+    g_loop = loop.get();
+    return S_OK;
+  });
 }
 
 void EventLoop::send_window_event(WindowId window, const WindowEvent& event) {
@@ -85,7 +89,6 @@ HRESULT EventLoop::run(ApplicationHandler& handler) {
     return kLoopAlreadyRunning;
   }
   handler_ = &handler;
-  exit_requested_ = false;
   struct EndOfRun {
     EventLoop& loop;
     ~EndOfRun() { loop.handler_ = nullptr; }
@@ -97,15 +100,15 @@ HRESULT EventLoop::run(ApplicationHandler& handler) {
   }
   deliver_queued_events();
 
-  while (!exit_requested_) {
+  for (;;) {
     // Sleeps until a message or input arrives; no timeout, no polling.
     const DWORD wait =
-        ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        functions_.wait_for_messages(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (wait == WAIT_FAILED) {
       return LastErrorAsFailure();
     }
     MSG message{};
-    while (!exit_requested_ && ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (is_forged_system_message(message)) {
         continue;
       }
@@ -113,7 +116,6 @@ HRESULT EventLoop::run(ApplicationHandler& handler) {
       ::DispatchMessageW(&message);
     }
   }
-  return S_OK;
 }
 
 }  // namespace mirvot

@@ -6,6 +6,7 @@
 
 #include "common/com_object.h"
 #include "common/hresult.h"
+#include "common/own_messages.h"
 #include "common/owners.h"
 #include "common/wide_text.h"
 #include "shell/core/download_path.h"
@@ -21,7 +22,7 @@ class CloseRequestResponse final : public ComObject<ICoreWebView2WindowCloseRequ
 
   HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* /*sender*/,
                                    IUnknown* /*args*/) noexcept override {
-    return ::DestroyWindow(host_) ? S_OK : LastErrorAsFailure();
+    return DestroyOwnWindow(host_) ? S_OK : LastErrorAsFailure();
   }
 
  private:
@@ -96,18 +97,18 @@ class DownloadResponse final : public ComObject<ICoreWebView2DownloadStartingEve
 ComPtr<ICoreWebView2WindowCloseRequestedEventHandler> make_close_request_response(
     HWND host) noexcept {
   return AdoptComReference<ICoreWebView2WindowCloseRequestedEventHandler>(
-      new (std::nothrow) CloseRequestResponse(host));
+      MakeComObject<CloseRequestResponse>(host));
 }
 
 ComPtr<ICoreWebView2NewWindowRequestedEventHandler> make_new_window_response() noexcept {
-  return AdoptComReference<ICoreWebView2NewWindowRequestedEventHandler>(new (std::nothrow)
-                                                                            NewWindowResponse());
+  return AdoptComReference<ICoreWebView2NewWindowRequestedEventHandler>(
+      MakeComObject<NewWindowResponse>());
 }
 
 ComPtr<ICoreWebView2DownloadStartingEventHandler> make_download_response(
     DownloadStartedCallback onDownloadStarted) noexcept {
   return AdoptComReference<ICoreWebView2DownloadStartingEventHandler>(
-      new (std::nothrow) DownloadResponse(std::move(onDownloadStarted)));
+      MakeComObject<DownloadResponse>(std::move(onDownloadStarted)));
 }
 
 }  // namespace mirvot

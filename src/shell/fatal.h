@@ -4,10 +4,10 @@
 //  * fatal_error: a start-up step the program cannot do without has failed. A short report
 //    goes to standard error (a windowed program started from the desktop has none, so it is
 //    usually lost) and the process ends through the system's fail-fast path, which runs no
-//    handlers, no destructors and shows no dialog. The report reads
+//    handlers, no destructors and shows no dialog. Whatever failed, the report has one fixed
+//    form, by which whoever reads a captured standard error knows a fatal end:
 //      thread 'main' panicked at <file>:<line>:
 //      called `Result::unwrap()` on an `Err` value: <description>
-//    so it looks like every other fatal report of the shell.
 //    The path runs once: anything that enters it again while it runs (an exception's text that
 //    aborts, say) ends the process through fail-fast at once, without a second report.
 //  * exit_on_close: the user closed the main window; the process ends at once with code 0.

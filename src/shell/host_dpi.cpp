@@ -1,33 +1,19 @@
 #include "shell/host_dpi.h"
 
 #include "common/optional_function.h"
+#include "common/owners.h"
 #include "shell/core/view_size.h"
-#include "shell/system_modules.h"
 
 namespace mirvot {
 namespace {
 
-// The window's device context, released again when the probe is done.
-class WindowDeviceContext {
- public:
-  explicit WindowDeviceContext(HWND window) noexcept : window_(window), dc_(::GetDC(window)) {}
-  ~WindowDeviceContext() {
-    if (dc_ != nullptr) {
-      ::ReleaseDC(window_, dc_);
-    }
-  }
-  WindowDeviceContext(const WindowDeviceContext&) = delete;
-  WindowDeviceContext& operator=(const WindowDeviceContext&) = delete;
-  [[nodiscard]] HDC get() const noexcept { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-};
-
 int device_context_dpi(HWND window) noexcept {
-  const WindowDeviceContext dc(window);
-  return dc.get() != nullptr ? ::GetDeviceCaps(dc.get(), LOGPIXELSX) : 0;
+  const HDC dc = ::GetDC(window);
+  if (dc == nullptr) {
+    return 0;
+  }
+  const UniqueWindowDeviceContext owner(WindowDeviceContext{window, dc});
+  return ::GetDeviceCaps(dc, LOGPIXELSX);
 }
 
 std::uint32_t dpi_or_default(UINT dpi) noexcept { return dpi == 0 ? kDefaultDpi : dpi; }
@@ -38,10 +24,10 @@ const HostDpiFunctions& system_host_dpi_functions() noexcept {
   static const HostDpiFunctions functions = [] {
     HostDpiFunctions found;
     found.get_dpi_for_window =
-        FindFunction<decltype(found.get_dpi_for_window)>(user32_module(), "GetDpiForWindow");
+        FindLoadedFunction<decltype(found.get_dpi_for_window)>(L"user32.dll", "GetDpiForWindow");
     if (found.get_dpi_for_window == nullptr) {
-      found.get_dpi_for_monitor =
-          FindFunction<decltype(found.get_dpi_for_monitor)>(shcore_module(), "GetDpiForMonitor");
+      found.get_dpi_for_monitor = FindFunction<decltype(found.get_dpi_for_monitor)>(
+          LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
     }
     found.monitor_from_window = &::MonitorFromWindow;
     found.is_process_dpi_aware = &::IsProcessDPIAware;

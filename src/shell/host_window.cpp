@@ -1,6 +1,8 @@
 #include "shell/host_window.h"
 
 #include "common/hresult.h"
+#include "common/own_messages.h"
+#include "shell/own_windows.h"
 
 namespace mirvot {
 namespace {
@@ -35,14 +37,9 @@ LRESULT CALLBACK host_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool is_host_window(HWND window) noexcept {
-  return window != nullptr &&
-         ::GetClassLongPtrW(window, GCLP_WNDPROC) == reinterpret_cast<ULONG_PTR>(&host_window_proc);
-}
-
 void register_host_window_class() noexcept {
   const WNDCLASSEXW windowClass = host_window_class();
-  if (::RegisterClassExW(&windowClass) != 0) {
+  if (register_own_window_class(windowClass) != 0) {
     return;
   }
   WNDCLASSEXW existing{};
@@ -54,7 +51,7 @@ void register_host_window_class() noexcept {
     return;
   }
   ::UnregisterClassW(kHostWindowClassName, windowClass.hInstance);
-  ::RegisterClassExW(&windowClass);
+  register_own_window_class(windowClass);
 }
 
 HRESULT create_host_window(HWND parent, HWND* host) noexcept {
@@ -72,7 +69,7 @@ HRESULT create_host_window(HWND parent, HWND* host) noexcept {
   }
   if (!::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, kRaiseToTopFlags)) {
     const HRESULT hr = LastErrorAsFailure();
-    ::DestroyWindow(window);
+    static_cast<void>(DestroyOwnWindow(window));
     return hr;
   }
   *host = window;

@@ -18,25 +18,10 @@ static_assert(kHostResizeFlags == 0x4014);
 // engine's window); everything else is default handling.
 LRESULT CALLBACK host_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Whether `window` is of the host window class: its class's window procedure is the host's.
-[[nodiscard]] bool is_host_window(HWND window) noexcept;
-
 // Registers the host window class in this program's module. A class of that name that is
 // already registered with our procedure is reused; one registered with another procedure is
 // replaced. Failures are not reported: creating the host window then fails instead.
 void register_host_window_class() noexcept;
-
-// A host window that is destroyed unless ownership is given up: a view whose creation failed
-// leaves no window behind. A finished view's host is owned by the main window.
-// The traits' names are the ones UniqueOwner, a common (Win32-style) template, asks for.
-struct HostWindowTraits {
-  using Handle = HWND;
-  // NOLINTBEGIN(readability-identifier-naming)
-  static Handle Invalid() noexcept { return nullptr; }
-  static void Free(Handle h) noexcept { ::DestroyWindow(h); }
-  // NOLINTEND(readability-identifier-naming)
-};
-using UniqueHostWindow = UniqueOwner<HostWindowTraits>;
 
 // Creates the host window as a visible child of `parent` covering its client area and raises
 // it to the top of its siblings. On failure nothing is left behind and *host is null.

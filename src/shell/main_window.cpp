@@ -11,23 +11,26 @@
 
 #include "common/hresult.h"
 #include "common/optional_function.h"
+#include "common/out_of_memory.h"
+#include "common/own_messages.h"
 #include "common/startup_marks.h"
 #include "shell/core/view_size.h"
 #include "shell/fatal.h"
 #include "shell/file_drop_target.h"
 #include "shell/host_dpi.h"
-#include "shell/system_modules.h"
-#include "shell/window_destruction.h"
+#include "shell/own_windows.h"
 
 namespace mirvot {
 
 struct MainWindowState {
   double scale_factor = 1.0;
+  // The loop the window was created with, which its events go to.
+  EventLoop::Link loop;
   // Where the window's DPI is read: the system's functions, or a test's.
-  const HostDpiFunctions* dpi_functions = nullptr;
-  // Set by ~MainWindow just before it posts kDestroyRequest. The request's number is one that
-  // any program can post to any window; only a request this flag confirms is carried out.
-  bool destroy_requested = false;
+  HostDpiFunctions dpi_functions;
+  // Made by ~MainWindow just before it posts kDestroyRequest. The request's number is one that
+  // any program can post to any window; only a request the program marked is carried out.
+  std::optional<OwnMessage> destroy_request;
   // The window shows this icon; it must live as long as the window can.
   UniqueIcon icon;
   // Registered with OLE for the window's life; revoked when the window is destroyed.
@@ -44,8 +47,8 @@ static_assert(kExtendedStyle == 0x00040110);
 // window exists.
 constexpr DWORD kStyle = WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_SIZEBOX;
 static_assert(kStyle == 0x06CC0000);
-// Posted by ~MainWindow: the window destroys itself when the loop dispatches it, provided its
-// state says the request is its owner's (MainWindowState::destroy_requested).
+// Posted by ~MainWindow: the window destroys itself when the loop dispatches it, provided the
+// request is the program's own (MainWindowState::destroy_request).
 constexpr UINT kDestroyRequest = WM_APP + 1;
 // The largest client extent asked for, leaving room for the frame in a 32-bit rectangle.
 constexpr std::uint32_t kLargestClientExtent = 0x3FFFFFFF;
@@ -82,7 +85,7 @@ std::optional<WindowEvent> resize_to_current_client_area(HWND hwnd) noexcept {
 // window's DPI really changed and the notice did not come through another thread's send (the
 // system's comes on this thread): it keeps the window's logical size on the new monitor.
 void take_dpi_change(HWND hwnd, MainWindowState& state, LPARAM suggestedRect) noexcept {
-  const double scale = scale_from_dpi(host_window_dpi(hwnd, *state.dpi_functions));
+  const double scale = scale_from_dpi(host_window_dpi(hwnd, state.dpi_functions));
   const bool changed = scale != state.scale_factor;
   state.scale_factor = scale;
   const auto* suggested = reinterpret_cast<const RECT*>(suggestedRect);
@@ -93,9 +96,11 @@ void take_dpi_change(HWND hwnd, MainWindowState& state, LPARAM suggestedRect) no
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void ReportEvent(HWND hwnd, const WindowEvent& event) {
-  if (EventLoop* const loop = EventLoop::current()) {
-    loop->send_window_event(hwnd, event);
+// To the loop the window was created with, while it exists.
+void report_event(HWND hwnd, const WindowEvent& event) {
+  const MainWindowState* const state = state_of(hwnd);
+  if (state != nullptr && *state->loop != nullptr) {
+    (*state->loop)->send_window_event(hwnd, event);
   }
 }
 
@@ -127,7 +132,7 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     }
     case WM_NCDESTROY: {
-      if (!is_destroyed_by_program(hwnd)) {
+      if (!IsOwnMessage(hwnd, message)) {
         return 0;  // a copy: the window and its state live on, and so does its title
       }
       SharedState* const holder = state_holder(hwnd);
@@ -136,7 +141,7 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     }
     case WM_DESTROY:
-      if (!is_destroyed_by_program(hwnd)) {
+      if (!IsOwnMessage(hwnd, message)) {
         return 0;  // a copy: the drop target stays
       }
       if (MainWindowState* const state = state_of(hwnd); state != nullptr && state->drop_target) {
@@ -147,12 +152,12 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       // The size is the window's own, not the message's: a copy of WM_SIZE that another
       // program sent or posted then only fits the view to the size the window has.
       if (const std::optional<WindowEvent> resized = resize_to_current_client_area(hwnd)) {
-        ReportEvent(hwnd, *resized);
+        report_event(hwnd, *resized);
       }
       break;
     case WM_CLOSE:
       // The application decides; the window is not destroyed by a close request.
-      ReportEvent(hwnd, {WindowEvent::Kind::CloseRequested});
+      report_event(hwnd, {WindowEvent::Kind::CloseRequested});
       return 0;
     case WM_DPICHANGED:
       if (MainWindowState* const state = state_of(hwnd)) {
@@ -160,9 +165,8 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case kDestroyRequest:
-      if (const MainWindowState* const state = state_of(hwnd);
-          state != nullptr && state->destroy_requested) {
-        destroy_own_window(hwnd);
+      if (IsOwnMessage(hwnd, message)) {
+        static_cast<void>(DestroyOwnWindow(hwnd));
       }
       return 0;
     default:
@@ -189,7 +193,7 @@ void register_main_window_class(HINSTANCE module) noexcept {
   windowClass.hInstance = module;
   windowClass.lpszClassName = kClassName;
   // Fails harmlessly when the class exists from an earlier window: that class is used.
-  ::RegisterClassExW(&windowClass);
+  register_own_window_class(windowClass);
 }
 
 // OLE keeps the drop target until the window is destroyed. A thread that cannot host OLE
@@ -214,7 +218,7 @@ void add_minimize_and_maximize_boxes(HWND hwnd) noexcept {
 void adjust_frame_for_client(RECT& rect, DWORD style, DWORD extendedStyle, UINT dpi) noexcept {
   using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
   static const auto adjustForDpi =
-      FindFunction<AdjustForDpi>(user32_module(), "AdjustWindowRectExForDpi");
+      FindLoadedFunction<AdjustForDpi>(L"user32.dll", "AdjustWindowRectExForDpi");
   if (adjustForDpi != nullptr) {
     adjustForDpi(&rect, style, FALSE, extendedStyle, dpi);
   } else {
@@ -263,13 +267,13 @@ HRESULT MainWindow::create(EventLoop& loop, const WindowAttributes& attributes,
   if (::GetCurrentThreadId() != loop.thread_id()) {
     return RPC_E_WRONG_THREAD;
   }
-  SharedState state;
-  try {
-    state = std::make_shared<MainWindowState>();
-  } catch (const std::bad_alloc&) {
+  SharedState state =
+      CatchOutOfMemory(SharedState(), [] { return std::make_shared<MainWindowState>(); });
+  if (!state) {
     return E_OUTOFMEMORY;
   }
-  state->dpi_functions = &dpiFunctions;
+  state->loop = loop.link();
+  state->dpi_functions = dpiFunctions;
 
   // The thread becomes a single-threaded apartment, which drag and drop needs; this is never
   // undone, and a thread that already is one just counts another initialisation.
@@ -299,7 +303,7 @@ HRESULT MainWindow::create(EventLoop& loop, const WindowAttributes& attributes,
 
   window.reset(new (std::nothrow) MainWindow(hwnd, std::move(state)));
   if (!window) {
-    destroy_own_window(hwnd);
+    static_cast<void>(DestroyOwnWindow(hwnd));
     return E_OUTOFMEMORY;
   }
   return S_OK;
@@ -312,16 +316,11 @@ MainWindow::~MainWindow() {
   // Only while the handle still names this window: a window destroyed meanwhile may have
   // handed its handle on to another one.
   if (state_of(hwnd_) == state_.get()) {
-    state_->destroy_requested = true;
+    state_->destroy_request.emplace(hwnd_, kDestroyRequest);
     ::PostMessageW(hwnd_, kDestroyRequest, 0, 0);
   }
 }
 
 double MainWindow::scale_factor() const noexcept { return state_->scale_factor; }
-
-bool is_main_window(HWND window) noexcept {
-  return window != nullptr && ::GetClassLongPtrW(window, GCLP_WNDPROC) ==
-                                  reinterpret_cast<ULONG_PTR>(&main_window_procedure);
-}
 
 }  // namespace mirvot

@@ -26,14 +26,14 @@ struct MainWindowState;
 
 class MainWindow {
  public:
-  // Creates and shows the window on the loop's thread. Its class "Window Class" is registered
-  // before every creation (an existing registration is reused). Fails with the creation's
-  // Win32 error as an HRESULT, or RPC_E_WRONG_THREAD on another thread than the loop's; a
-  // missing icon or a failed drop-target registration is not a failure.
+  // Creates and shows the window on the loop's thread; its events go to that loop. Its class
+  // "Window Class" is registered before every creation (an existing registration is reused).
+  // Fails with the creation's Win32 error as an HRESULT, or RPC_E_WRONG_THREAD on another thread
+  // than the loop's; a missing icon or a failed drop-target registration is not a failure.
   [[nodiscard]] static HRESULT create(EventLoop& loop, const WindowAttributes& attributes,
                                       std::unique_ptr<MainWindow>& window) noexcept;
   // The same with the functions the window's DPI is read from, at creation and whenever the
-  // window is told of a DPI change; they must outlive the window.
+  // window is told of a DPI change; the window keeps a copy of them.
   [[nodiscard]] static HRESULT create(EventLoop& loop, const WindowAttributes& attributes,
                                       std::unique_ptr<MainWindow>& window,
                                       const HostDpiFunctions& dpiFunctions) noexcept;
@@ -45,7 +45,6 @@ class MainWindow {
   MainWindow& operator=(const MainWindow&) = delete;
 
   [[nodiscard]] HWND hwnd() const noexcept { return hwnd_; }
-  [[nodiscard]] WindowId id() const noexcept { return hwnd_; }
   // The window's DPI divided by 96, kept current when the window moves to a monitor of
   // another DPI (read from the window when the system says so).
   [[nodiscard]] double scale_factor() const noexcept;
@@ -58,9 +57,5 @@ class MainWindow {
   // gone.
   std::shared_ptr<MainWindowState> state_;
 };
-
-// Whether `window` is of the main window's class: its class's window procedure is the main
-// window's (a subclass, such as the view's hook, does not change that).
-[[nodiscard]] bool is_main_window(HWND window) noexcept;
 
 }  // namespace mirvot

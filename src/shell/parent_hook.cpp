@@ -5,39 +5,36 @@
 #include <new>
 
 #include "common/optional_function.h"
+#include "common/own_messages.h"
 #include "shell/host_window.h"
-#include "shell/window_destruction.h"
 
 namespace mirvot {
 namespace {
 
 // The hook's own reference to the controller, kept on the heap and handed to the subclass as
-// its reference data.
+// its reference data, with the subclass functions the hook was installed with: it hands
+// messages on and removes itself with those.
 struct ParentHookCell {
   Microsoft::WRL::ComPtr<ICoreWebView2Controller> controller;
-  // Set by request_parent_hook_removal right before it sends kRemoveParentHookMessage. Any program
-  // can post that number to the main window; only a removal this flag confirms takes place.
-  bool removal_requested = false;
+  SubclassFunctions functions;
 };
 
-BOOL remove_subclass(HWND window, UINT_PTR id) noexcept {
-  const auto remove = system_subclass_functions().remove;
-  return remove != nullptr ? remove(window, parent_hook_proc, id) : FALSE;
-}
-
-bool find_hook(HWND window, ParentHookCell** cell) noexcept {
-  const auto getWindowSubclass = system_subclass_functions().get;
+// The cell of the hook on `window`, or null when it has none.
+ParentHookCell* find_hook(HWND window, const SubclassFunctions& functions) noexcept {
   DWORD_PTR referenceData = 0;
-  if (getWindowSubclass == nullptr ||
-      !getWindowSubclass(window, parent_hook_proc, kParentHookId, &referenceData)) {
-    return false;
+  if (functions.get == nullptr ||
+      !functions.get(window, parent_hook_proc, kParentHookId, &referenceData)) {
+    return nullptr;
   }
-  *cell = reinterpret_cast<ParentHookCell*>(referenceData);
-  return true;
+  return reinterpret_cast<ParentHookCell*>(referenceData);
 }
 
-ParentHookCell* cell_of(DWORD_PTR referenceData) noexcept {
-  return reinterpret_cast<ParentHookCell*>(referenceData);
+// Removes the hook, and frees its cell only once the subclass is gone: a subclass left in place
+// keeps using its cell.
+void remove_hook(HWND window, ParentHookCell* cell, const SubclassFunctions& functions) noexcept {
+  if (functions.remove != nullptr && functions.remove(window, parent_hook_proc, kParentHookId)) {
+    delete cell;
+  }
 }
 
 void fit_to_client_area(HWND window, ICoreWebView2Controller* controller) noexcept {
@@ -58,7 +55,7 @@ void fit_to_client_area(HWND window, ICoreWebView2Controller* controller) noexce
 
 const SubclassFunctions& system_subclass_functions() noexcept {
   static const SubclassFunctions functions = [] {
-    const HMODULE module = ::LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const HMODULE module = LoadSystemLibrary(L"comctl32.dll");
     SubclassFunctions found;
     found.set = FindFunction<decltype(found.set)>(module, "SetWindowSubclass");
     found.get = FindFunction<decltype(found.get)>(module, "GetWindowSubclass");
@@ -70,9 +67,13 @@ const SubclassFunctions& system_subclass_functions() noexcept {
 }
 
 LRESULT CALLBACK parent_hook_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                  UINT_PTR id, DWORD_PTR referenceData) {
-  ParentHookCell* const cell = cell_of(referenceData);
-  ICoreWebView2Controller* const controller = cell != nullptr ? cell->controller.Get() : nullptr;
+                                  UINT_PTR /*id*/, DWORD_PTR referenceData) {
+  auto* const cell = reinterpret_cast<ParentHookCell*>(referenceData);
+  // Copied first: removing the hook frees the cell. The hook is only installed where
+  // DefSubclassProc exists (install_parent_hook), so messages go on down the window's chain to
+  // its own procedure; DefWindowProcW would skip that procedure.
+  const auto defaultProc = cell->functions.default_proc;
+  ICoreWebView2Controller* const controller = cell->controller.Get();
   switch (message) {
     case WM_SIZE:
       // The window's own state decides, not the message's: a copy that another program sent
@@ -97,20 +98,14 @@ LRESULT CALLBACK parent_hook_proc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_DESTROY:
       // Only when the view asked for it, or when the window really goes: a copy of either
       // message from another program leaves the hook in place.
-      if (message == kRemoveParentHookMessage ? cell != nullptr && cell->removal_requested
-                                              : is_destroyed_by_program(window)) {
-        remove_subclass(window, id);
-        delete cell;
+      if (IsOwnMessage(window, message)) {
+        remove_hook(window, cell, cell->functions);
       }
       break;
     default:
       break;
   }
-  // The hook is only installed where DefSubclassProc exists (install_parent_hook): the message
-  // goes on down the window's chain to its own procedure. DefWindowProcW would skip that
-  // procedure, so nothing is done with a message that could not be handed on.
-  const auto defaultProc = system_subclass_functions().default_proc;
-  return defaultProc != nullptr ? defaultProc(window, message, wParam, lParam) : 0;
+  return defaultProc(window, message, wParam, lParam);
 }
 
 void install_parent_hook(HWND parent, ICoreWebView2Controller* controller,
@@ -118,21 +113,18 @@ void install_parent_hook(HWND parent, ICoreWebView2Controller* controller,
   if (functions.set == nullptr || functions.default_proc == nullptr) {
     return;
   }
-  auto* cell = new (std::nothrow) ParentHookCell{controller};
+  auto* cell = new (std::nothrow) ParentHookCell{controller, functions};
   if (cell == nullptr) {
     return;
   }
   // A hook that is already there (a view built earlier on the same window) would be replaced
   // along with its reference data; its reference is dropped here instead of leaking.
-  ParentHookCell* previous = nullptr;
-  const bool hadHook = find_hook(parent, &previous);
+  ParentHookCell* const previous = find_hook(parent, functions);
   if (!functions.set(parent, parent_hook_proc, kParentHookId, reinterpret_cast<DWORD_PTR>(cell))) {
     delete cell;
     return;
   }
-  if (hadHook) {
-    delete previous;
-  }
+  delete previous;
 }
 
 void install_parent_hook(HWND parent, ICoreWebView2Controller* controller) noexcept {
@@ -140,20 +132,18 @@ void install_parent_hook(HWND parent, ICoreWebView2Controller* controller) noexc
 }
 
 void request_parent_hook_removal(HWND parent) noexcept {
-  ParentHookCell* cell = nullptr;
-  if (find_hook(parent, &cell) && cell != nullptr) {
-    cell->removal_requested = true;
-  }
+  const OwnMessage request(parent, kRemoveParentHookMessage);
   ::SendMessageW(parent, kRemoveParentHookMessage, 0, 0);
 }
 
-void remove_parent_hook(HWND parent) noexcept {
-  ParentHookCell* cell = nullptr;
-  const bool present = find_hook(parent, &cell);
-  const bool removed = remove_subclass(parent, kParentHookId) != FALSE;
-  if (present && removed) {
-    delete cell;
+void remove_parent_hook(HWND parent, const SubclassFunctions& functions) noexcept {
+  if (ParentHookCell* const cell = find_hook(parent, functions)) {
+    remove_hook(parent, cell, functions);
   }
+}
+
+void remove_parent_hook(HWND parent) noexcept {
+  remove_parent_hook(parent, system_subclass_functions());
 }
 
 }  // namespace mirvot

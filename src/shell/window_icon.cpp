@@ -3,10 +3,11 @@
 #include <windows.h>
 
 #include <climits>
-#include <cstring>
 #include <memory>
 #include <new>
 
+#include "common/out_of_memory.h"
+#include "common/owners.h"
 #include "common/startup_marks.h"
 #include "shell/system_pages.h"
 #include "shell/window_icon_data.h"
@@ -16,8 +17,8 @@
 // level; MSVC needs to be told. Its work space (the gathered compressed data, the inflated rows,
 // the pixels) comes from system pages too, so none of it stays with the process afterwards. Its
 // few settings and its failure text are plain statics rather than thread-local ones: the icon is
-// decoded on the main thread only, and MinGW's thread-local storage is set up on first use
-// through winpthreads, whose allocation there is written through when it fails.
+// decoded on the main thread only, and MinGW sets thread-local storage up through winpthreads,
+// which the product keeps away from (cmake/compiler-settings.cmake).
 #define STBI_NO_THREAD_LOCALS
 #define STBI_MALLOC(bytes) ::mirvot::allocate_system_pages(bytes)
 #define STBI_REALLOC_SIZED(block, oldBytes, newBytes) \
@@ -36,14 +37,7 @@
 #endif
 
 namespace mirvot {
-namespace {
-
-struct StbPixelsDeleter {
-  void operator()(stbi_uc* pixels) const noexcept { stbi_image_free(pixels); }
-};
-using StbPixels = std::unique_ptr<stbi_uc, StbPixelsDeleter>;
-
-}  // namespace
+namespace {}  // namespace
 
 bool icon_fits_decode_limit(std::uint32_t width, std::uint32_t height) noexcept {
   // Both factors are below 2^32, so the product of the three fits 64 bits.
@@ -70,21 +64,20 @@ std::optional<IconImage> decode_window_icon(const std::uint8_t* data, std::size_
   constexpr int kRgba = 4;
   int decodedWidth = 0;
   int decodedHeight = 0;
-  const StbPixels pixels(
+  // The decoder allocates its pixels as system pages (STBI_MALLOC above).
+  const UniqueSystemPages pixels(
       stbi_load_from_memory(data, length, &decodedWidth, &decodedHeight, &channels, kRgba));
   if (!pixels || decodedWidth != width || decodedHeight != height) {
     return std::nullopt;
   }
-  try {
-    IconImage image;
-    image.width = static_cast<std::uint32_t>(width);
-    image.height = static_cast<std::uint32_t>(height);
-    const std::size_t bytes = static_cast<std::size_t>(image.width) * image.height * kRgba;
-    image.rgba.assign(pixels.get(), pixels.get() + bytes);
+  return CatchOutOfMemory(std::optional<IconImage>(), [&] {
+    std::optional<IconImage> image(std::in_place);
+    image->width = static_cast<std::uint32_t>(width);
+    image->height = static_cast<std::uint32_t>(height);
+    const auto* const rgba = static_cast<const std::uint8_t*>(pixels.get());
+    image->rgba.assign(rgba, rgba + static_cast<std::size_t>(image->width) * image->height * kRgba);
     return image;
-  } catch (const std::bad_alloc&) {
-    return std::nullopt;
-  }
+  });
 }
 
 std::optional<IconImage> load_window_icon() noexcept {

@@ -2,7 +2,12 @@
 
 #include <objidl.h>
 
+#include <utility>
+#include <vector>
+
 #include <gtest/gtest.h>
+
+#include "harness/com_references.h"
 
 namespace mirvot {
 namespace {
@@ -23,7 +28,7 @@ class TwoInterfaces final : public ComObject<IPersist, IClassFactory> {
     return E_NOTIMPL;
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) noexcept override { return S_OK; }
-  LONG count() const { return ReferenceCount(); }
+  LONG count() const { return ::mirvot::test::ReferencesOf(*this); }
 };
 
 TEST(AtomicRefCount, SaturatesAtTheLargestCount) {
@@ -31,7 +36,27 @@ TEST(AtomicRefCount, SaturatesAtTheLargestCount) {
   EXPECT_EQ(refs.Increment(), 0x7FFFFFFFu);
   EXPECT_EQ(refs.Increment(), 0x7FFFFFFFu);
   EXPECT_EQ(refs.Decrement(), 0x7FFFFFFEu);
-  EXPECT_EQ(refs.Value(), AtomicRefCount::kSaturated) << "a saturated count no longer moves";
+  EXPECT_EQ(refs.Increment(), 0x7FFFFFFFu) << "a saturated count no longer moves";
+}
+
+// A COM object's AddRef and Release are the count's Increment and Decrement: AddRef at the
+// largest count stays there, Release there reports one less but keeps the count, and a count
+// that reaches the largest sticks.
+TEST(AtomicRefCount, StaysAtTheLargestCountWhicheverWayItIsMoved) {
+  const struct {
+    LONG start;
+    std::vector<std::pair<bool, ULONG>> steps;  // up (AddRef) or down, and what it returns
+  } cases[] = {
+      {0x7FFFFFFF, {{true, 0x7FFFFFFF}, {true, 0x7FFFFFFF}}},
+      {0x7FFFFFFF, {{false, 0x7FFFFFFE}, {false, 0x7FFFFFFE}, {true, 0x7FFFFFFF}}},
+      {0x7FFFFFFD, {{true, 0x7FFFFFFE}, {true, 0x7FFFFFFF}, {false, 0x7FFFFFFE}}},
+  };
+  for (const auto& c : cases) {
+    AtomicRefCount refs(c.start);
+    for (const auto& [up, returned] : c.steps) {
+      EXPECT_EQ(up ? refs.Increment() : refs.Decrement(), returned) << c.start;
+    }
+  }
 }
 
 TEST(AtomicRefCount, CountsDownToZero) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/com_object.h"
+#include "harness/com_references.h"
 #include "webview2/webview2_interfaces.h"
 
 namespace mirvot::test {
@@ -46,7 +47,7 @@ class ProbeOptions final
     return ComObject::QueryInterface(riid, object);
   }
 
-  [[nodiscard]] LONG References() const noexcept { return ReferenceCount(); }
+  [[nodiscard]] LONG References() const noexcept { return ::mirvot::test::ReferencesOf(*this); }
 
   HRESULT STDMETHODCALLTYPE get_AdditionalBrowserArguments(LPWSTR* value) noexcept override {
     return CopyOut(L"--probe-a --probe-b", value);
@@ -154,7 +155,7 @@ class ProbeEnvironmentHandler final
     invokedOnThread = ::GetCurrentThreadId();
     return S_OK;
   }
-  [[nodiscard]] LONG References() const noexcept { return ReferenceCount(); }
+  [[nodiscard]] LONG References() const noexcept { return ::mirvot::test::ReferencesOf(*this); }
 
   int calls = 0;
   HRESULT lastError = E_UNEXPECTED;
@@ -172,7 +173,7 @@ class ProbeControllerHandler final
     lastController = controller;
     return S_OK;
   }
-  [[nodiscard]] LONG References() const noexcept { return ReferenceCount(); }
+  [[nodiscard]] LONG References() const noexcept { return ::mirvot::test::ReferencesOf(*this); }
 
   int calls = 0;
   HRESULT lastError = E_UNEXPECTED;

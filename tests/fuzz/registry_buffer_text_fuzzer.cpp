@@ -17,7 +17,7 @@
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "loader/core/folder_rules.h"
+#include "loader/core/registry_buffer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace mirvot;

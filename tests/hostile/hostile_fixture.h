@@ -15,6 +15,7 @@
 
 #include "common/com_object.h"
 #include "harness/clean_webview2_state.h"
+#include "harness/com_references.h"
 #include "harness/debug_capture.h"
 #include "harness/environment.h"
 #include "harness/registry_seed.h"
@@ -81,7 +82,7 @@ class RecordingHandler final
   HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode,
                                    ICoreWebView2Environment* environment) noexcept override;
   std::vector<CompletionCall> calls;
-  [[nodiscard]] LONG References() const { return ReferenceCount(); }
+  [[nodiscard]] LONG References() const { return ::mirvot::test::ReferencesOf(*this); }
 };
 
 // An environment whose methods are never called by the loader; it only has to be one object
@@ -100,7 +101,7 @@ class InertEnvironment final : public ComObject<ICoreWebView2Environment> {
   HRESULT STDMETHODCALLTYPE add_NewBrowserVersionAvailable(
       ICoreWebView2NewBrowserVersionAvailableEventHandler*, EventRegistrationToken*) override;
   HRESULT STDMETHODCALLTYPE remove_NewBrowserVersionAvailable(EventRegistrationToken) override;
-  [[nodiscard]] LONG References() const { return ReferenceCount(); }
+  [[nodiscard]] LONG References() const { return ::mirvot::test::ReferencesOf(*this); }
 };
 
 template <typename T>

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/test_engine_client.h"
+#include "harness/com_references.h"
 #include "hostile/hostile_fixture.h"
 #include "loader/runtime_discovery.h"
 
@@ -37,7 +38,7 @@ class MisbehavingOptions final
   INT32 releaseChannels = 0;
   int getterCalls = 0;
 
-  [[nodiscard]] LONG References() const { return ReferenceCount(); }
+  [[nodiscard]] LONG References() const { return ::mirvot::test::ReferencesOf(*this); }
   ICoreWebView2EnvironmentOptions* AsOptions() { return this; }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) noexcept override {

@@ -66,7 +66,7 @@ class ReadAppExePathTest : public ::testing::Test {
 
 TEST_F(ReadAppExePathTest, PathOf259UnitsFitsTheFirstBuffer) {
   fake_.path = PathOfLength(259);
-  EXPECT_EQ(GetAppExePathWith(kFakeFunctions, path_), S_OK);
+  EXPECT_EQ(GetAppExePath(path_, kFakeFunctions), S_OK);
   EXPECT_EQ(path_, fake_.path);
   EXPECT_EQ(fake_.capacities, std::vector<DWORD>{260});
 }
@@ -75,7 +75,7 @@ TEST_F(ReadAppExePathTest, LongerPathIsReadAgainInto4096Units) {
   for (std::size_t units : {260u, 4095u}) {
     fake_.path = PathOfLength(units);
     fake_.capacities.clear();
-    EXPECT_EQ(GetAppExePathWith(kFakeFunctions, path_), S_OK);
+    EXPECT_EQ(GetAppExePath(path_, kFakeFunctions), S_OK);
     EXPECT_EQ(path_, fake_.path);
     EXPECT_EQ(fake_.capacities, (std::vector<DWORD>{260, 4096}));
   }
@@ -83,13 +83,13 @@ TEST_F(ReadAppExePathTest, LongerPathIsReadAgainInto4096Units) {
 
 TEST_F(ReadAppExePathTest, PathOf4096UnitsOrMoreFailsWithInsufficientBuffer) {
   fake_.path = PathOfLength(4096);
-  EXPECT_EQ(GetAppExePathWith(kFakeFunctions, path_), static_cast<HRESULT>(0x8007007A));
+  EXPECT_EQ(GetAppExePath(path_, kFakeFunctions), static_cast<HRESULT>(0x8007007A));
 }
 
 TEST_F(ReadAppExePathTest, FailedReadGivesItsError) {
   fake_.fail = true;
   fake_.failWithError = ERROR_ACCESS_DENIED;
-  EXPECT_EQ(GetAppExePathWith(kFakeFunctions, path_), static_cast<HRESULT>(0x80070005));
+  EXPECT_EQ(GetAppExePath(path_, kFakeFunctions), static_cast<HRESULT>(0x80070005));
   EXPECT_EQ(fake_.capacities, std::vector<DWORD>{260});
 }
 
@@ -98,7 +98,7 @@ TEST_F(ReadAppExePathTest, FullBufferWithoutAnErrorIsNotReportedAsSuccess) {
   fake_.fail = true;
   fake_.failWithResult = 260;
   fake_.failWithError = ERROR_SUCCESS;
-  EXPECT_EQ(GetAppExePathWith(kFakeFunctions, path_), E_FAIL);
+  EXPECT_EQ(GetAppExePath(path_, kFakeFunctions), E_FAIL);
   EXPECT_EQ(fake_.capacities, std::vector<DWORD>{260});
 }
 

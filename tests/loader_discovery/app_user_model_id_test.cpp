@@ -66,7 +66,7 @@ class AppUserModelIdFakes : public ::testing::Test {
 
 TEST_F(AppUserModelIdFakes, PackagedIdIsReadInto131Units) {
   fakes_.packagedId = L"Contoso.App_8wekyb3d8bbwe!App";
-  EXPECT_EQ(GetAppUserModelIdWith(kBoth, id_), S_OK);
+  EXPECT_EQ(GetAppUserModelId(id_, kBoth), S_OK);
   EXPECT_EQ(id_, L"Contoso.App_8wekyb3d8bbwe!App");
   EXPECT_EQ(fakes_.offeredLength, 131u);
   EXPECT_EQ(fakes_.explicitCalls, 0);
@@ -77,7 +77,7 @@ TEST_F(AppUserModelIdFakes, PackagedLengthBeyondTheBufferIsUnexpected) {
   for (UINT32 length : {132u, 0u, 0xFFFFFFFFu}) {
     fakes_.reportedLength = length;
     id_ = L"stale";
-    EXPECT_EQ(GetAppUserModelIdWith(kBoth, id_), E_UNEXPECTED);
+    EXPECT_EQ(GetAppUserModelId(id_, kBoth), E_UNEXPECTED);
     EXPECT_TRUE(id_.empty());
   }
   EXPECT_EQ(fakes_.explicitCalls, 0);
@@ -86,7 +86,7 @@ TEST_F(AppUserModelIdFakes, PackagedLengthBeyondTheBufferIsUnexpected) {
 TEST_F(AppUserModelIdFakes, UnpackagedProcessFallsBackToTheExplicitId) {
   fakes_.packagedResult = 15703;  // the process has no application identity
   fakes_.explicitId = L"Mirvot.Explicit";
-  EXPECT_EQ(GetAppUserModelIdWith(kBoth, id_), S_OK);
+  EXPECT_EQ(GetAppUserModelId(id_, kBoth), S_OK);
   EXPECT_EQ(id_, L"Mirvot.Explicit");
   EXPECT_EQ(fakes_.packagedCalls, 1);
   EXPECT_EQ(fakes_.explicitCalls, 1);
@@ -94,19 +94,19 @@ TEST_F(AppUserModelIdFakes, UnpackagedProcessFallsBackToTheExplicitId) {
 
 TEST_F(AppUserModelIdFakes, MissingPackagedFunctionFallsBackToTheExplicitId) {
   fakes_.explicitId = L"Mirvot.Explicit";
-  EXPECT_EQ(GetAppUserModelIdWith(kExplicitOnly, id_), S_OK);
+  EXPECT_EQ(GetAppUserModelId(id_, kExplicitOnly), S_OK);
   EXPECT_EQ(id_, L"Mirvot.Explicit");
 }
 
 TEST_F(AppUserModelIdFakes, ExplicitIdFailureIsPassedOnWithEmptyText) {
   fakes_.explicitResult = E_NOTIMPL;
-  EXPECT_EQ(GetAppUserModelIdWith(kExplicitOnly, id_), E_NOTIMPL);
+  EXPECT_EQ(GetAppUserModelId(id_, kExplicitOnly), E_NOTIMPL);
   EXPECT_TRUE(id_.empty());
 }
 
 TEST_F(AppUserModelIdFakes, NoFunctionAtAllIsNotFound) {
   id_ = L"stale";
-  EXPECT_EQ(GetAppUserModelIdWith(kNeither, id_), static_cast<HRESULT>(0x80070490));
+  EXPECT_EQ(GetAppUserModelId(id_, kNeither), static_cast<HRESULT>(0x80070490));
   EXPECT_TRUE(id_.empty());
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "loader/runtime_discovery.h"
+#include "loader/runtime_folder.h"
 #include "loader_discovery/discovery_fixture.h"
 
 namespace mirvot::test {
@@ -11,37 +12,37 @@ constexpr char kClientDllNotFound[] = "WebView2: Failed to find the WebView2 cli
 constexpr char kSkippedInaccessible[] = "WebView2: skipped inaccessible ";
 constexpr HRESULT kFileNotFound = static_cast<HRESULT>(0x80070002);
 
-using CheckClientDllTest = LoaderRegistryTest;
+using LocateClientDllTest = LoaderRegistryTest;
 
-TEST_F(CheckClientDllTest, ExistingLibraryIsUsableAndNamesTheFullPath) {
+TEST_F(LocateClientDllTest, ExistingLibraryIsUsableAndNamesTheFullPath) {
   const std::wstring folder = MakeRuntimeFolder(temp_.Join(L"rt"));
   std::wstring path;
-  EXPECT_TRUE(CheckClientDll(folder, path));
+  EXPECT_TRUE(LocateClientDll(folder, path));
   EXPECT_EQ(path, ClientDllIn(folder));
   EXPECT_TRUE(Lines().empty());
 }
 
-TEST_F(CheckClientDllTest, MissingLibraryIsNotUsableAndWritesNothing) {
+TEST_F(LocateClientDllTest, MissingLibraryIsNotUsableAndWritesNothing) {
   temp_.MakeFolder(L"rt\\EBWebView\\x64");
   std::wstring path;
-  EXPECT_FALSE(CheckClientDll(temp_.Join(L"rt"), path));
+  EXPECT_FALSE(LocateClientDll(temp_.Join(L"rt"), path));
   EXPECT_EQ(path, ClientDllIn(temp_.Join(L"rt")));
   EXPECT_TRUE(Lines().empty());
 }
 
-TEST_F(CheckClientDllTest, LibraryThatDoesNotOpenIsSkippedWithItsLine) {
+TEST_F(LocateClientDllTest, LibraryThatDoesNotOpenIsSkippedWithItsLine) {
   const std::wstring folder = MakeRuntimeFolder(temp_.Join(L"rt"));
   const ExclusiveFileLock lock(ClientDllIn(folder));
   ASSERT_TRUE(lock.locked());
   std::wstring path;
-  EXPECT_FALSE(CheckClientDll(folder, path));
+  EXPECT_FALSE(LocateClientDll(folder, path));
   EXPECT_EQ(Lines(), std::vector<std::string>{Line(kSkippedInaccessible, ClientDllIn(folder))});
 }
 
-TEST_F(CheckClientDllTest, TrailingBackslashGivesADoubledSeparatorThatStillWorks) {
+TEST_F(LocateClientDllTest, TrailingBackslashGivesADoubledSeparatorThatStillWorks) {
   const std::wstring folder = MakeRuntimeFolder(temp_.Join(L"rt"));
   std::wstring path;
-  EXPECT_TRUE(CheckClientDll(folder + L"\\", path));
+  EXPECT_TRUE(LocateClientDll(folder + L"\\", path));
   EXPECT_EQ(path, folder + L"\\\\EBWebView\\x64\\EmbeddedBrowserWebView.dll");
 }
 

@@ -5,6 +5,7 @@
 #include <wrl/client.h>
 
 #include "common/com_object.h"
+#include "harness/com_references.h"
 #include "webview2/webview2_interfaces.h"
 
 namespace mirvot::test {
@@ -32,7 +33,7 @@ class OptionsProbe final
   int releaseChannelsCalls = 0;
 
   ICoreWebView2EnvironmentOptions* AsOptions() { return this; }
-  [[nodiscard]] LONG References() const { return ReferenceCount(); }
+  [[nodiscard]] LONG References() const { return ::mirvot::test::ReferencesOf(*this); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) noexcept override;
 

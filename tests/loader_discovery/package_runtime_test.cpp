@@ -147,7 +147,7 @@ class FindPackagedRuntimeTest : public LoaderRegistryTest {
   ~FindPackagedRuntimeTest() override { fake = nullptr; }
 
   bool Find(ReleaseChannel channel, const PackageFunctions& functions = kFakeFunctions) {
-    return FindPackagedRuntimeWith(functions, channel, path_);
+    return FindPackagedRuntime(channel, path_, functions);
   }
 
   FakePackageSystem system_;

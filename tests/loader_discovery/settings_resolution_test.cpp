@@ -8,6 +8,7 @@
 #include "loader/runtime_discovery.h"
 #include "loader_discovery/discovery_fixture.h"
 #include "loader_discovery/options_probe.h"
+#include "loader_discovery/policy_root_probe.h"
 
 namespace mirvot::test {
 namespace {
@@ -273,7 +274,7 @@ TEST_F(ResolveLoaderSettingsTest, AbsentPolicyRootStopsLaterPolicyReads) {
   EXPECT_FALSE(
       LookupLoaderSetting(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", L"BrowserExecutableFolder",
                           TextSetting(folder, storage_.browserExecutableFolder), true, false));
-  EXPECT_FALSE(IsPolicyRootPresent());
+  EXPECT_FALSE(LaterRowsReadPolicies());
   // A policy that appears now is not read by the rest of this resolution...
   Policy(HKEY_CURRENT_USER, L"UserDataFolder", kExeFileName, L"late");
   EXPECT_FALSE(LookupLoaderSetting(L"WEBVIEW2_USER_DATA_FOLDER", L"UserDataFolder",
@@ -281,7 +282,7 @@ TEST_F(ResolveLoaderSettingsTest, AbsentPolicyRootStopsLaterPolicyReads) {
   EXPECT_EQ(data, nullptr);
   // ...but the next resolution tests the root afresh.
   const LoaderSettings settings = Resolve();
-  EXPECT_TRUE(IsPolicyRootPresent());
+  EXPECT_TRUE(LaterRowsReadPolicies());
   EXPECT_EQ(Text(settings.userDataFolder), L"late");
 }
 
@@ -290,19 +291,19 @@ TEST_F(ResolveLoaderSettingsTest, PresentFolderVariableMarksThePolicyRootPresent
   EXPECT_FALSE(
       LookupLoaderSetting(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", L"BrowserExecutableFolder",
                           TextSetting(folder, storage_.browserExecutableFolder), true, false));
-  EXPECT_FALSE(IsPolicyRootPresent());
+  EXPECT_FALSE(LaterRowsReadPolicies());
   const ScopedEnvironment variable(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", L"v");
   EXPECT_TRUE(LookupLoaderSetting(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", L"BrowserExecutableFolder",
                                   TextSetting(folder, storage_.browserExecutableFolder), true,
                                   false));
-  EXPECT_TRUE(IsPolicyRootPresent());
+  EXPECT_TRUE(LaterRowsReadPolicies());
   EXPECT_EQ(Text(folder), L"v");
 }
 
 TEST_F(ResolveLoaderSettingsTest, RootInEitherHiveLetsBothHivesBeRead) {
   Policy(HKEY_CURRENT_USER, L"ReleaseChannels", L"*", L"1");
   const LoaderSettings settings = Resolve();
-  EXPECT_TRUE(IsPolicyRootPresent());
+  EXPECT_TRUE(LaterRowsReadPolicies());
   EXPECT_EQ(settings.releaseChannels, 0b10);
 }
 

@@ -21,7 +21,7 @@ constexpr GUID kProviderGuid{
 class CreateEnvironmentErrorEventTest : public ::testing::Test {
  protected:
   void Report(HRESULT hr, bool found, bool installed) {
-    ReportCreateEnvironmentError(fake.functions(), state, hr, found, installed);
+    ReportCreateEnvironmentError(hr, found, installed, fake.functions(), state);
   }
 
   FakeEventTracing fake;
@@ -139,7 +139,7 @@ TEST_P(EnableDecisionTest, WritesOnlyForTracesThatWantTheEvent) {
   FakeEventTracing fake;
   EventProviderState state;
   fake.noticesAtRegistration = GetParam().notices;
-  ReportCreateEnvironmentError(fake.functions(), state, kFileNotFound, false, true);
+  ReportCreateEnvironmentError(kFileNotFound, false, true, fake.functions(), state);
 
   EXPECT_EQ(fake.writes.size(), GetParam().written ? 1u : 0u);
   EXPECT_EQ(fake.calls.back(), "unregister");
@@ -188,7 +188,7 @@ TEST_F(CreateEnvironmentErrorEventTest, FailedRegistrationEndsTheReport) {
 TEST_F(CreateEnvironmentErrorEventTest, MissingRegisterFunctionReportsNothing) {
   EventTracingFunctions functions = fake.functions();
   functions.eventRegister = nullptr;
-  ReportCreateEnvironmentError(functions, state, kFileNotFound, false, true);
+  ReportCreateEnvironmentError(kFileNotFound, false, true, functions, state);
 
   EXPECT_TRUE(fake.calls.empty());
 }
@@ -196,7 +196,7 @@ TEST_F(CreateEnvironmentErrorEventTest, MissingRegisterFunctionReportsNothing) {
 TEST_F(CreateEnvironmentErrorEventTest, MissingUnregisterFunctionRegistersNothing) {
   EventTracingFunctions functions = fake.functions();
   functions.eventUnregister = nullptr;
-  ReportCreateEnvironmentError(functions, state, kFileNotFound, false, true);
+  ReportCreateEnvironmentError(kFileNotFound, false, true, functions, state);
 
   EXPECT_TRUE(fake.calls.empty());
   EXPECT_EQ(state.handle, 0u);
@@ -206,7 +206,7 @@ TEST_F(CreateEnvironmentErrorEventTest, MissingTraitsFunctionStillWritesAndUnreg
   EventTracingFunctions functions = fake.functions();
   functions.eventSetInformation = nullptr;
   fake.noticesAtRegistration = {ErrorLevelLoaderTrace()};
-  ReportCreateEnvironmentError(functions, state, kFileNotFound, false, true);
+  ReportCreateEnvironmentError(kFileNotFound, false, true, functions, state);
 
   EXPECT_EQ(fake.calls, (std::vector<std::string>{"register", "write", "unregister"}));
 }
@@ -251,7 +251,7 @@ TEST(SystemEventTracingTest, ReportThroughTheSystemLeavesTheSlotFree) {
   EventProviderState state;
   // A listening trace, as the callback would record it: the report writes for real.
   RecordProviderEnableState(nullptr, 1, 2, kKeyword, 0, nullptr, &state);
-  ReportCreateEnvironmentError(functions, state, kFileNotFound, false, true);
+  ReportCreateEnvironmentError(kFileNotFound, false, true, functions, state);
 
   EXPECT_EQ(state.handle, 0u);
   EXPECT_EQ(state.recordedLevelPlusOne, 0u);

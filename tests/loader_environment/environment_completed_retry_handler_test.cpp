@@ -1,8 +1,7 @@
 // The retrying completion handler on its own: identity, reference counting, what it keeps,
-// and the three ways a completion reaches the caller. Its retry runs a real attempt against a
-// folder without an engine, so it fails at once and the outcome is known.
-#include "loader/environment_completed_retry_handler.h"
-
+// and the three ways a completion reaches the caller. Its retry runs a real attempt, either
+// against a folder without an engine, so that it fails at once and the outcome is known, or
+// against the test engine, whose log then shows what the retry handed it.
 #include <wrl/client.h>
 
 #include <memory>
@@ -15,6 +14,7 @@
 #include "engine/test_engine_client.h"
 #include "harness/debug_capture.h"
 #include "harness/temp_folder.h"
+#include "loader/environment_attempt.h"
 #include "loader_environment/fake_com_objects.h"
 #include "loader_environment/fake_event_tracing.h"
 
@@ -29,14 +29,6 @@ constexpr HRESULT kAccessDenied = static_cast<HRESULT>(0x80070005);
 
 // No event functions at all: reports go nowhere.
 const EventTracingFunctions kNoTracing{};
-
-// An instance on the stack with a chosen starting count, for the saturation edge.
-class CountedRetryHandler final : public EnvironmentCompletedRetryHandler {
- public:
-  explicit CountedRetryHandler(LONG initialReferenceCount)
-      : EnvironmentCompletedRetryHandler(nullptr, kNoTracing, initialReferenceCount) {}
-  ~CountedRetryHandler() override = default;
-};
 
 class RetryHandlerTest : public ::testing::Test {
  protected:
@@ -67,6 +59,18 @@ class RetryHandlerTest : public ::testing::Test {
     const TestEngineClient engine(TestEngineDllPath(L"fixed"));
     ASSERT_TRUE(engine.valid());
     EXPECT_TRUE(engine.PumpUntilNoPendingCompletions());
+  }
+
+  // The creation calls the test engine received since AcceptingRetrySettings reset it.
+  static std::vector<std::string> EngineCreationCalls() {
+    const TestEngineClient engine(TestEngineDllPath(L"fixed"));
+    std::vector<std::string> calls;
+    for (const std::string& line : engine.LogLines()) {
+      if (line.rfind("CreateWebViewEnvironmentWithOptionsInternal unknown=", 0) == 0) {
+        calls.push_back(line);
+      }
+    }
+    return calls;
   }
 
   ComPtr<EnvironmentCompletedRetryHandler> MakeHandler(const LoaderSettings& settings) {
@@ -115,26 +119,6 @@ TEST_F(RetryHandlerTest, QueryInterfaceWithNullOutPointerFails) {
   EXPECT_EQ(handler->QueryInterface(__uuidof(IUnknown), nullptr), E_POINTER);
 }
 
-TEST(RetryHandlerCountTest, AddRefAtMaximumStaysAtMaximum) {
-  CountedRetryHandler handler(0x7FFFFFFF);
-  EXPECT_EQ(handler.AddRef(), 0x7FFFFFFFu);
-  EXPECT_EQ(handler.AddRef(), 0x7FFFFFFFu);
-}
-
-TEST(RetryHandlerCountTest, ReleaseAtMaximumReportsOneLessButKeepsTheCount) {
-  CountedRetryHandler handler(0x7FFFFFFF);
-  EXPECT_EQ(handler.Release(), 0x7FFFFFFEu);
-  EXPECT_EQ(handler.Release(), 0x7FFFFFFEu);
-  EXPECT_EQ(handler.AddRef(), 0x7FFFFFFFu);
-}
-
-TEST(RetryHandlerCountTest, CountReachesMaximumAndThenSticks) {
-  CountedRetryHandler handler(0x7FFFFFFD);
-  EXPECT_EQ(handler.AddRef(), 0x7FFFFFFEu);
-  EXPECT_EQ(handler.AddRef(), 0x7FFFFFFFu);
-  EXPECT_EQ(handler.Release(), 0x7FFFFFFEu);
-}
-
 TEST_F(RetryHandlerTest, HoldsCallerHandlerAndOptionsUntilLastRelease) {
   PosingObject options(__uuidof(ICoreWebView2EnvironmentOptions));
   LoaderSettings settings = FailingRetrySettings();
@@ -145,8 +129,6 @@ TEST_F(RetryHandlerTest, HoldsCallerHandlerAndOptionsUntilLastRelease) {
   ASSERT_TRUE(handler);
   EXPECT_EQ(caller->references(), callerBefore + 1);
   EXPECT_EQ(options.references(), 2);
-  EXPECT_EQ(handler->CapturedSettings().environmentOptions,
-            options.As<ICoreWebView2EnvironmentOptions>());
 
   handler.Reset();
   EXPECT_EQ(caller->references(), callerBefore);
@@ -155,37 +137,96 @@ TEST_F(RetryHandlerTest, HoldsCallerHandlerAndOptionsUntilLastRelease) {
 
 // --- captured settings ---------------------------------------------------------------------
 
+TEST_F(RetryHandlerTest, RetryHandsTheEngineTheCallersOptionsObject) {
+  // Posing as nothing the engine asks for: it finds no options interface, yet asks.
+  PosingObject options(__uuidof(IDispatch));
+  LoaderSettings settings = AcceptingRetrySettings();
+  settings.environmentOptions = options.As<ICoreWebView2EnvironmentOptions>();
+  const auto handler = MakeHandler(settings);
+  ASSERT_TRUE(handler);
+
+  static_cast<void>(handler->Invoke(kEngineFailure, nullptr));
+
+  const auto calls = EngineCreationCalls();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_NE(calls[0].find("options=yes"), std::string::npos) << calls[0];
+  EXPECT_GT(options.queryCount, 0);
+  DrainEngineCompletions();
+}
+
 TEST_F(RetryHandlerTest, CapturedFoldersAreOwnCopiesThatOutliveTheOriginals) {
+  // The runtime folder of a retry that fails at once, named in its line.
   auto original = std::make_unique<std::wstring[]>(2);
   original[0] = L"C:\\Runtimes\\Fixed";
   original[1] = L"D:\\Profiles\\Mirvot";
   LoaderSettings settings;
   settings.browserExecutableFolder = original[0].c_str();
   settings.userDataFolder = original[1].c_str();
-
+  settings.useEdgeView = true;
   const auto handler = MakeHandler(settings);
   ASSERT_TRUE(handler);
-  const LoaderSettings& captured = handler->CapturedSettings();
-  EXPECT_NE(captured.browserExecutableFolder, original[0].c_str());
-  EXPECT_NE(captured.userDataFolder, original[1].c_str());
-
   original[0].assign(40, L'x');
   original[1].assign(40, L'y');
   original.reset();
-  EXPECT_STREQ(captured.browserExecutableFolder, L"C:\\Runtimes\\Fixed");
-  EXPECT_STREQ(captured.userDataFolder, L"D:\\Profiles\\Mirvot");
+  DebugOutputCapture output;
+
+  static_cast<void>(handler->Invoke(kEngineFailure, nullptr));
+
+  EXPECT_EQ(output.lines(),
+            std::vector<std::string>{
+                "WebView2: Failed to find the WebView2 client dll at: "
+                "C:\\Runtimes\\Fixed\\EBWebView\\x64\\EmbeddedBrowserWebView.dll\n"});
+
+  // The profile folder of a retry the engine accepts, as the engine received it.
+  auto runtime = std::make_unique<std::wstring>(AcceptingRetrySettings().browserExecutableFolder);
+  auto profile = std::make_unique<std::wstring>(L"D:\\Profiles\\Mirvot");
+  settings.browserExecutableFolder = runtime->c_str();
+  settings.userDataFolder = profile->c_str();
+  const auto accepted = MakeHandler(settings);
+  ASSERT_TRUE(accepted);
+  runtime->assign(40, L'x');
+  profile->assign(40, L'y');
+  runtime.reset();
+  profile.reset();
+
+  static_cast<void>(accepted->Invoke(kEngineFailure, nullptr));
+
+  const auto calls = EngineCreationCalls();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_NE(calls[0].find("kind=2 userDataFolder=\"D:\\Profiles\\Mirvot\""), std::string::npos)
+      << calls[0];
+  DrainEngineCompletions();
 }
 
 TEST_F(RetryHandlerTest, NullFoldersStayNullAndEmptyFoldersStayEmpty) {
+  // A null runtime folder sends the retry to the installed runtimes, of which there are none.
   LoaderSettings settings;
   settings.browserExecutableFolder = nullptr;
   settings.userDataFolder = L"";
+  settings.useEdgeView = true;
+  const auto searching = MakeHandler(settings);
+  ASSERT_TRUE(searching);
+  DebugOutputCapture output;
+  static_cast<void>(searching->Invoke(kEngineFailure, nullptr));
+  EXPECT_EQ(output.lines(),
+            std::vector<std::string>{"WebView2: Failed to find an installed WebView2 runtime or "
+                                     "non-stable Microsoft Edge installation.\n"});
 
-  const auto handler = MakeHandler(settings);
-  ASSERT_TRUE(handler);
-  EXPECT_EQ(handler->CapturedSettings().browserExecutableFolder, nullptr);
-  ASSERT_NE(handler->CapturedSettings().userDataFolder, nullptr);
-  EXPECT_STREQ(handler->CapturedSettings().userDataFolder, L"");
+  const struct {
+    const wchar_t* userDataFolder;
+    const char* seen;
+  } cases[] = {{L"", "userDataFolder=\"\""}, {nullptr, "userDataFolder=<null>"}};
+  for (const auto& c : cases) {
+    settings = AcceptingRetrySettings();
+    settings.userDataFolder = c.userDataFolder;
+    const auto handler = MakeHandler(settings);
+    ASSERT_TRUE(handler);
+    static_cast<void>(handler->Invoke(kEngineFailure, nullptr));
+    const auto calls = EngineCreationCalls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_NE(calls[0].find(c.seen), std::string::npos) << calls[0];
+    DrainEngineCompletions();
+  }
 }
 
 // --- completions ---------------------------------------------------------------------------
@@ -244,7 +285,6 @@ TEST_F(RetryHandlerTest, FirstFailureRetriesWithCapturedSettingsAndReportsTheRet
 
   EXPECT_EQ(handler->Invoke(kEngineFailure, nullptr), S_OK);
 
-  EXPECT_EQ(handler->RetriesLeft(), 0);
   ASSERT_EQ(caller->calls.size(), 1u);
   EXPECT_EQ(caller->calls[0].errorCode, kFileNotFound);
   EXPECT_EQ(caller->calls[0].environment, nullptr);
@@ -273,9 +313,11 @@ TEST_F(RetryHandlerTest, FailureWithObjectWhileRetryIsLeftRetriesWithoutQuerying
   const auto handler = MakeHandler(FailingRetrySettings());
   ASSERT_TRUE(handler);
 
+  DebugOutputCapture output;
+
   static_cast<void>(handler->Invoke(kEngineFailure, environment.As<ICoreWebView2Environment>()));
 
-  EXPECT_EQ(handler->RetriesLeft(), 0);
+  EXPECT_EQ(output.lines().size(), 1u) << "the retry ran, and failed with its line";
   EXPECT_EQ(environment.queryCount, 0);
   ASSERT_EQ(caller->calls.size(), 1u);
   EXPECT_EQ(caller->calls[0].errorCode, kFileNotFound);
@@ -285,7 +327,7 @@ TEST_F(RetryHandlerTest, SecondFailureGoesToTheCallerWithoutAnotherAttempt) {
   const auto handler = MakeHandler(AcceptingRetrySettings());
   ASSERT_TRUE(handler);
   static_cast<void>(handler->Invoke(kEngineFailure, nullptr));
-  ASSERT_EQ(handler->RetriesLeft(), 0);
+  ASSERT_EQ(EngineCreationCalls().size(), 1u) << "the retry was made";
   ASSERT_TRUE(caller->calls.empty()) << "the accepted retry must not tell the caller yet";
   DebugOutputCapture output;
 
@@ -295,6 +337,7 @@ TEST_F(RetryHandlerTest, SecondFailureGoesToTheCallerWithoutAnotherAttempt) {
   EXPECT_EQ(caller->calls[0].errorCode, kAccessDenied);
   EXPECT_EQ(caller->calls[0].environment, nullptr);
   EXPECT_TRUE(output.lines().empty());
+  EXPECT_EQ(EngineCreationCalls().size(), 1u) << "the retry is spent: no further attempt";
 
   DrainEngineCompletions();
   EXPECT_EQ(caller->calls.size(), 1u) << "a completion after the caller was told is ignored";
@@ -304,7 +347,7 @@ TEST_F(RetryHandlerTest, FailureWithObjectAfterTheRetryReachesTheCallerAsFailure
   const auto handler = MakeHandler(AcceptingRetrySettings());
   ASSERT_TRUE(handler);
   static_cast<void>(handler->Invoke(kEngineFailure, nullptr));
-  ASSERT_EQ(handler->RetriesLeft(), 0);
+  ASSERT_EQ(EngineCreationCalls().size(), 1u) << "the retry was made";
   ASSERT_TRUE(caller->calls.empty()) << "the accepted retry must not tell the caller yet";
 
   static_cast<void>(handler->Invoke(kAccessDenied, environment.As<ICoreWebView2Environment>()));
@@ -323,7 +366,7 @@ TEST_F(RetryHandlerTest, SuccessAfterTheRetryIsSpentStillReachesTheCaller) {
   const auto handler = MakeHandler(AcceptingRetrySettings());
   ASSERT_TRUE(handler);
   static_cast<void>(handler->Invoke(kEngineFailure, nullptr));
-  ASSERT_EQ(handler->RetriesLeft(), 0);
+  ASSERT_EQ(EngineCreationCalls().size(), 1u) << "the retry was made";
   ASSERT_TRUE(caller->calls.empty()) << "the accepted retry must not tell the caller yet";
 
   static_cast<void>(handler->Invoke(S_OK, environment.As<ICoreWebView2Environment>()));

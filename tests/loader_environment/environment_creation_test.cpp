@@ -21,6 +21,7 @@
 #include "harness/registry_seed.h"
 #include "harness/temp_folder.h"
 #include "loader/settings_resolution.h"
+#include "loader_discovery/policy_root_probe.h"
 #include "loader_environment/failing_allocation.h"
 #include "loader_environment/fake_com_objects.h"
 #include "loader_environment/fake_event_tracing.h"
@@ -60,8 +61,8 @@ class LoaderEnvironmentTest : public ::testing::Test {
 
   HRESULT Create(const wchar_t* browserExecutableFolder, const wchar_t* userDataFolder = nullptr,
                  ICoreWebView2EnvironmentOptions* options = nullptr) {
-    return CreateCoreWebView2EnvironmentWithTracing(events.functions(), browserExecutableFolder,
-                                                    userDataFolder, options, caller.Get());
+    return CreateCoreWebView2EnvironmentWithOptions(browserExecutableFolder, userDataFolder,
+                                                    options, caller.Get(), events.functions());
   }
 
   bool WaitForCaller() {
@@ -135,8 +136,8 @@ class FixedEngineTest : public LoaderEnvironmentTest {
 // --- arguments -----------------------------------------------------------------------------
 
 TEST_F(FixedEngineTest, NullHandlerReturnsEPointerWithoutOutputEventOrEngineCall) {
-  EXPECT_EQ(CreateCoreWebView2EnvironmentWithTracing(events.functions(), fixedFolder.c_str(),
-                                                     nullptr, nullptr, nullptr),
+  EXPECT_EQ(CreateCoreWebView2EnvironmentWithOptions(fixedFolder.c_str(), nullptr, nullptr, nullptr,
+                                                     events.functions()),
             E_POINTER);
 
   EXPECT_TRUE(output.writes().empty());
@@ -151,7 +152,7 @@ TEST_F(LoaderEnvironmentTest, NullHandlerReadsNoPolicy) {
   LoaderSettings probe;
   ResolvedTextStorage probeTexts;
   ResolveLoaderSettings(probe, probeTexts);
-  ASSERT_FALSE(IsPolicyRootPresent());
+  ASSERT_FALSE(LaterRowsReadPolicies());
   ASSERT_EQ(SetRegistryString(HKEY_CURRENT_USER,
                               L"Software\\Policies\\Microsoft\\Edge\\WebView2\\UserDataFolder",
                               L"*", L"C:\\Ignored"),
@@ -159,11 +160,11 @@ TEST_F(LoaderEnvironmentTest, NullHandlerReadsNoPolicy) {
 
   EXPECT_EQ(CreateCoreWebView2EnvironmentWithOptions(nullptr, nullptr, nullptr, nullptr),
             E_POINTER);
-  EXPECT_FALSE(IsPolicyRootPresent());
+  EXPECT_FALSE(LaterRowsReadPolicies());
 
   // The same probe now sees the root, so the check above could have failed.
   ResolveLoaderSettings(probe, probeTexts);
-  EXPECT_TRUE(IsPolicyRootPresent());
+  EXPECT_TRUE(LaterRowsReadPolicies());
 }
 
 TEST_F(FixedEngineTest, EngineGetsTrueFlagFixedKindAndTheUserDataFolderUnchanged) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/com_object.h"
+#include "harness/com_references.h"
 #include "webview2/webview2_interfaces.h"
 
 namespace mirvot::test {
@@ -32,7 +33,7 @@ class RecordingCompletedHandler final
   // Whether Invoke keeps a reference to the environment it gets.
   bool keepEnvironment = false;
 
-  [[nodiscard]] LONG references() const noexcept { return ReferenceCount(); }
+  [[nodiscard]] LONG references() const noexcept { return ::mirvot::test::ReferencesOf(*this); }
 };
 
 // An object that can pose as any one interface whose methods beyond IUnknown the code under

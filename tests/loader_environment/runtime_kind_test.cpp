@@ -1,7 +1,7 @@
 // How an attempt tells the engine the road its library came from.
-#include "loader/runtime_kind.h"
-
 #include <gtest/gtest.h>
+
+#include "loader/engine_library.h"
 
 namespace mirvot {
 namespace {

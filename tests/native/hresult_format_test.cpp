@@ -23,10 +23,12 @@ TEST(FormatHResultHexTest, EveryNibbleLandsInItsPlace) {
   EXPECT_EQ(FormatHResultHex(0x89ABCDEFu), "89ABCDEF");
 }
 
-TEST(FormatHResultHexUtf16Test, MatchesTheNarrowForm) {
-  EXPECT_EQ(FormatHResultHexUtf16(0x80070002u), u"80070002");
-  EXPECT_EQ(FormatHResultHexUtf16(0x89ABCDEFu), u"89ABCDEF");
-  EXPECT_EQ(FormatHResultHexUtf16(0), u"00000000");
+// The loader's debugger lines take the digits without allocating.
+TEST(HResultHexDigitsTest, MatchesTheStringFormAndEndsInNul) {
+  EXPECT_STREQ(HResultHexDigits(0x80070002u).data(), "80070002");
+  EXPECT_STREQ(HResultHexDigits(0x89ABCDEFu).data(), "89ABCDEF");
+  EXPECT_STREQ(HResultHexDigits(0).data(), "00000000");
+  static_assert(HResultHexDigits(0x8007007Eu)[7] == 'E' && HResultHexDigits(1)[8] == '\0');
 }
 
 }  // namespace

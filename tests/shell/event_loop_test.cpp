@@ -12,9 +12,12 @@ namespace mirvot {
 namespace {
 
 using test::DrainThreadMessages;
+using test::kRunStopped;
 using test::LoopActions;
 using test::RecordingHandler;
 using test::ResizeClientArea;
+using test::StoppableLoopFunctions;
+using test::StopRun;
 using Lines = std::vector<std::string>;
 
 std::unique_ptr<MainWindow> OpenWindow(EventLoop& loop, const wchar_t* title = L"Loop test") {
@@ -31,8 +34,25 @@ class EventLoopTest : public ::testing::Test {
  protected:
   void SetUp() override {
     DrainThreadMessages();
-    ASSERT_EQ(EventLoop::create(loop_), S_OK);
+    test::ForgetStop();
+    ASSERT_EQ(EventLoop::create(loop_, StoppableLoopFunctions()), S_OK);
     ASSERT_TRUE(loop_);
+  }
+
+  // Whether a window created with `loop` hands it its events: one resize, made before the run.
+  bool GetsWindowEvents(EventLoop& loop) {
+    window_ = OpenWindow(loop);
+    if (!window_) {
+      return false;
+    }
+    ResizeClientArea(window_->hwnd(), 321, 123);
+    RecordingHandler handler;
+    handler.onResumed = [](EventLoop&) { StopRun(); };
+    const bool stopped = loop.run(handler) == kRunStopped;
+    window_.reset();
+    DrainThreadMessages();
+    const Lines events = handler.Events();
+    return stopped && std::find(events.begin(), events.end(), "resize 321x123") != events.end();
   }
   void TearDown() override {
     window_.reset();
@@ -52,19 +72,18 @@ TEST_F(EventLoopTest, SecondLoopWhileOneExistsIsRefused) {
   std::unique_ptr<EventLoop> second;
   EXPECT_EQ(EventLoop::create(second), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
   EXPECT_FALSE(second);
-  EXPECT_EQ(EventLoop::current(), loop_.get());
+  EXPECT_TRUE(GetsWindowEvents(*loop_));
   // Also when asked to create it into the holder of the existing loop, which stays as it is.
   EventLoop* const existing = loop_.get();
   EXPECT_EQ(EventLoop::create(loop_), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
   EXPECT_EQ(loop_.get(), existing);
-  EXPECT_EQ(EventLoop::current(), existing);
+  EXPECT_TRUE(GetsWindowEvents(*loop_));
 }
 
 TEST_F(EventLoopTest, NewLoopCanBeCreatedOnceTheFirstIsGone) {
   loop_.reset();
-  EXPECT_EQ(EventLoop::current(), nullptr);
-  ASSERT_EQ(EventLoop::create(loop_), S_OK);
-  EXPECT_EQ(EventLoop::current(), loop_.get());
+  ASSERT_EQ(EventLoop::create(loop_, StoppableLoopFunctions()), S_OK);
+  EXPECT_TRUE(GetsWindowEvents(*loop_));
 }
 
 TEST_F(EventLoopTest, CreationLeavesTheProcessPerMonitorDpiAware) {
@@ -72,11 +91,17 @@ TEST_F(EventLoopTest, CreationLeavesTheProcessPerMonitorDpiAware) {
             DPI_AWARENESS_PER_MONITOR_AWARE);
 }
 
-TEST_F(EventLoopTest, LoopIsNotCurrentOnOtherThreads) {
-  EventLoop* seen = loop_.get();
-  std::thread other([&] { seen = EventLoop::current(); });
+TEST_F(EventLoopTest, NoWindowJoinsTheLoopFromAnotherThread) {
+  HRESULT created = S_OK;
+  std::unique_ptr<MainWindow> window;
+  std::thread other([&] {
+    WindowAttributes attributes;
+    attributes.title = L"Other thread";
+    created = MainWindow::create(*loop_, attributes, window);
+  });
   other.join();
-  EXPECT_EQ(seen, nullptr);
+  EXPECT_EQ(created, RPC_E_WRONG_THREAD);
+  EXPECT_FALSE(window);
   EXPECT_EQ(loop_->thread_id(), ::GetCurrentThreadId());
 }
 
@@ -88,18 +113,18 @@ TEST_F(EventLoopTest, OnResumedRunsOnceBeforeAnyMessageIsDispatched) {
   app_.onResumed = [&](EventLoop&) {
     MSG peeked{};
     messageStillQueued = ::PeekMessageW(&peeked, actions_.hwnd(), 0, 0, PM_NOREMOVE) != FALSE;
-    ASSERT_TRUE(actions_.Post([this] { loop_->exit(); }));
+    ASSERT_TRUE(actions_.Post([] { StopRun(); }));
   };
-  EXPECT_EQ(loop_->run(app_), S_OK);
+  EXPECT_EQ(loop_->run(app_), kRunStopped);
   EXPECT_TRUE(messageStillQueued);
   EXPECT_EQ(app_.resumedCalls, 1);
   EXPECT_EQ(app_.log, Lines({"resumed", "resumed returned", "posted action"}));
 }
 
-TEST_F(EventLoopTest, ExitEndsTheRunAndTheLoopCanRunAgain) {
-  app_.onResumed = [&](EventLoop& loop) { loop.exit(); };
-  EXPECT_EQ(loop_->run(app_), S_OK);
-  EXPECT_EQ(loop_->run(app_), S_OK);
+TEST_F(EventLoopTest, FailedWaitEndsTheRunWithItsErrorAndTheLoopCanRunAgain) {
+  app_.onResumed = [&](EventLoop&) { StopRun(); };
+  EXPECT_EQ(loop_->run(app_), kRunStopped);
+  EXPECT_EQ(loop_->run(app_), kRunStopped);
   EXPECT_EQ(app_.resumedCalls, 2);
 }
 
@@ -116,9 +141,9 @@ TEST_F(EventLoopTest, RunInsideARunningHandlerIsRefused) {
   HRESULT nested = S_OK;
   app_.onResumed = [&](EventLoop& loop) {
     nested = loop.run(inner);
-    loop.exit();
+    StopRun();
   };
-  EXPECT_EQ(loop_->run(app_), S_OK);
+  EXPECT_EQ(loop_->run(app_), kRunStopped);
   EXPECT_EQ(nested, kLoopAlreadyRunning);
   EXPECT_EQ(inner.resumedCalls, 0);
 }
@@ -127,8 +152,8 @@ TEST_F(EventLoopTest, ExceptionFromOnResumedLeavesTheLoopUsable) {
   app_.onResumed = [](EventLoop&) { throw std::runtime_error("failed start"); };
   EXPECT_THROW(static_cast<void>(loop_->run(app_)), std::runtime_error);
   RecordingHandler second;
-  second.onResumed = [](EventLoop& loop) { loop.exit(); };
-  EXPECT_EQ(loop_->run(second), S_OK);
+  second.onResumed = [](EventLoop&) { StopRun(); };
+  EXPECT_EQ(loop_->run(second), kRunStopped);
   EXPECT_EQ(second.resumedCalls, 1);
 }
 
@@ -153,9 +178,9 @@ TEST_F(EventLoopTest, EventsFromANestedPumpInOnResumedFollowItInArrivalOrder) {
       ::TranslateMessage(&message);
       ::DispatchMessageA(&message);
     }
-    loop.exit();
+    StopRun();
   };
-  EXPECT_EQ(loop_->run(app_), S_OK);
+  EXPECT_EQ(loop_->run(app_), kRunStopped);
 
   // Nothing reached the application while on_resumed ran.
   EXPECT_TRUE(app_.EventsBetween("resumed", "resumed returned").empty());
@@ -198,10 +223,10 @@ TEST_F(EventLoopTest, EventsCausedByAnEventHandlerFollowItAndNeverNest) {
       ResizeClientArea(window, 401, 251);
       ::SendMessageW(window, WM_CLOSE, 0, 0);
       app_.Mark("handler done");
-      loop_->exit();
+      StopRun();
     }
   };
-  EXPECT_EQ(loop_->run(app_), S_OK);
+  EXPECT_EQ(loop_->run(app_), kRunStopped);
   const auto from = std::find(app_.log.begin(), app_.log.end(), "send");
   ASSERT_NE(from, app_.log.end());
   EXPECT_EQ(Lines(from, app_.log.end()),
@@ -214,14 +239,14 @@ TEST_F(EventLoopTest, EventsOfAWindowCreatedBeforeTheRunWaitForOnResumed) {
   ASSERT_TRUE(window_);
   ResizeClientArea(window_->hwnd(), 555, 366);
   EXPECT_TRUE(app_.log.empty());
-  app_.onResumed = [](EventLoop& loop) { loop.exit(); };
-  EXPECT_EQ(loop_->run(app_), S_OK);
+  app_.onResumed = [](EventLoop&) { StopRun(); };
+  EXPECT_EQ(loop_->run(app_), kRunStopped);
   ASSERT_GE(app_.log.size(), 3u);
   EXPECT_EQ(app_.log[0], "resumed");
   EXPECT_EQ(app_.log[1], "resumed returned");
   EXPECT_EQ(app_.log.back(), "resize 555x366");
   for (const WindowId id : app_.eventWindows) {
-    EXPECT_EQ(id, window_->id());
+    EXPECT_EQ(id, window_->hwnd());
   }
 }
 
@@ -234,9 +259,9 @@ TEST_F(EventLoopTest, EventsOfAWindowWhoseLoopIsGoneAreDropped) {
   EXPECT_EQ(::SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(1, 2)), 0);
   EXPECT_EQ(::SendMessageW(hwnd, WM_CLOSE, 0, 0), 0);
   EXPECT_TRUE(::IsWindow(hwnd));
-  ASSERT_EQ(EventLoop::create(loop_), S_OK);
-  app_.onResumed = [](EventLoop& loop) { loop.exit(); };
-  EXPECT_EQ(loop_->run(app_), S_OK);
+  ASSERT_EQ(EventLoop::create(loop_, StoppableLoopFunctions()), S_OK);
+  app_.onResumed = [](EventLoop&) { StopRun(); };
+  EXPECT_EQ(loop_->run(app_), kRunStopped);
   EXPECT_TRUE(app_.Events().empty());
 }
 

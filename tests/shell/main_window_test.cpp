@@ -7,20 +7,21 @@
 
 #include <gtest/gtest.h>
 
+#include "common/own_messages.h"
 #include "recording_handler.h"
 #include "shell/file_drop_target.h"
-#include "shell/forged_message.h"
 #include "shell/host_dpi.h"
-#include "shell/window_destruction.h"
+#include "shell/own_windows.h"
 #include "shell/window_icon_data.h"
 
 namespace mirvot {
 namespace {
 
 using test::DrainThreadMessages;
-using test::ExitWhenQueueIsEmpty;
+using test::kRunStopped;
 using test::LoopActions;
 using test::RecordingHandler;
+using test::StopWhenQueueIsEmpty;
 using Lines = std::vector<std::string>;
 
 constexpr wchar_t kClassName[] = L"Window Class";
@@ -35,7 +36,8 @@ class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     DrainThreadMessages();
-    ASSERT_EQ(EventLoop::create(loop_), S_OK);
+    test::ForgetStop();
+    ASSERT_EQ(EventLoop::create(loop_, test::StoppableLoopFunctions()), S_OK);
     attributes_.title = L"Mirvot";
     attributes_.inner_width = 1280.0;
     attributes_.inner_height = 800.0;
@@ -55,9 +57,9 @@ class MainWindowTest : public ::testing::Test {
       for (const auto& step : steps) {
         ASSERT_TRUE(actions_.Post(step));
       }
-      ExitWhenQueueIsEmpty(*loop_, actions_);
+      StopWhenQueueIsEmpty(actions_);
     };
-    ASSERT_EQ(loop_->run(app_), S_OK);
+    ASSERT_EQ(loop_->run(app_), kRunStopped);
   }
 
   std::unique_ptr<EventLoop> loop_;
@@ -284,7 +286,7 @@ TEST_F(MainWindowTest, CloseMessageIsACloseRequestAndTheWindowStays) {
   }});
   EXPECT_EQ(app_.EventsBetween("close", ""), Lines({"close"}));
   ASSERT_FALSE(app_.eventWindows.empty());
-  EXPECT_EQ(app_.eventWindows.back(), window_->id());
+  EXPECT_EQ(app_.eventWindows.back(), window_->hwnd());
   EXPECT_TRUE(::IsWindow(window_->hwnd()));
   EXPECT_TRUE(::IsWindowVisible(window_->hwnd()));
 }
@@ -348,9 +350,9 @@ TEST_F(MainWindowDpiTest, DpiChangeUpdatesTheScaleFactorAndTakesTheSuggestedRect
                              reinterpret_cast<LPARAM>(&suggested_)),
               0);
     scaleAfter = window_->scale_factor();
-    ExitWhenQueueIsEmpty(*loop_, actions_);
+    StopWhenQueueIsEmpty(actions_);
   };
-  ASSERT_EQ(loop_->run(app_), S_OK);
+  ASSERT_EQ(loop_->run(app_), kRunStopped);
   EXPECT_EQ(scaleAfter, 1.5);
   ExpectWindowRect(window_->hwnd(), suggested_);
   // The new size is reported like any other; the DPI change itself is not an event.
@@ -399,9 +401,9 @@ TEST_F(MainWindowDpiTest, CopiesOfTheDpiChangeTakeTheWindowsOwnDpiAndNoRectangle
         std::thread([&] { ::SendNotifyMessageW(hwnd, WM_DPICHANGED, c.wParam, rectangle); }).join();
       }
       ASSERT_TRUE(actions_.Post([&] { scaleAfter = window_->scale_factor(); }));
-      ExitWhenQueueIsEmpty(*loop_, actions_);
+      StopWhenQueueIsEmpty(actions_);
     };
-    ASSERT_EQ(loop_->run(app_), S_OK);
+    ASSERT_EQ(loop_->run(app_), kRunStopped);
     EXPECT_EQ(scaleAfter, c.windowDpi / 96.0);
     ExpectWindowRect(window_->hwnd(), before);
   }
@@ -473,9 +475,9 @@ TEST_F(MainWindowTest, CopyOfTheCreationMessageLeavesStateAndTitle) {
 
 TEST_F(MainWindowTest, OwnWindowsAreKnownByTheirClassProcedure) {
   ASSERT_EQ(Open(), S_OK);
-  EXPECT_TRUE(is_main_window(window_->hwnd()));
-  EXPECT_FALSE(is_main_window(actions_.hwnd()));
-  EXPECT_FALSE(is_main_window(nullptr));
+  EXPECT_TRUE(is_own_window(window_->hwnd()));
+  EXPECT_FALSE(is_own_window(actions_.hwnd()));
+  EXPECT_FALSE(is_own_window(nullptr));
   MSG copy{};
   copy.hwnd = window_->hwnd();
   copy.message = WM_SIZE;
@@ -489,7 +491,7 @@ TEST_F(MainWindowTest, OwnWindowsAreKnownByTheirClassProcedure) {
 
 TEST_F(MainWindowTest, ScaleFactorStaysReadableAfterTheWindowIsGone) {
   ASSERT_EQ(Open(), S_OK);
-  destroy_own_window(window_->hwnd());
+  EXPECT_TRUE(DestroyOwnWindow(window_->hwnd()));
   EXPECT_EQ(window_->scale_factor(), 1.0);
 }
 

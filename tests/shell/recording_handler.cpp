@@ -19,6 +19,18 @@ LRESULT CALLBACK ActionsProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 
 bool IsEvent(const std::string& line) { return line.rfind("resize ", 0) == 0 || line == "close"; }
 
+bool g_stop = false;
+
+DWORD WINAPI StoppableWait(DWORD count, const HANDLE* handles, DWORD milliseconds, DWORD wakeMask,
+                           DWORD flags) {
+  if (g_stop) {
+    g_stop = false;
+    ::SetLastError(ERROR_CANCELLED);
+    return WAIT_FAILED;
+  }
+  return ::MsgWaitForMultipleObjectsEx(count, handles, milliseconds, wakeMask, flags);
+}
+
 }  // namespace
 
 std::string DescribeEvent(const WindowEvent& event) {
@@ -101,16 +113,25 @@ bool LoopActions::Post(std::function<void()> action) {
   return true;
 }
 
-void ExitWhenQueueIsEmpty(EventLoop& loop, LoopActions& actions) {
-  const bool posted = actions.Post([&loop, &actions] {
+const EventLoopFunctions& StoppableLoopFunctions() {
+  static const EventLoopFunctions functions{&StoppableWait};
+  return functions;
+}
+
+void StopRun() { g_stop = true; }
+
+void ForgetStop() { g_stop = false; }
+
+void StopWhenQueueIsEmpty(LoopActions& actions) {
+  const bool posted = actions.Post([&actions] {
     if (HIWORD(::GetQueueStatus(QS_POSTMESSAGE)) != 0) {
-      ExitWhenQueueIsEmpty(loop, actions);  // behind what is still queued
+      StopWhenQueueIsEmpty(actions);  // behind what is still queued
     } else {
-      loop.exit();
+      StopRun();
     }
   });
   if (!posted) {
-    loop.exit();
+    StopRun();
   }
 }
 

@@ -56,9 +56,18 @@ class LoopActions {
   HWND hwnd_ = nullptr;
 };
 
+// The program's loop runs for the life of the process. A test's loop sleeps in a wait of its own
+// instead, which ends the run once asked to (StopRun): the run returns kRunStopped.
+inline constexpr HRESULT kRunStopped = HRESULT_FROM_WIN32(ERROR_CANCELLED);
+const EventLoopFunctions& StoppableLoopFunctions();
+// Makes the run end at its next wait, once the messages already queued have been dispatched.
+void StopRun();
+// Forgets a stop that no run took.
+void ForgetStop();
+
 // Ends the loop's run once every message posted so far has been dispatched, messages posted by
 // those messages included.
-void ExitWhenQueueIsEmpty(EventLoop& loop, LoopActions& actions);
+void StopWhenQueueIsEmpty(LoopActions& actions);
 
 // Resizes a top-level window so that its client area is width x height: the system then sends
 // the window a real WM_SIZE (the window reports its own size, whatever a message says).

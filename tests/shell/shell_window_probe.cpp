@@ -83,7 +83,8 @@ class MeasuringApp final : public mirvot::ApplicationHandler {
     std::snprintf(report, sizeof(report), "client %ldx%ld scale %.3f", client.right - client.left,
                   client.bottom - client.top, window_->scale_factor());
     ::OutputDebugStringA(report);
-    loop.exit();
+    // A run of the loop never returns: the measurement ends the process.
+    ::ExitProcess(0);
   }
   void on_window_event(mirvot::EventLoop&, mirvot::WindowId, const mirvot::WindowEvent&) override {}
 

@@ -37,7 +37,7 @@ class AppTest : public ::testing::Test {
 
   void Resize(std::uint32_t width, std::uint32_t height) {
     WindowEvent event{WindowEvent::Kind::Resized, width, height};
-    app_->on_window_event(*loop_, app_->window ? app_->window->id() : nullptr, event);
+    app_->on_window_event(*loop_, app_->window ? app_->window->hwnd() : nullptr, event);
   }
 
   ScopedEnvironment runtimeFolder_{L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER",

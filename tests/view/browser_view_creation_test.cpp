@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "common/wide_text.h"
+#include "loader_environment/fake_com_objects.h"
 #include "shell/environment_options.h"
 #include "shell/host_window.h"
 #include "shell/parent_hook.h"
@@ -244,7 +245,7 @@ TEST_P(NullQueryAnswerTest, CountsAsAFailedQuery) {
   if (GetParam().creation == S_OK) {
     CreateView();
   } else {
-    EXPECT_EQ(CreateFailing(), WebView2Error::from_h_result(GetParam().creation));
+    EXPECT_EQ(CreateFailing(), WebView2Error::from_hresult(GetParam().creation));
     EXPECT_EQ(CountLinesStartingWith(Log(), "webview.Navigate"), 0);
   }
   EXPECT_GE(FindLine(Log(), GetParam().expectedLine), 0);
@@ -269,14 +270,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(BrowserViewCreationTest, RefusedCreationFailsWithTheEnginesCode) {
   ASSERT_TRUE(Script("refuse_create=80004005"));
   const WebView2Error error = CreateFailing();
-  EXPECT_EQ(error, WebView2Error::from_h_result(E_FAIL));
+  EXPECT_EQ(error, WebView2Error::from_hresult(E_FAIL));
   EXPECT_EQ(CountLinesStartingWith(Log(), "environmentHandler.Invoke"), 0);
 }
 
 TEST_F(BrowserViewCreationTest, FailedEnvironmentCompletionFailsWithItsCode) {
   ASSERT_TRUE(Script("env_fail=80070005"));
   const WebView2Error error = CreateFailing();
-  EXPECT_EQ(error, WebView2Error::from_h_result(static_cast<HRESULT>(0x80070005)));
+  EXPECT_EQ(error, WebView2Error::from_hresult(static_cast<HRESULT>(0x80070005)));
   EXPECT_EQ(CountLinesStartingWith(Log(), "environment.CreateCoreWebView2Controller"), 0);
 }
 
@@ -298,30 +299,30 @@ TEST_F(BrowserViewCreationTest, SecondEnvironmentCompletionIsIgnored) {
 
 TEST_F(BrowserViewCreationTest, SuccessWithoutEnvironmentFailsWithEPointer) {
   ASSERT_TRUE(Script("env_null=1"));
-  EXPECT_EQ(CreateFailing(), WebView2Error::from_h_result(E_POINTER));
+  EXPECT_EQ(CreateFailing(), WebView2Error::from_hresult(E_POINTER));
 }
 
 TEST_F(BrowserViewCreationTest, FailedControllerCompletionFailsWithItsCode) {
   ASSERT_TRUE(Script("controller_fail=80004005"));
-  EXPECT_EQ(CreateFailing(), WebView2Error::from_h_result(E_FAIL));
+  EXPECT_EQ(CreateFailing(), WebView2Error::from_hresult(E_FAIL));
   EXPECT_EQ(CountLinesStartingWith(Log(), "controller.get_CoreWebView2"), 0);
 }
 
 TEST_F(BrowserViewCreationTest, SuccessWithoutControllerFailsWithEPointer) {
   ASSERT_TRUE(Script("controller_null=1"));
-  EXPECT_EQ(CreateFailing(), WebView2Error::from_h_result(E_POINTER));
+  EXPECT_EQ(CreateFailing(), WebView2Error::from_hresult(E_POINTER));
 }
 
 TEST_F(BrowserViewCreationTest, ControllerOptionsFailureEndsCreation) {
   ASSERT_TRUE(Script("fail=environment.CreateCoreWebView2ControllerOptions:80004005"));
-  EXPECT_EQ(CreateFailing(), WebView2Error::from_h_result(E_FAIL));
+  EXPECT_EQ(CreateFailing(), WebView2Error::from_hresult(E_FAIL));
   EXPECT_EQ(CountLinesStartingWith(Log(), "environment.CreateCoreWebView2ControllerWithOptions"),
             0);
 }
 
 TEST_F(BrowserViewCreationTest, PrivateModeSetterFailureEndsCreation) {
   ASSERT_TRUE(Script("fail=controllerOptions.put_IsInPrivateModeEnabled:80070057"));
-  EXPECT_EQ(CreateFailing(), WebView2Error::from_h_result(E_INVALIDARG));
+  EXPECT_EQ(CreateFailing(), WebView2Error::from_hresult(E_INVALIDARG));
 }
 
 TEST_F(BrowserViewCreationTest, QuitPostedBeforeCompletionCancelsCreation) {
@@ -336,7 +337,7 @@ TEST_F(BrowserViewCreationTest, QuitPostedBeforeCompletionCancelsCreation) {
 
 TEST_F(BrowserViewCreationTest, FailingSetterEndsCreationAndLaterSettingsAreNotWritten) {
   ASSERT_TRUE(Script("fail_setter=put_IsZoomControlEnabled:80004005"));
-  EXPECT_EQ(CreateFailing(), WebView2Error::from_h_result(E_FAIL));
+  EXPECT_EQ(CreateFailing(), WebView2Error::from_hresult(E_FAIL));
   const auto log = Log();
   EXPECT_THAT(LinesStartingWith(log, "settings.put_"),
               ElementsAre(kAllSettingLines[0], kAllSettingLines[1],
@@ -346,7 +347,7 @@ TEST_F(BrowserViewCreationTest, FailingSetterEndsCreationAndLaterSettingsAreNotW
 
 TEST_F(BrowserViewCreationTest, FailingLaterSetterEndsCreation) {
   ASSERT_TRUE(Script("fail_setter=put_IsPinchZoomEnabled:80070005"));
-  EXPECT_EQ(CreateFailing(), WebView2Error::from_h_result(static_cast<HRESULT>(0x80070005)));
+  EXPECT_EQ(CreateFailing(), WebView2Error::from_hresult(static_cast<HRESULT>(0x80070005)));
 }
 
 TEST_F(BrowserViewCreationTest, FailedRegistrationOrNavigationEndsCreation) {
@@ -358,7 +359,7 @@ TEST_F(BrowserViewCreationTest, FailedRegistrationOrNavigationEndsCreation) {
     SCOPED_TRACE(script);
     engine_->Reset();
     ASSERT_TRUE(Script(script));
-    EXPECT_EQ(CreateFailing(), WebView2Error::from_h_result(E_FAIL));
+    EXPECT_EQ(CreateFailing(), WebView2Error::from_hresult(E_FAIL));
     EXPECT_FALSE(HasHook(parent_->get()));
   }
 }
@@ -372,7 +373,7 @@ TEST_F(BrowserViewCreationTest, FailureBeforeTheHookLeavesNoHostWindow) {
 
 TEST_F(BrowserViewCreationTest, VisibilityFailureTearsTheViewDown) {
   ASSERT_TRUE(Script("fail=controller.put_IsVisible:80004005"));
-  EXPECT_EQ(CreateFailing(), WebView2Error::from_h_result(E_FAIL));
+  EXPECT_EQ(CreateFailing(), WebView2Error::from_hresult(E_FAIL));
   EXPECT_GE(FindLine(Log(), "controller.Close"), 0);
   EXPECT_FALSE(HasHook(parent_->get()));
   EXPECT_EQ(::FindWindowExW(parent_->get(), nullptr, kHostWindowClassName, nullptr), nullptr);
@@ -399,9 +400,32 @@ TEST(ParentHookTest, IsInstalledOnlyWhereMessagesCanBeHandedOn) {
   remove_parent_hook(parent.get());
 }
 
+BOOL WINAPI RefuseRemoval(HWND, SUBCLASSPROC, UINT_PTR) { return FALSE; }
+
+// The hook removes itself with the functions it was installed with, and keeps its state (and
+// its controller reference) for as long as it stays on the window: a removal the system refuses
+// leaves the hook whole, and a later removal that succeeds frees it.
+TEST(ParentHookTest, RefusedRemovalLeavesTheHookWithItsState) {
+  const ParentWindow parent;
+  // A controller the hook only holds: its count shows when the hook lets go.
+  PosingObject controller(__uuidof(ICoreWebView2Controller));
+  SubclassFunctions refusing = system_subclass_functions();
+  refusing.remove = &RefuseRemoval;
+  install_parent_hook(parent.get(), controller.As<ICoreWebView2Controller>(), refusing);
+  ASSERT_EQ(controller.references(), 2);
+
+  request_parent_hook_removal(parent.get());
+  EXPECT_TRUE(HasHook(parent.get()));
+  EXPECT_EQ(controller.references(), 2);
+
+  remove_parent_hook(parent.get());
+  EXPECT_FALSE(HasHook(parent.get()));
+  EXPECT_EQ(controller.references(), 1);
+}
+
 TEST_F(BrowserViewCreationTest, FinalSizingFailureTearsTheViewDown) {
   ASSERT_TRUE(Script("bounds_fail=80004005"));
-  EXPECT_EQ(CreateFailing(), WebView2Error::from_h_result(E_FAIL));
+  EXPECT_EQ(CreateFailing(), WebView2Error::from_hresult(E_FAIL));
   const auto log = Log();
   const int bounds = FindLineStartingWith(log, "controller.put_Bounds");
   const int close = FindLine(log, "controller.Close");
@@ -415,7 +439,7 @@ TEST_F(BrowserViewCreationTest, InvalidParentFailsBeforeTheEngineIsAsked) {
   BrowserViewResult result = BrowserView::create(reinterpret_cast<HWND>(0x7777), options);
   ASSERT_TRUE(std::holds_alternative<WebView2Error>(result));
   EXPECT_EQ(std::get<WebView2Error>(result),
-            WebView2Error::from_h_result(static_cast<HRESULT>(0x80070578)));
+            WebView2Error::from_hresult(static_cast<HRESULT>(0x80070578)));
   EXPECT_THAT(Log(), IsEmpty());
 }
 

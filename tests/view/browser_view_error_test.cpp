@@ -11,7 +11,7 @@ namespace mirvot {
 namespace {
 
 TEST(WebView2ErrorTest, WindowsErrorNamesCodeAndSystemMessage) {
-  const WebView2Error error = WebView2Error::from_h_result(static_cast<HRESULT>(0x80070002));
+  const WebView2Error error = WebView2Error::from_hresult(static_cast<HRESULT>(0x80070002));
   EXPECT_EQ(error.kind(), WebView2ErrorKind::WindowsError);
   EXPECT_EQ(error.code(), static_cast<HRESULT>(0x80070002));
   // The system's own text for the code (its wording differs between systems).
@@ -30,24 +30,24 @@ TEST(WebView2ErrorTest, WindowsErrorNamesCodeAndSystemMessage) {
 }
 
 TEST(WebView2ErrorTest, TaskCanceledHasItsOwnDescription) {
-  const WebView2Error error = WebView2Error::canceled();
+  const WebView2Error error = WebView2Error::from_hresult(kViewCreationCanceled);
   EXPECT_EQ(error.kind(), WebView2ErrorKind::TaskCanceled);
   EXPECT_EQ(error.description(), "WebView2Error(TaskCanceled)");
 }
 
 TEST(WebView2ErrorTest, CodeWithoutSystemMessageHasEmptyMessage) {
-  const WebView2Error error = WebView2Error::from_h_result(static_cast<HRESULT>(0x8BADF00D));
+  const WebView2Error error = WebView2Error::from_hresult(static_cast<HRESULT>(0x8BADF00D));
   EXPECT_EQ(error.description(),
             "WebView2Error(WindowsError(Error { code: HRESULT(0x8BADF00D), message: \"\" }))");
 }
 
 TEST(WebView2ErrorTest, HexDigitsAreUppercaseAndPadded) {
-  const std::string text = WebView2Error::from_h_result(E_POINTER).description();
+  const std::string text = WebView2Error::from_hresult(E_POINTER).description();
   EXPECT_NE(text.find("HRESULT(0x80004003)"), std::string::npos) << text;
 }
 
 TEST(WebView2ErrorTest, SystemMessageLosesItsTrailingLineBreak) {
-  const std::string message = system_message_for_h_result(E_ACCESSDENIED);
+  const std::string message = system_message_for_hresult(E_ACCESSDENIED);
   ASSERT_FALSE(message.empty());
   EXPECT_NE(message.back(), '\n');
   EXPECT_NE(message.back(), '\r');
@@ -55,9 +55,10 @@ TEST(WebView2ErrorTest, SystemMessageLosesItsTrailingLineBreak) {
 }
 
 TEST(WebView2ErrorTest, ErrorsCompareByKindAndCode) {
-  EXPECT_EQ(WebView2Error::from_h_result(E_FAIL), WebView2Error::from_h_result(E_FAIL));
-  EXPECT_FALSE(WebView2Error::from_h_result(E_FAIL) == WebView2Error::from_h_result(E_POINTER));
-  EXPECT_FALSE(WebView2Error::canceled() == WebView2Error::from_h_result(E_ABORT));
+  EXPECT_EQ(WebView2Error::from_hresult(E_FAIL), WebView2Error::from_hresult(E_FAIL));
+  EXPECT_FALSE(WebView2Error::from_hresult(E_FAIL) == WebView2Error::from_hresult(E_POINTER));
+  EXPECT_FALSE(WebView2Error::from_hresult(kViewCreationCanceled) ==
+               WebView2Error::from_hresult(E_ABORT));
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "common/own_messages.h"
 #include "shell/parent_hook.h"
-#include "shell/window_destruction.h"
 #include "view/view_test_support.h"
 
 namespace mirvot::test {
@@ -322,7 +322,7 @@ TEST_F(BrowserViewEventsTest, CopiesOfDestroyAndRemovalLeaveTheHookInPlace) {
 
 TEST_F(BrowserViewEventsTest, DestroyedMainWindowTakesTheHookWithIt) {
   const HWND parent = parent_->get();
-  destroy_own_window(parent);
+  ASSERT_TRUE(DestroyOwnWindow(parent));
   EXPECT_FALSE(HasHook(parent));
   // Tearing the view down after its window is gone must not crash.
   view_.reset();

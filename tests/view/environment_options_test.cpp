@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "common/com_object.h"
+#include "harness/com_references.h"
 
 namespace mirvot {
 namespace {
@@ -49,13 +50,13 @@ class EnvironmentOptionsTest : public ::testing::Test {
 };
 
 TEST(BrowserArgumentsTest, FeaturesLiteralAloneIs62Characters) {
-  const std::wstring arguments = build_browser_arguments(false);
+  const std::wstring arguments = kDisabledBrowserFeatures;
   EXPECT_EQ(arguments, L"--disable-features=msWebOOUI,msPdfOOUI,msSmartScreenProtection");
   EXPECT_EQ(arguments.size(), 62u);
 }
 
 TEST(BrowserArgumentsTest, AutoplayAppendsTheSwitchFor105Characters) {
-  const std::wstring arguments = build_browser_arguments(true);
+  const std::wstring arguments = browser_arguments();
   EXPECT_EQ(arguments,
             L"--disable-features=msWebOOUI,msPdfOOUI,msSmartScreenProtection"
             L" --autoplay-policy=no-user-gesture-required");
@@ -179,7 +180,7 @@ TEST_F(EnvironmentOptionsTest, InspectableAnswersHonestly) {
 TEST_F(EnvironmentOptionsTest, StartsWithThisProgramsValues) {
   EnvironmentOptions* o = options_.Get();
   EXPECT_EQ(ReadString([&](LPWSTR* v) { return o->get_AdditionalBrowserArguments(v); }),
-            build_browser_arguments(true));
+            browser_arguments());
   EXPECT_EQ(ReadString([&](LPWSTR* v) { return o->get_Language(v); }), user_ui_locale_name());
   EXPECT_EQ(ReadString([&](LPWSTR* v) { return o->get_TargetCompatibleBrowserVersion(v); }),
             L"145.0.3800.47");
@@ -316,7 +317,7 @@ class FakeSchemeRegistration final : public ComObject<ICoreWebView2CustomSchemeR
   }
   HRESULT STDMETHODCALLTYPE get_HasAuthorityComponent(BOOL*) noexcept override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE put_HasAuthorityComponent(BOOL) noexcept override { return E_NOTIMPL; }
-  LONG References() const noexcept { return ReferenceCount(); }
+  LONG References() const noexcept { return ::mirvot::test::ReferencesOf(*this); }
 };
 
 TEST_F(EnvironmentOptionsTest, CustomSchemeListIsKeptWithItsOwnReferences) {

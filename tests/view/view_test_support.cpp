@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "common/own_messages.h"
 #include "shell/parent_hook.h"
-#include "shell/window_destruction.h"
 
 namespace mirvot::test {
 namespace {
@@ -38,7 +38,7 @@ ParentWindow::ParentWindow(int width, int height) {
 ParentWindow::~ParentWindow() {
   if (window_ != nullptr) {
     // Destroyed as the program destroys its main window, so that its hook goes with it.
-    destroy_own_window(window_);
+    static_cast<void>(DestroyOwnWindow(window_));
     PumpPendingMessages();
   }
 }

@@ -16,7 +16,4 @@ constexpr std::int32_t HResultFromWin32Code(std::uint32_t error) noexcept {
   return static_cast<std::int32_t>(0x80070000u | (error & 0xFFFFu));
 }
 
-constexpr bool Failed(std::int32_t hr) noexcept { return hr < 0; }
-constexpr bool Succeeded(std::int32_t hr) noexcept { return hr >= 0; }
-
 }  // namespace mirvot

@@ -50,6 +50,7 @@ inline constexpr std::array<EventFieldLayout, 4> kLoaderErrorEventFields{{
     {"HRESULT", kEventInTypeInt32, kEventOutTypeHResult, 4},
     {"ClientDllFound", kEventInTypeUInt8, kEventOutTypeBoolean, 1},
     {"InstalledRuntime", kEventInTypeUInt8, kEventOutTypeBoolean, 1},
+    // The published name of the common schema's privacy field, underscore and all.
     {"PartA_PrivTags", kEventInTypeUInt64, kEventOutTypeNone, 8},
 }};
 

@@ -49,16 +49,4 @@ std::optional<std::u16string_view> RuntimeVersionText(std::u16string_view folder
   return folder.substr(slash + 1);
 }
 
-std::optional<std::u16string_view> TextInRegistryBuffer(const char16_t* data,
-                                                        std::size_t capacityUnits) noexcept {
-  if (data == nullptr || capacityUnits == 0) {
-    return std::nullopt;
-  }
-  const char16_t* terminator = std::char_traits<char16_t>::find(data, capacityUnits, u'\0');
-  if (terminator == nullptr) {
-    return std::nullopt;
-  }
-  return std::u16string_view(data, static_cast<std::size_t>(terminator - data));
-}
-
 }  // namespace mirvot

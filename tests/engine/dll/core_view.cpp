@@ -102,7 +102,8 @@ HRESULT CoreView::SetBounds(const RECT& bounds) noexcept {
   bounds_ = bounds;
   const int width = bounds.right > bounds.left ? bounds.right - bounds.left : 0;
   const int height = bounds.bottom > bounds.top ? bounds.bottom - bounds.top : 0;
-  return HResultFromBool(::MoveWindow(window_, bounds.left, bounds.top, width, height, TRUE));
+  return ::MoveWindow(window_, bounds.left, bounds.top, width, height, TRUE) ? S_OK
+                                                                             : LastErrorAsFailure();
 }
 
 HRESULT CoreView::Focus() noexcept {

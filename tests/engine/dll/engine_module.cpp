@@ -16,9 +16,10 @@ HRESULT PinEngineModule() {
   // A pin is permanent and counts once however often it is asked for; the handle it gives
   // carries no reference that would need releasing.
   HMODULE module = nullptr;
-  return HResultFromBool(
+  const BOOL pinned =
       ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-                           reinterpret_cast<LPCWSTR>(&PinEngineModule), &module));
+                           reinterpret_cast<LPCWSTR>(&PinEngineModule), &module);
+  return pinned ? S_OK : LastErrorAsFailure();
 }
 
 }  // namespace mirvot::test_engine

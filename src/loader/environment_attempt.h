@@ -1,8 +1,20 @@
 #pragma once
-// The completion handler the loader hands to the engine in place of the caller's. It stands
-// between the two so that a creation that completes with a failure is tried once more before
-// the caller hears of it. It keeps its own copies of everything the retry reads, because the
-// retry runs after the entry has returned and the caller may have dropped its references.
+// The attempts of one environment creation, all in one place.
+//
+// An attempt is the whole road once: discovery, loading the engine library, the engine's
+// creation call; a failed attempt is reported as an error event unless the settings ask for
+// Edge view mode. One creation makes at most three attempts:
+//   1. the first;
+//   2. a second at once, when the first fails before the engine has accepted it;
+//   3. one more when a creation the engine accepted completes with a failure, started from that
+//      completion; the outcome of a creation accepted after that goes to the caller as it is.
+// Every attempt uses the settings resolved once for the creation: variables and policies are not
+// read again.
+//
+// The engine calls this handler, standing in for the caller's, so that the retry on completion
+// can happen before the caller hears of the failure. It keeps its own copies of everything an
+// attempt reads, because the retry runs after the entry has returned and the caller may have
+// dropped its references.
 #include <windows.h>
 #include <wrl/client.h>
 
@@ -22,10 +34,9 @@ namespace mirvot {
 class EnvironmentCompletedRetryHandler
     : public ComObject<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> {
  public:
-  // A handler holding the resolved settings (with its own copies of both folder strings and
-  // its own reference to the options object) and a reference to the caller's handler. Null
-  // when memory runs out.
-  // A retry's error events go through `tracing`, which must outlive the handler.
+  // A handler holding copies of the resolved settings (its own copies of both folder strings
+  // and its own reference to the options object), a reference to the caller's handler and the
+  // ETW functions its error events go through. Null when memory runs out.
   [[nodiscard]] static Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> Create(
       const LoaderSettings& settings,
       ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler,
@@ -37,28 +48,26 @@ class EnvironmentCompletedRetryHandler
   EnvironmentCompletedRetryHandler(const EnvironmentCompletedRetryHandler&) = delete;
   EnvironmentCompletedRetryHandler& operator=(const EnvironmentCompletedRetryHandler&) = delete;
 
+  // Attempts 1 and 2. S_OK when the engine accepted one of them: the caller's handler will be
+  // called exactly once, later. Otherwise the last attempt's failure, and the caller's handler
+  // is never called.
+  [[nodiscard]] HRESULT Start() noexcept;
+
+  // The engine's completion: attempt 3 after the first failure, otherwise the outcome for the
+  // caller (only the first outcome told reaches it).
   HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode,
                                    ICoreWebView2Environment* createdEnvironment) noexcept override;
 
-  // Copies the settings; the captured folder pointers then refer to this object's own strings.
+ private:
+  ~EnvironmentCompletedRetryHandler() override;
+
+  // Copies the settings; the copied folder pointers then refer to this object's own strings.
   // E_OUTOFMEMORY when a copy cannot be made.
   [[nodiscard]] HRESULT CaptureSettings(const LoaderSettings& settings) noexcept;
-
-  [[nodiscard]] const LoaderSettings& CapturedSettings() const noexcept { return settings_; }
-  [[nodiscard]] int RetriesLeft() const noexcept { return retriesLeft_; }
-  // Whether the caller's handler has been called; from then on every Invoke is ignored.
+  [[nodiscard]] HRESULT Attempt() noexcept;
   [[nodiscard]] bool CallerNotified() const noexcept {
     return callerNotified_.load(std::memory_order_acquire);
   }
-
- protected:
-  // For a count other than the entry's single reference.
-  EnvironmentCompletedRetryHandler(
-      ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler,
-      const EventTracingFunctions& tracing, LONG initialReferenceCount) noexcept;
-  ~EnvironmentCompletedRetryHandler() override;
-
- private:
   void NotifyCaller(HRESULT errorCode, ICoreWebView2Environment* environment) noexcept;
 
   LoaderSettings settings_{};
@@ -66,8 +75,9 @@ class EnvironmentCompletedRetryHandler
   std::wstring userDataFolder_;
   Microsoft::WRL::ComPtr<ICoreWebView2EnvironmentOptions> options_;
   Microsoft::WRL::ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> callerHandler_;
-  const EventTracingFunctions* tracing_;
-  int retriesLeft_ = 1;
+  const EventTracingFunctions tracing_;
+  // Attempt 3 is still to come.
+  bool retryOnCompletionLeft_ = true;
   // The caller was promised exactly one call. An engine is to call Invoke once per accepted
   // creation, but one that calls it again, or both inside the creation call and later, or
   // that reports a failure and then a success, must not reach the caller twice nor start

@@ -1,27 +1,41 @@
-#include "loader/environment_completed_retry_handler.h"
-
-#include <new>
+#include "loader/environment_attempt.h"
 
 #include "common/hresult.h"
-#include "loader/environment_creation.h"
+#include "common/out_of_memory.h"
+#include "common/startup_marks.h"
+#include "loader/engine_library.h"
+#include "loader/runtime_discovery.h"
 
 namespace mirvot {
 namespace {
 
-// Copies a folder the settings point at; a null folder stays null, an empty one stays empty.
-HRESULT CopyFolder(const wchar_t* source, std::wstring& copy, const wchar_t*& captured) noexcept {
-  if (source == nullptr) {
-    captured = nullptr;
-    return S_OK;
+// One attempt with the given settings; its error event, if any, goes through `tracing`.
+HRESULT TryCreateEnvironment(const LoaderSettings& settings,
+                             ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler,
+                             const EventTracingFunctions& tracing) noexcept {
+  const bool folderGiven =
+      settings.browserExecutableFolder != nullptr && settings.browserExecutableFolder[0] != L'\0';
+  const RuntimeKind kind = RuntimeKindFor(folderGiven, settings.useEdgeView);
+
+  std::wstring clientDllPath;
+  const HRESULT found = folderGiven
+                            ? FindClientDllInFolder(settings.browserExecutableFolder, clientDllPath)
+                            : FindInstalledRuntime(settings, clientDllPath);
+
+  HRESULT hr = found;
+  if (found == S_OK) {
+    MIRVOT_STARTUP_MARK(RuntimeFound);
+    hr = LoadClientDllAndCreate(clientDllPath.c_str(), kind, settings.userDataFolder,
+                                settings.environmentOptions, handler);
+    if (SUCCEEDED(hr)) {
+      return hr;
+    }
   }
-  try {
-    copy.assign(source);
-  } catch (const std::bad_alloc&) {
-    captured = nullptr;
-    return E_OUTOFMEMORY;
+
+  if (!settings.useEdgeView) {
+    ReportCreateEnvironmentError(hr, found == S_OK, kind == RuntimeKind::Installed, tracing);
   }
-  captured = copy.c_str();
-  return S_OK;
+  return hr;
 }
 
 }  // namespace
@@ -41,23 +55,39 @@ Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> EnvironmentCompletedRet
 EnvironmentCompletedRetryHandler::EnvironmentCompletedRetryHandler(
     ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler,
     const EventTracingFunctions& tracing) noexcept
-    : EnvironmentCompletedRetryHandler(callerHandler, tracing, 1) {}
-
-EnvironmentCompletedRetryHandler::EnvironmentCompletedRetryHandler(
-    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler,
-    const EventTracingFunctions& tracing, LONG initialReferenceCount) noexcept
-    : ComObject(initialReferenceCount), callerHandler_(callerHandler), tracing_(&tracing) {}
+    : callerHandler_(callerHandler), tracing_(tracing) {}
 
 EnvironmentCompletedRetryHandler::~EnvironmentCompletedRetryHandler() = default;
 
 HRESULT EnvironmentCompletedRetryHandler::CaptureSettings(const LoaderSettings& settings) noexcept {
   settings_ = settings;
-  MIRVOT_RETURN_IF_FAILED(CopyFolder(settings.browserExecutableFolder, browserExecutableFolder_,
-                                     settings_.browserExecutableFolder));
-  MIRVOT_RETURN_IF_FAILED(
-      CopyFolder(settings.userDataFolder, userDataFolder_, settings_.userDataFolder));
   options_ = settings.environmentOptions;
-  return S_OK;
+  // A null folder stays null, an empty one stays empty.
+  return CatchOutOfMemory(E_OUTOFMEMORY, [&] {
+    if (settings.browserExecutableFolder != nullptr) {
+      settings_.browserExecutableFolder =
+          browserExecutableFolder_.assign(settings.browserExecutableFolder).c_str();
+    }
+    if (settings.userDataFolder != nullptr) {
+      settings_.userDataFolder = userDataFolder_.assign(settings.userDataFolder).c_str();
+    }
+    return S_OK;
+  });
+}
+
+HRESULT EnvironmentCompletedRetryHandler::Attempt() noexcept {
+  return TryCreateEnvironment(settings_, this, tracing_);
+}
+
+HRESULT EnvironmentCompletedRetryHandler::Start() noexcept {
+  const HRESULT first = Attempt();
+  // Attempt 2 goes the whole road again, discovery included; unless an engine that broke its
+  // contract has already completed inside the failed call: the caller has its one outcome, and
+  // nothing a second attempt brings could reach it.
+  if (SUCCEEDED(first) || CallerNotified()) {
+    return first;
+  }
+  return Attempt();
 }
 
 HRESULT STDMETHODCALLTYPE EnvironmentCompletedRetryHandler::Invoke(
@@ -72,10 +102,9 @@ HRESULT STDMETHODCALLTYPE EnvironmentCompletedRetryHandler::Invoke(
     return S_OK;
   }
 
-  if (FAILED(errorCode) && retriesLeft_ > 0) {
-    --retriesLeft_;
-    // The same settings as before: variables and policies are not read again.
-    const HRESULT retried = TryCreateEnvironment(settings_, this, *tracing_);
+  if (FAILED(errorCode) && retryOnCompletionLeft_) {
+    retryOnCompletionLeft_ = false;
+    const HRESULT retried = Attempt();
     if (FAILED(retried)) {
       NotifyCaller(retried, nullptr);
     }
