@@ -40,26 +40,26 @@ HRESULT TryCreateEnvironment(const LoaderSettings& settings,
 
 }  // namespace
 
-Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> EnvironmentCompletedRetryHandler::Create(
+Microsoft::WRL::ComPtr<EnvironmentAttempts> EnvironmentAttempts::Create(
     const LoaderSettings& settings,
     ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler,
     const EventTracingFunctions& tracing) noexcept {
-  Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> handler =
-      AdoptComReference(MakeComObject<EnvironmentCompletedRetryHandler>(callerHandler, tracing));
-  if (handler && FAILED(handler->CaptureSettings(settings))) {
-    handler.Reset();
+  Microsoft::WRL::ComPtr<EnvironmentAttempts> attempts =
+      AdoptComReference(MakeComObject<EnvironmentAttempts>(callerHandler, tracing));
+  if (attempts && FAILED(attempts->CaptureSettings(settings))) {
+    attempts.Reset();
   }
-  return handler;
+  return attempts;
 }
 
-EnvironmentCompletedRetryHandler::EnvironmentCompletedRetryHandler(
+EnvironmentAttempts::EnvironmentAttempts(
     ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler,
     const EventTracingFunctions& tracing) noexcept
     : callerHandler_(callerHandler), tracing_(tracing) {}
 
-EnvironmentCompletedRetryHandler::~EnvironmentCompletedRetryHandler() = default;
+EnvironmentAttempts::~EnvironmentAttempts() = default;
 
-HRESULT EnvironmentCompletedRetryHandler::CaptureSettings(const LoaderSettings& settings) noexcept {
+HRESULT EnvironmentAttempts::CaptureSettings(const LoaderSettings& settings) noexcept {
   settings_ = settings;
   options_ = settings.environmentOptions;
   // A null folder stays null, an empty one stays empty.
@@ -75,11 +75,11 @@ HRESULT EnvironmentCompletedRetryHandler::CaptureSettings(const LoaderSettings& 
   });
 }
 
-HRESULT EnvironmentCompletedRetryHandler::Attempt() noexcept {
+HRESULT EnvironmentAttempts::Attempt() noexcept {
   return TryCreateEnvironment(settings_, this, tracing_);
 }
 
-HRESULT EnvironmentCompletedRetryHandler::Start() noexcept {
+HRESULT EnvironmentAttempts::Start() noexcept {
   const HRESULT first = Attempt();
   // Attempt 2 goes the whole road again, discovery included; unless an engine that broke its
   // contract has already completed inside the failed call: the caller has its one outcome, and
@@ -90,11 +90,11 @@ HRESULT EnvironmentCompletedRetryHandler::Start() noexcept {
   return Attempt();
 }
 
-HRESULT STDMETHODCALLTYPE EnvironmentCompletedRetryHandler::Invoke(
+HRESULT STDMETHODCALLTYPE EnvironmentAttempts::Invoke(
     HRESULT errorCode, ICoreWebView2Environment* createdEnvironment) noexcept {
   // The engine's reference may be its last; this one keeps the object alive until the caller
   // has been told.
-  const Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> keepAlive(this);
+  const Microsoft::WRL::ComPtr<EnvironmentAttempts> keepAlive(this);
 
   // A completion after the caller has been told is the engine breaking its contract (a second
   // Invoke for the same creation, or a stale one after a retry): nothing to do.
@@ -128,8 +128,8 @@ HRESULT STDMETHODCALLTYPE EnvironmentCompletedRetryHandler::Invoke(
   return S_OK;
 }
 
-void EnvironmentCompletedRetryHandler::NotifyCaller(
-    HRESULT errorCode, ICoreWebView2Environment* environment) noexcept {
+void EnvironmentAttempts::NotifyCaller(HRESULT errorCode,
+                                       ICoreWebView2Environment* environment) noexcept {
   // Only the first outcome reaches the caller, also when a retry run from inside Invoke has
   // already told it (an engine that completes inside the creation call).
   if (callerNotified_.exchange(true, std::memory_order_acq_rel)) {

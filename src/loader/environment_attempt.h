@@ -11,10 +11,10 @@
 // Every attempt uses the settings resolved once for the creation: variables and policies are not
 // read again.
 //
-// The engine calls this handler, standing in for the caller's, so that the retry on completion
-// can happen before the caller hears of the failure. It keeps its own copies of everything an
-// attempt reads, because the retry runs after the entry has returned and the caller may have
-// dropped its references.
+// The engine calls this object, standing in for the caller's handler, so that the retry on
+// completion can happen before the caller hears of the failure. It keeps its own copies of
+// everything an attempt reads, because the retry runs after the entry has returned and the
+// caller may have dropped its references.
 #include <windows.h>
 #include <wrl/client.h>
 
@@ -31,22 +31,21 @@ namespace mirvot {
 // Counted and queried like every COM object of this program (ComObject): one saturating count
 // changed by compare-and-exchange, IUnknown and the handler interface answered with the object
 // itself, anything else refused with E_NOINTERFACE.
-class EnvironmentCompletedRetryHandler
+class EnvironmentAttempts
     : public ComObject<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> {
  public:
-  // A handler holding copies of the resolved settings (its own copies of both folder strings
-  // and its own reference to the options object), a reference to the caller's handler and the
-  // ETW functions its error events go through. Null when memory runs out.
-  [[nodiscard]] static Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> Create(
+  // An attempts object holding copies of the resolved settings (its own copies of both folder
+  // strings and its own reference to the options object), a reference to the caller's handler and
+  // the ETW functions its error events go through. Null when memory runs out.
+  [[nodiscard]] static Microsoft::WRL::ComPtr<EnvironmentAttempts> Create(
       const LoaderSettings& settings,
       ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler,
       const EventTracingFunctions& tracing) noexcept;
 
-  EnvironmentCompletedRetryHandler(
-      ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler,
-      const EventTracingFunctions& tracing) noexcept;
-  EnvironmentCompletedRetryHandler(const EnvironmentCompletedRetryHandler&) = delete;
-  EnvironmentCompletedRetryHandler& operator=(const EnvironmentCompletedRetryHandler&) = delete;
+  EnvironmentAttempts(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* callerHandler,
+                      const EventTracingFunctions& tracing) noexcept;
+  EnvironmentAttempts(const EnvironmentAttempts&) = delete;
+  EnvironmentAttempts& operator=(const EnvironmentAttempts&) = delete;
 
   // Attempts 1 and 2. S_OK when the engine accepted one of them: the caller's handler will be
   // called exactly once, later. Otherwise the last attempt's failure, and the caller's handler
@@ -59,7 +58,7 @@ class EnvironmentCompletedRetryHandler
                                    ICoreWebView2Environment* createdEnvironment) noexcept override;
 
  private:
-  ~EnvironmentCompletedRetryHandler() override;
+  ~EnvironmentAttempts() override;
 
   // Copies the settings; the copied folder pointers then refer to this object's own strings.
   // E_OUTOFMEMORY when a copy cannot be made.

@@ -29,8 +29,8 @@ HRESULT CreateCoreWebView2EnvironmentWithOptions(
 
   // Without a handler of its own the loader cannot keep its promise: an engine that accepted
   // the call would have no one to call, and the caller would wait for ever.
-  const Microsoft::WRL::ComPtr<EnvironmentCompletedRetryHandler> attempts =
-      EnvironmentCompletedRetryHandler::Create(settings, environmentCreatedHandler, tracing);
+  const Microsoft::WRL::ComPtr<EnvironmentAttempts> attempts =
+      EnvironmentAttempts::Create(settings, environmentCreatedHandler, tracing);
   if (!attempts) {
     return E_OUTOFMEMORY;
   }

@@ -1,7 +1,9 @@
-// The retrying completion handler on its own: identity, reference counting, what it keeps,
+// The attempts object on its own: identity, reference counting, what it keeps,
 // and the three ways a completion reaches the caller. Its retry runs a real attempt, either
 // against a folder without an engine, so that it fails at once and the outcome is known, or
 // against the test engine, whose log then shows what the retry handed it.
+#include "loader/environment_attempt.h"
+
 #include <wrl/client.h>
 
 #include <memory>
@@ -14,7 +16,6 @@
 #include "engine/test_engine_client.h"
 #include "harness/debug_capture.h"
 #include "harness/temp_folder.h"
-#include "loader/environment_attempt.h"
 #include "loader_environment/fake_com_objects.h"
 #include "loader_environment/fake_event_tracing.h"
 
@@ -30,9 +31,9 @@ constexpr HRESULT kAccessDenied = static_cast<HRESULT>(0x80070005);
 // No event functions at all: reports go nowhere.
 const EventTracingFunctions kNoTracing{};
 
-class RetryHandlerTest : public ::testing::Test {
+class EnvironmentAttemptsTest : public ::testing::Test {
  protected:
-  RetryHandlerTest() { *caller.ReleaseAndGetAddressOf() = new RecordingCompletedHandler(); }
+  EnvironmentAttemptsTest() { *caller.ReleaseAndGetAddressOf() = new RecordingCompletedHandler(); }
 
   // Settings whose retry fails at once in discovery: a folder without the engine library.
   // Edge view keeps the retry from writing an event unless a test wants one.
@@ -73,8 +74,8 @@ class RetryHandlerTest : public ::testing::Test {
     return calls;
   }
 
-  ComPtr<EnvironmentCompletedRetryHandler> MakeHandler(const LoaderSettings& settings) {
-    return EnvironmentCompletedRetryHandler::Create(settings, caller.Get(), events.functions());
+  ComPtr<EnvironmentAttempts> MakeHandler(const LoaderSettings& settings) {
+    return EnvironmentAttempts::Create(settings, caller.Get(), events.functions());
   }
 
   TempFolder folder;
@@ -87,7 +88,7 @@ class RetryHandlerTest : public ::testing::Test {
 
 // --- identity and references ---------------------------------------------------------------
 
-TEST_F(RetryHandlerTest, QueryInterfaceForUnknownIidClearsPointerAndFails) {
+TEST_F(EnvironmentAttemptsTest, QueryInterfaceForUnknownIidClearsPointerAndFails) {
   const auto handler = MakeHandler(FailingRetrySettings());
   ASSERT_TRUE(handler);
   void* object = reinterpret_cast<void*>(0x1234);
@@ -98,7 +99,7 @@ TEST_F(RetryHandlerTest, QueryInterfaceForUnknownIidClearsPointerAndFails) {
   EXPECT_EQ(object, nullptr);
 }
 
-TEST_F(RetryHandlerTest, QueryInterfaceAnswersUnknownAndHandlerWithItself) {
+TEST_F(EnvironmentAttemptsTest, QueryInterfaceAnswersUnknownAndHandlerWithItself) {
   const auto handler = MakeHandler(FailingRetrySettings());
   ASSERT_TRUE(handler);
 
@@ -113,13 +114,13 @@ TEST_F(RetryHandlerTest, QueryInterfaceAnswersUnknownAndHandlerWithItself) {
   EXPECT_EQ(handler->Release(), 3u);
 }
 
-TEST_F(RetryHandlerTest, QueryInterfaceWithNullOutPointerFails) {
+TEST_F(EnvironmentAttemptsTest, QueryInterfaceWithNullOutPointerFails) {
   const auto handler = MakeHandler(FailingRetrySettings());
   ASSERT_TRUE(handler);
   EXPECT_EQ(handler->QueryInterface(__uuidof(IUnknown), nullptr), E_POINTER);
 }
 
-TEST_F(RetryHandlerTest, HoldsCallerHandlerAndOptionsUntilLastRelease) {
+TEST_F(EnvironmentAttemptsTest, HoldsCallerHandlerAndOptionsUntilLastRelease) {
   PosingObject options(__uuidof(ICoreWebView2EnvironmentOptions));
   LoaderSettings settings = FailingRetrySettings();
   settings.environmentOptions = options.As<ICoreWebView2EnvironmentOptions>();
@@ -137,7 +138,7 @@ TEST_F(RetryHandlerTest, HoldsCallerHandlerAndOptionsUntilLastRelease) {
 
 // --- captured settings ---------------------------------------------------------------------
 
-TEST_F(RetryHandlerTest, RetryHandsTheEngineTheCallersOptionsObject) {
+TEST_F(EnvironmentAttemptsTest, RetryHandsTheEngineTheCallersOptionsObject) {
   // Posing as nothing the engine asks for: it finds no options interface, yet asks.
   PosingObject options(__uuidof(IDispatch));
   LoaderSettings settings = AcceptingRetrySettings();
@@ -154,7 +155,7 @@ TEST_F(RetryHandlerTest, RetryHandsTheEngineTheCallersOptionsObject) {
   DrainEngineCompletions();
 }
 
-TEST_F(RetryHandlerTest, CapturedFoldersAreOwnCopiesThatOutliveTheOriginals) {
+TEST_F(EnvironmentAttemptsTest, CapturedFoldersAreOwnCopiesThatOutliveTheOriginals) {
   // The runtime folder of a retry that fails at once, named in its line.
   auto original = std::make_unique<std::wstring[]>(2);
   original[0] = L"C:\\Runtimes\\Fixed";
@@ -198,7 +199,7 @@ TEST_F(RetryHandlerTest, CapturedFoldersAreOwnCopiesThatOutliveTheOriginals) {
   DrainEngineCompletions();
 }
 
-TEST_F(RetryHandlerTest, NullFoldersStayNullAndEmptyFoldersStayEmpty) {
+TEST_F(EnvironmentAttemptsTest, NullFoldersStayNullAndEmptyFoldersStayEmpty) {
   // A null runtime folder sends the retry to the installed runtimes, of which there are none.
   LoaderSettings settings;
   settings.browserExecutableFolder = nullptr;
@@ -231,7 +232,7 @@ TEST_F(RetryHandlerTest, NullFoldersStayNullAndEmptyFoldersStayEmpty) {
 
 // --- completions ---------------------------------------------------------------------------
 
-TEST_F(RetryHandlerTest, SuccessWithEnvironmentHandsTheCallerTheQueriedInterface) {
+TEST_F(EnvironmentAttemptsTest, SuccessWithEnvironmentHandsTheCallerTheQueriedInterface) {
   const auto handler = MakeHandler(FailingRetrySettings());
   ASSERT_TRUE(handler);
   caller->keepEnvironment = true;
@@ -246,7 +247,7 @@ TEST_F(RetryHandlerTest, SuccessWithEnvironmentHandsTheCallerTheQueriedInterface
   EXPECT_EQ(environment.references(), 2);
 }
 
-TEST_F(RetryHandlerTest, SuccessWithObjectThatRefusesTheInterfacePassesTheQueryFailure) {
+TEST_F(EnvironmentAttemptsTest, SuccessWithObjectThatRefusesTheInterfacePassesTheQueryFailure) {
   const auto handler = MakeHandler(FailingRetrySettings());
   ASSERT_TRUE(handler);
   environment.refuseEverything = true;
@@ -258,7 +259,7 @@ TEST_F(RetryHandlerTest, SuccessWithObjectThatRefusesTheInterfacePassesTheQueryF
   EXPECT_EQ(caller->calls[0].environment, nullptr);
 }
 
-TEST_F(RetryHandlerTest, SuccessWithoutEnvironmentReachesTheCallerAsIs) {
+TEST_F(EnvironmentAttemptsTest, SuccessWithoutEnvironmentReachesTheCallerAsIs) {
   const auto handler = MakeHandler(FailingRetrySettings());
   ASSERT_TRUE(handler);
 
@@ -269,7 +270,7 @@ TEST_F(RetryHandlerTest, SuccessWithoutEnvironmentReachesTheCallerAsIs) {
   EXPECT_EQ(caller->calls[0].environment, nullptr);
 }
 
-TEST_F(RetryHandlerTest, CallerHandlerResultIsIgnored) {
+TEST_F(EnvironmentAttemptsTest, CallerHandlerResultIsIgnored) {
   const auto handler = MakeHandler(FailingRetrySettings());
   ASSERT_TRUE(handler);
   caller->result = E_FAIL;
@@ -278,7 +279,7 @@ TEST_F(RetryHandlerTest, CallerHandlerResultIsIgnored) {
   EXPECT_EQ(caller->calls.size(), 1u);
 }
 
-TEST_F(RetryHandlerTest, FirstFailureRetriesWithCapturedSettingsAndReportsTheRetryFailure) {
+TEST_F(EnvironmentAttemptsTest, FirstFailureRetriesWithCapturedSettingsAndReportsTheRetryFailure) {
   const auto handler = MakeHandler(FailingRetrySettings());
   ASSERT_TRUE(handler);
   DebugOutputCapture output;
@@ -294,7 +295,7 @@ TEST_F(RetryHandlerTest, FirstFailureRetriesWithCapturedSettingsAndReportsTheRet
   EXPECT_EQ(output.lines(), std::vector<std::string>{expected});
 }
 
-TEST_F(RetryHandlerTest, RetryThatFailsAtOnceWritesItsOwnEvent) {
+TEST_F(EnvironmentAttemptsTest, RetryThatFailsAtOnceWritesItsOwnEvent) {
   events.noticesAtRegistration = {ErrorLevelLoaderTrace()};
   const auto handler = MakeHandler(FailingRetrySettings(/*edgeView=*/false));
   ASSERT_TRUE(handler);
@@ -309,7 +310,7 @@ TEST_F(RetryHandlerTest, RetryThatFailsAtOnceWritesItsOwnEvent) {
   EXPECT_EQ(payload->installedRuntime, 0);
 }
 
-TEST_F(RetryHandlerTest, FailureWithObjectWhileRetryIsLeftRetriesWithoutQueryingIt) {
+TEST_F(EnvironmentAttemptsTest, FailureWithObjectWhileRetryIsLeftRetriesWithoutQueryingIt) {
   const auto handler = MakeHandler(FailingRetrySettings());
   ASSERT_TRUE(handler);
 
@@ -323,7 +324,7 @@ TEST_F(RetryHandlerTest, FailureWithObjectWhileRetryIsLeftRetriesWithoutQuerying
   EXPECT_EQ(caller->calls[0].errorCode, kFileNotFound);
 }
 
-TEST_F(RetryHandlerTest, SecondFailureGoesToTheCallerWithoutAnotherAttempt) {
+TEST_F(EnvironmentAttemptsTest, SecondFailureGoesToTheCallerWithoutAnotherAttempt) {
   const auto handler = MakeHandler(AcceptingRetrySettings());
   ASSERT_TRUE(handler);
   static_cast<void>(handler->Invoke(kEngineFailure, nullptr));
@@ -343,7 +344,7 @@ TEST_F(RetryHandlerTest, SecondFailureGoesToTheCallerWithoutAnotherAttempt) {
   EXPECT_EQ(caller->calls.size(), 1u) << "a completion after the caller was told is ignored";
 }
 
-TEST_F(RetryHandlerTest, FailureWithObjectAfterTheRetryReachesTheCallerAsFailure) {
+TEST_F(EnvironmentAttemptsTest, FailureWithObjectAfterTheRetryReachesTheCallerAsFailure) {
   const auto handler = MakeHandler(AcceptingRetrySettings());
   ASSERT_TRUE(handler);
   static_cast<void>(handler->Invoke(kEngineFailure, nullptr));
@@ -362,7 +363,7 @@ TEST_F(RetryHandlerTest, FailureWithObjectAfterTheRetryReachesTheCallerAsFailure
   EXPECT_EQ(caller->calls.size(), 1u) << "a completion after the caller was told is ignored";
 }
 
-TEST_F(RetryHandlerTest, SuccessAfterTheRetryIsSpentStillReachesTheCaller) {
+TEST_F(EnvironmentAttemptsTest, SuccessAfterTheRetryIsSpentStillReachesTheCaller) {
   const auto handler = MakeHandler(AcceptingRetrySettings());
   ASSERT_TRUE(handler);
   static_cast<void>(handler->Invoke(kEngineFailure, nullptr));
