@@ -37,7 +37,6 @@
 #endif
 
 namespace mirvot {
-namespace {}  // namespace
 
 bool icon_fits_decode_limit(std::uint32_t width, std::uint32_t height) noexcept {
   // Both factors are below 2^32, so the product of the three fits 64 bits.
