@@ -30,7 +30,6 @@ limit="${1:-3}"
 shift || true
 only=("$@")
 
-programs=()
 # shellcheck source=sweep-session.sh
 source "$root/scripts/sweep-session.sh"
 mirvot_sweep_session fault_sweep "$builds"
@@ -39,15 +38,5 @@ arguments=(--life "$lives" --limit "$limit")
 if ((${#only[@]} > 0)); then
   arguments+=(--only "$(IFS=,; echo "${only[*]}")")
 fi
-status=0
-for program in "${programs[@]}"; do
-  echo "== Sweep of $program: lives $lives, limit $limit${only[*]:+, only ${only[*]}}"
-  run_status=0
-  "$WINE64" "$build/win/tools/fault_sweep/fault_sweep.exe" "${arguments[@]}" \
-    --program "$program" 200>&- || run_status=$?
-  # A defect (1) outweighs a sweep that could not run (2) in the exit status.
-  if ((run_status == 1 || (run_status != 0 && status == 0))); then
-    status=$run_status
-  fi
-done
-exit "$status"
+mirvot_sweep_each "$build/win/tools/fault_sweep/fault_sweep.exe" \
+  "lives $lives, limit $limit${only[*]:+, only ${only[*]}}" "${arguments[@]}"

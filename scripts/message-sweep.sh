@@ -21,20 +21,8 @@ case "$builds" in
   *) echo "message-sweep.sh: --build takes gcc, clang or both" >&2; exit 2 ;;
 esac
 
-programs=()
 # shellcheck source=sweep-session.sh
 source "$root/scripts/sweep-session.sh"
 mirvot_sweep_session message_sweep "$builds"
 
-status=0
-for program in "${programs[@]}"; do
-  echo "== Sweep of $program${*:+: $*}"
-  run_status=0
-  "$WINE64" "$build/win/tools/message_sweep/message_sweep.exe" --program "$program" "$@" \
-    200>&- || run_status=$?
-  # A life that did not survive (1) outweighs a sweep that could not run (2) in the exit status.
-  if ((run_status == 1 || (run_status != 0 && status == 0))); then
-    status=$run_status
-  fi
-done
-exit "$status"
+mirvot_sweep_each "$build/win/tools/message_sweep/message_sweep.exe" "$*" "$@"

@@ -3,11 +3,15 @@
 # Mirvot.exe of the chosen builds, then starts a private Wine prefix and virtual display for the
 # run, stopped when the script exits.
 #   mirvot_sweep_session <sweep target> <gcc|clang|both>
-# Adds the chosen builds' Mirvot.exe to the array `programs`, the GCC build's first, and exports
+# Sets the array `programs` to the chosen builds' Mirvot.exe, the GCC build's first, and exports
 # what wine-env.sh exports. Expects $root and $build; holds the build folder's lock.
+#   mirvot_sweep_each <sweep exe> <what> [SWEEP ARGUMENTS...]
+# Then runs the sweep once per program and returns the worst status: a defect the sweep found
+# (1) outweighs a sweep that could not run (2).
 # shellcheck disable=SC2154  # root and build are the sourcing script's
 mirvot_sweep_session() {
   local target="$1" builds="$2"
+  programs=()
   bash "$root/scripts/ensure-deps.sh"
   # shellcheck source=build-lock.sh
   source "$root/scripts/build-lock.sh"
@@ -33,4 +37,18 @@ mirvot_sweep_session() {
   trap wine_env_stop EXIT
   wine_env_start "$(mktemp -d "$build/wineprefix-sweep.XXXXXX")" own-display
   wine_env_keep_desktop "$build/win/tests/harness/harness_session_keeper.exe"
+}
+
+mirvot_sweep_each() {
+  local sweep="$1" what="$2" status=0 run_status program
+  shift 2
+  for program in "${programs[@]}"; do
+    echo "== Sweep of $program${what:+: $what}"
+    run_status=0
+    "$WINE64" "$sweep" --program "$program" "$@" 200>&- || run_status=$?
+    if ((run_status == 1 || (run_status != 0 && status == 0))); then
+      status=$run_status
+    fi
+  done
+  return "$status"
 }
