@@ -182,6 +182,18 @@ def read_yaml(text):
     return document
 
 
+def package_properties(package):
+    """The package's Property table, name to value; ValueError when it cannot be read."""
+    # msiinfo writes the table's streams into its working folder: a scratch one, not the caller's.
+    with tempfile.TemporaryDirectory() as scratch:
+        result = subprocess.run(["msiinfo", "export", str(pathlib.Path(package).resolve()),
+                                 "Property"], capture_output=True, text=True, cwd=scratch)
+    if result.returncode != 0:
+        raise ValueError(f"cannot read the Property table of {package}: {result.stderr}")
+    rows = (line.split("\t", 1) for line in result.stdout.splitlines()[3:] if "\t" in line)
+    return {name: value.rstrip("\r") for name, value in rows}
+
+
 class Manifests:
     """The files of one manifest folder and the package they describe."""
 
@@ -196,12 +208,7 @@ class Manifests:
                 self.errors[name] = str(error)
                 continue
             self.docs[document.get("ManifestType")] = document
-        with tempfile.TemporaryDirectory() as scratch:
-            exported = subprocess.run(["msiinfo", "export", str(self.package.resolve()),
-                                       "Property"], capture_output=True, text=True, cwd=scratch,
-                                      check=True).stdout
-        self.properties = dict(line.rstrip("\r").split("\t", 1)
-                               for line in exported.splitlines()[3:] if "\t" in line)
+        self.properties = package_properties(self.package)
 
     def doc(self, manifest_type):
         return self.docs.get(manifest_type, {})

@@ -28,12 +28,9 @@ Usage: winget_manifests.py --package Mirvot-1.0.0-x64.msi --login-url https://ho
 import argparse
 import datetime
 import hashlib
-import os
 import pathlib
 import re
-import subprocess
 import sys
-import tempfile
 import urllib.parse
 
 import build_msi
@@ -97,16 +94,6 @@ def document(manifest_type, body):
     return ("\r\n".join(header + emit(body)) + "\r\n").encode("utf-8")
 
 
-def package_properties(package):
-    with tempfile.TemporaryDirectory() as scratch:
-        result = subprocess.run(["msiinfo", "export", os.path.abspath(package), "Property"],
-                                capture_output=True, text=True, cwd=scratch)
-    if result.returncode != 0:
-        raise ManifestError(f"cannot read the Property table of {package}: {result.stderr}")
-    rows = (line.split("\t", 1) for line in result.stdout.splitlines()[3:] if "\t" in line)
-    return {name: value.rstrip("\r") for name, value in rows}
-
-
 def installer_url(download_url, version, name):
     parts = urllib.parse.urlsplit(download_url)
     if (parts.scheme != "https" or not parts.hostname or parts.query or parts.fragment
@@ -120,7 +107,7 @@ def installer_url(download_url, version, name):
 
 def manifests(package, site, download_url, release_date):
     """(the package version, {file name: bytes} of the three manifests of the package)."""
-    properties = package_properties(package)
+    properties = winget_check.package_properties(package)
     version = properties["ProductVersion"]
     build_msi.parse_version(version)
     product, upgrade = properties["ProductCode"], properties["UpgradeCode"]
@@ -197,7 +184,7 @@ def main():
     if findings:
         for name in files:
             (target / name).unlink()
-        print(f"winget_manifests.py: the manifests break the checklist:\n" + "\n".join(findings),
+        print("winget_manifests.py: the manifests break the checklist:\n" + "\n".join(findings),
               file=sys.stderr)
         return 1
     print(target)
