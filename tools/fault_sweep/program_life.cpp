@@ -140,19 +140,31 @@ class Life : public LifeSteps {
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdError = standardError_.get();
-    PROCESS_INFORMATION started{};
-    std::wstring commandLine = setup.commandLine;
-    if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                         &startup, &started)) {
-      process_.reset(started.hProcess);
-      processId_ = started.dwProcessId;
-      ::CloseHandle(started.hThread);
+    // Wine now and then fails to start a process that starts the next time (the test command
+    // runs such tests once more): a few tries, so that a life that did not start is the
+    // program's own doing or the sweep's, not that.
+    for (int attempt = 0; attempt < 3 && !process_; ++attempt) {
+      if (attempt > 0) {
+        ::Sleep(500);
+      }
+      PROCESS_INFORMATION started{};
+      std::wstring commandLine = setup.commandLine;
+      if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                           &startup, &started)) {
+        process_.reset(started.hProcess);
+        processId_ = started.dwProcessId;
+        ::CloseHandle(started.hThread);
+      } else {
+        startError_ = ::GetLastError();
+      }
     }
   }
 
   LifeResult live() {
     if (!process_) {
-      return LifeResult{Outcome::Crash, "could not be started", ::GetLastError()};
+      return LifeResult{Outcome::Crash,
+                        "could not be started (error " + std::to_string(startError_) + ")",
+                        startError_};
     }
     if (debugOutput_ && !debugOutput_->listening()) {
       return LifeResult{Outcome::Crash, "the debugger output cannot be read", 0};
@@ -410,6 +422,7 @@ class Life : public LifeSteps {
   UniqueFileHandle standardError_;
   UniqueHandle process_;
   DWORD processId_ = 0;
+  DWORD startError_ = 0;
   HWND mainWindow_ = nullptr;
   bool closed_ = false;
   bool hung_ = false;
