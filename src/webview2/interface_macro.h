@@ -82,7 +82,7 @@ constexpr GUID ParseInterfaceId(const char (&text)[37]) noexcept {
 #endif
 
 // One method of an interface, as the platform's own headers declare it: MIRVOT_METHOD(Name)(...)
-// is virtual HRESULT STDMETHODCALLTYPE Name(...), without the exception specification that the
+// is virtual HRESULT STDMETHODCALLTYPE Name(...), without the throw() or noexcept that the
 // platform's STDMETHOD adds in some toolchains and not in others.
 #define MIRVOT_METHOD(name) virtual HRESULT STDMETHODCALLTYPE name
 
