@@ -177,6 +177,9 @@ class Sweep {
     *block_ = fresh_block(point ? point->row : -1, point ? point->call : 0);
     Run run;
     run.life = live_through(setup);
+    if (run.life.detail == kCouldNotStart) {
+      run.life.detail += " (error " + std::to_string(run.life.exitCode) + ")";
+    }
     run.reached = block_->failed != 0;
     std::memcpy(run.calls, block_->calls, sizeof(run.calls));
     if (run.reached) {

@@ -162,9 +162,7 @@ class Life : public LifeSteps {
 
   LifeResult live() {
     if (!process_) {
-      return LifeResult{Outcome::Crash,
-                        "could not be started (error " + std::to_string(startError_) + ")",
-                        startError_};
+      return LifeResult{Outcome::Crash, kCouldNotStart, startError_};
     }
     if (debugOutput_ && !debugOutput_->listening()) {
       return LifeResult{Outcome::Crash, "the debugger output cannot be read", 0};

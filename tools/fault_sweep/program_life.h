@@ -37,6 +37,8 @@ inline bool is_defect(Outcome outcome) {
 
 // The detail of a program that ended with 0 before the sweep closed it.
 inline constexpr char kEndedByItself[] = "ended by itself before it was closed";
+// The detail of a program that could not be started; its exit code is then the system's error.
+inline constexpr char kCouldNotStart[] = "could not be started";
 
 struct LifeResult {
   Outcome outcome = Outcome::Survived;

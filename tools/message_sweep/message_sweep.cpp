@@ -314,7 +314,7 @@ class MessageSweep {
     if (result.exitCode == MemoryGuard::kEndedByTheGuard) {
       result.detail = "took more than 1 GiB of memory and was ended";
     }
-    if (result.detail == "could not be started") {
+    if (result.detail == kCouldNotStart) {
       std::printf("the program could not be started (error %lu)\n", result.exitCode);
       std::exit(2);
     }
