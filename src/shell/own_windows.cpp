@@ -2,8 +2,6 @@
 
 #include <array>
 
-#include "common/own_messages.h"
-
 namespace mirvot {
 namespace {
 
@@ -45,8 +43,7 @@ bool is_own_window(HWND window) noexcept {
 }
 
 bool is_forged_system_message(const MSG& message) noexcept {
-  return is_sent_only_message(message.message) && is_own_window(message.hwnd) &&
-         !IsOwnMessage(message.hwnd, message.message);
+  return is_sent_only_message(message.message) && is_own_window(message.hwnd);
 }
 
 }  // namespace mirvot

@@ -25,7 +25,8 @@ ATOM register_own_window_class(const WNDCLASSEXW& windowClass) noexcept;
 [[nodiscard]] bool is_own_window(HWND window) noexcept;
 
 // Whether a queued message is a copy of one the system only sends, addressed to one of the
-// program's own windows and not marked as the program's own: the pumps drop those.
+// program's own windows: the pumps drop those. The program's own marks (common/own_messages.h)
+// never apply here: they cover messages it sends, and a queued copy was posted.
 [[nodiscard]] bool is_forged_system_message(const MSG& message) noexcept;
 
 }  // namespace mirvot
