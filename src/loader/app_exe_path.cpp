@@ -3,24 +3,10 @@
 #include <vector>
 
 #include "common/hresult.h"
-#include "common/once_value.h"
 #include "common/out_of_memory.h"
 #include "loader/core/folder_rules.h"
 
 namespace mirvot {
-namespace {
-
-AppExePathFunctions FindAppExePathFunctions() noexcept {
-  return AppExePathFunctions{&::GetModuleFileNameW};
-}
-
-}  // namespace
-
-// Through OnceValue: the engine's completion may reach this first, on another thread (a retry's
-// discovery), and the address of an imported function is no constant.
-const AppExePathFunctions& SystemAppExePathFunctions() noexcept {
-  return OnceValue<AppExePathFunctions, &FindAppExePathFunctions>();
-}
 
 HRESULT GetAppExePath(std::wstring& path, const AppExePathFunctions& functions) noexcept {
   constexpr auto kFirstCapacity = static_cast<DWORD>(kExePathFirstCapacityUnits);
@@ -46,7 +32,7 @@ HRESULT GetAppExePath(std::wstring& path, const AppExePathFunctions& functions) 
 }
 
 HRESULT GetAppExePath(std::wstring& path) noexcept {
-  return GetAppExePath(path, SystemAppExePathFunctions());
+  return GetAppExePath(path, AppExePathFunctions{&::GetModuleFileNameW});
 }
 
 }  // namespace mirvot
