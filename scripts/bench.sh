@@ -99,7 +99,7 @@ echo "== Start-up"
 cat <<'TEXT'
   Four programs run in turn, the order rotating from run to run, all with the test engine as the
   runtime (WEBVIEW2_BROWSER_EXECUTABLE_FOLDER):
-    Mirvot.exe                        the program as built and shipped
+    Mirvot.exe                        the program as the GCC build makes it (the test build)
     Mirvot.exe, marked build          the same sources with start-up marks, for the phase table
     smallest host                     a bare 1280 x 800 window; right after ShowWindow returns,
                                       LoadLibraryW of the engine library from the same runtime

@@ -2,7 +2,8 @@
 // A value worked out once per process, for code that any thread may reach first, such as the
 // loader's look-ups of optional system functions.
 //
-// The product's function-local statics have no guards (cmake/compiler-settings.cmake says why).
+// Outside MSVC the product's function-local statics have no guards (cmake/compiler-settings.cmake
+// says why).
 // The platform's one-time initialisation allocates nothing and cannot fail, so code that two
 // threads may enter at once keeps its values through it.
 #include <windows.h>

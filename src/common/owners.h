@@ -1,6 +1,8 @@
 #pragma once
 // One scoped owner per handle kind. Each kind states its invalid value and how it is freed;
-// nothing else in the program closes a handle, a registry key, a module, a window or an icon.
+// nothing else in the program closes a handle, a registry key, a module or an icon. Windows are
+// destroyed through DestroyOwnWindow (common/own_messages.h), by their owner or where the program
+// is asked to close one.
 #include <windows.h>
 #include <combaseapi.h>
 
@@ -101,7 +103,7 @@ struct WindowDeviceContextTraits {
   static void Free(Handle h) noexcept { ::ReleaseDC(h.window, h.dc); }
 };
 
-// Whole pages from VirtualAlloc (the window icon's pixels and its decoder's work space).
+// Whole pages from VirtualAlloc: the decoded window icon's pixels (shell/system_pages.h).
 struct SystemPagesTraits : NullIsInvalid<void*> {
   static void Free(Handle h) noexcept { ::VirtualFree(h, 0, MEM_RELEASE); }
 };

@@ -52,8 +52,8 @@ class EnvironmentAttempts
   // is never called.
   [[nodiscard]] HRESULT Start() noexcept;
 
-  // The engine's completion: attempt 3 after the first failure, otherwise the outcome for the
-  // caller (only the first outcome told reaches it).
+  // The engine's completion: the retry on completion (3 above) after the first failure reported
+  // there, otherwise the outcome for the caller (only the first outcome told reaches it).
   HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode,
                                    ICoreWebView2Environment* createdEnvironment) noexcept override;
 
@@ -75,7 +75,7 @@ class EnvironmentAttempts
   Microsoft::WRL::ComPtr<ICoreWebView2EnvironmentOptions> options_;
   Microsoft::WRL::ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> callerHandler_;
   const EventTracingFunctions tracing_;
-  // Attempt 3 is still to come.
+  // The retry on completion (3 above) is still to come.
   bool retryOnCompletionLeft_ = true;
   // The caller was promised exactly one call. An engine is to call Invoke once per accepted
   // creation, but one that calls it again, or both inside the creation call and later, or

@@ -1,6 +1,7 @@
 #pragma once
-// Whether a runtime folder found by discovery (a registration, a package, a folder the caller
-// named) holds a usable engine library: new enough, and the library there opens for mapping.
+// Whether a runtime folder holds a usable engine library: one found by discovery (a registration,
+// a package) must be new enough and its library must open for mapping; for a folder the caller
+// named, only the library is tested.
 #include <windows.h>
 
 #include <string>

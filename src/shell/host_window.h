@@ -3,8 +3,6 @@
 // parent window, so the view can be placed and shown independently of the main window.
 #include <windows.h>
 
-#include "common/owners.h"
-
 namespace mirvot {
 
 inline constexpr wchar_t kHostWindowClassName[] = L"MIRVOT_VIEW_HOST";
