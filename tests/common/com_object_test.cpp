@@ -36,12 +36,13 @@ TEST(AtomicRefCount, SaturatesAtTheLargestCount) {
   EXPECT_EQ(refs.Increment(), 0x7FFFFFFFu);
   EXPECT_EQ(refs.Increment(), 0x7FFFFFFFu);
   EXPECT_EQ(refs.Decrement(), 0x7FFFFFFEu);
+  EXPECT_EQ(refs.Decrement(), 0x7FFFFFFEu) << "a saturated count no longer moves";
   EXPECT_EQ(refs.Increment(), 0x7FFFFFFFu) << "a saturated count no longer moves";
 }
 
-// A COM object's AddRef and Release are the count's Increment and Decrement: AddRef at the
-// largest count stays there, Release there reports one less but keeps the count, and a count
-// that reaches the largest sticks.
+// The count behind every COM object's AddRef and Release: an increment at the largest count
+// stays there, a decrement there reports one less but keeps the count, and a count that reaches
+// the largest sticks.
 TEST(AtomicRefCount, StaysAtTheLargestCountWhicheverWayItIsMoved) {
   const struct {
     LONG start;

@@ -74,13 +74,18 @@ int FindLineStartingWith(const std::vector<std::string>& lines, const std::strin
 }
 
 int CountLinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix) {
-  int count = 0;
+  return static_cast<int>(LinesStartingWith(lines, prefix).size());
+}
+
+std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
+                                           const std::string& prefix) {
+  std::vector<std::string> found;
   for (const std::string& line : lines) {
     if (line.compare(0, prefix.size(), prefix) == 0) {
-      ++count;
+      found.push_back(line);
     }
   }
-  return count;
+  return found;
 }
 
 void PumpPendingMessages() {

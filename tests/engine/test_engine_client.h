@@ -36,6 +36,9 @@ int FindLineStartingWith(const std::vector<std::string>& lines, const std::strin
                          int from = 0);
 // Number of lines starting with `prefix`.
 int CountLinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix);
+// The lines starting with `prefix`, in order.
+std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
+                                           const std::string& prefix);
 
 // Dispatches the calling thread's messages until done() is true or timeoutMs has passed;
 // returns done(). Waits with MsgWaitForMultipleObjects in short steps, so it never spins.

@@ -65,13 +65,8 @@ class EnvironmentAttemptsTest : public ::testing::Test {
   // The creation calls the test engine received since AcceptingRetrySettings reset it.
   static std::vector<std::string> EngineCreationCalls() {
     const TestEngineClient engine(TestEngineDllPath(L"fixed"));
-    std::vector<std::string> calls;
-    for (const std::string& line : engine.LogLines()) {
-      if (line.rfind("CreateWebViewEnvironmentWithOptionsInternal unknown=", 0) == 0) {
-        calls.push_back(line);
-      }
-    }
-    return calls;
+    return LinesStartingWith(engine.LogLines(),
+                             "CreateWebViewEnvironmentWithOptionsInternal unknown=");
   }
 
   ComPtr<EnvironmentAttempts> MakeHandler(const LoaderSettings& settings) {

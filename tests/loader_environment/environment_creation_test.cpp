@@ -120,13 +120,7 @@ class FixedEngineTest : public LoaderEnvironmentTest {
   }
 
   std::vector<std::string> CreationCalls() const {
-    std::vector<std::string> calls;
-    for (const std::string& line : engine.LogLines()) {
-      if (line.rfind(kCreationCall, 0) == 0) {
-        calls.push_back(line);
-      }
-    }
-    return calls;
+    return LinesStartingWith(engine.LogLines(), kCreationCall);
   }
 
   std::wstring fixedFolder = TestRuntimeFolder(L"fixed");

@@ -40,12 +40,6 @@ class EnvironmentOptionsTest : public ::testing::Test {
     return result;
   }
 
-  // The object's count as the last Release of an extra reference reports it.
-  ULONG CountAfterAddRef(IUnknown* through) {
-    through->AddRef();
-    return through->Release();
-  }
-
   ComPtr<EnvironmentOptions> options_;
 };
 
@@ -136,14 +130,14 @@ TEST_F(EnvironmentOptionsTest, EachOptionsInterfaceHasItsOwnPointer) {
 }
 
 TEST_F(EnvironmentOptionsTest, OneReferenceCountForEveryInterface) {
-  const ULONG base = CountAfterAddRef(options_.Get()->AsUnknown());
+  const LONG base = test::ReferencesOf(*options_.Get()->AsUnknown());
   ComPtr<ICoreWebView2EnvironmentOptions7> seven = As<ICoreWebView2EnvironmentOptions7>();
-  EXPECT_EQ(CountAfterAddRef(options_.Get()->AsUnknown()), base + 1);
+  EXPECT_EQ(test::ReferencesOf(*options_.Get()->AsUnknown()), base + 1);
   ComPtr<IMarshal> marshal = As<IMarshal>();
-  EXPECT_EQ(CountAfterAddRef(seven.Get()), base + 2);
+  EXPECT_EQ(test::ReferencesOf(*seven.Get()), base + 2);
   marshal.Reset();
   seven.Reset();
-  EXPECT_EQ(CountAfterAddRef(options_.Get()->AsUnknown()), base);
+  EXPECT_EQ(test::ReferencesOf(*options_.Get()->AsUnknown()), base);
 }
 
 TEST_F(EnvironmentOptionsTest, MarshalsThroughTheFreeThreadedMarshaler) {

@@ -49,17 +49,6 @@ RECT ParentWindow::client() const {
   return rect;
 }
 
-std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
-                                           const std::string& prefix) {
-  std::vector<std::string> found;
-  for (const std::string& line : lines) {
-    if (line.compare(0, prefix.size(), prefix) == 0) {
-      found.push_back(line);
-    }
-  }
-  return found;
-}
-
 std::vector<std::string> LinesBetween(const std::vector<std::string>& lines,
                                       const std::string& first, const std::string& lastPrefix) {
   const int begin = FindLine(lines, first);

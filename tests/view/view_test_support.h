@@ -33,10 +33,6 @@ class ParentWindow {
   HWND window_ = nullptr;
 };
 
-// The lines of `lines` that start with `prefix`, in order.
-std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
-                                           const std::string& prefix);
-
 // The lines from the first one equal to `first` up to and including the first following one
 // that starts with `lastPrefix`; empty when either is missing.
 std::vector<std::string> LinesBetween(const std::vector<std::string>& lines,
